@@ -26,8 +26,16 @@ if(CORVANE_FUZZ)
     add_link_options(-fsanitize=address,undefined)
 endif()
 
-# corvane_library(NAME SOURCES...) makes one static library of the core from the files listed.
-function(corvane_library name)
-    add_library(${name} STATIC ${ARGN})
-    target_link_libraries(${name} PUBLIC corvane_options)
+
+# corvane_module(TARGET LIBS...) builds every .cpp file of the calling folder into one static
+# library (an interface library while the folder has only headers), linked to LIBS.
+function(corvane_module name)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_link_libraries(${name} PUBLIC corvane_options ${ARGN})
+    else()
+        add_library(${name} INTERFACE)
+        target_link_libraries(${name} INTERFACE corvane_options ${ARGN})
+    endif()
 endfunction()
