@@ -1,0 +1,43 @@
+#include "core/arguments.h"
+
+#include <string_view>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::string_view devtools_flag = "--devtools";
+constexpr std::string_view selftest_prefix = "--devtools-selftest";
+constexpr std::string_view selftest_assignment = "--devtools-selftest=";
+
+} // namespace
+
+bool wants_devtools(const Arguments& args) {
+    for (const std::string& arg : args) {
+        if (arg == devtools_flag || arg.starts_with(selftest_prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> selftest_value(const Arguments& args) {
+    for (const std::string& arg : args) {
+        if (arg.starts_with(selftest_assignment)) {
+            return arg.substr(selftest_assignment.size());
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> collect_open_arguments(const Arguments& args) {
+    std::vector<std::string> result;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (!args[i].starts_with('-')) {
+            result.push_back(args[i]);
+        }
+    }
+    return result;
+}
+
+} // namespace corvane

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+// The process's command line, the program's own path first. Kept as plain strings so the scanners
+// below can be tested without a process.
+using Arguments = std::vector<std::string>;
+
+// True when an argument (the program's path included) is exactly "--devtools" or begins with
+// "--devtools-selftest": the chrome's first ready message then opens the developer-tools pane.
+bool wants_devtools(const Arguments& args);
+
+// The value of the first "--devtools-selftest=VALUE" argument (possibly empty); none without one.
+std::optional<std::string> selftest_value(const Arguments& args);
+
+// The arguments after the program's path that do not begin with "-", in order. Empty arguments
+// are kept: they open the new tab page like any refused text.
+std::vector<std::string> collect_open_arguments(const Arguments& args);
+
+} // namespace corvane

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+
+namespace corvane {
+
+// A rectangle in logical points, origin at the window content's top-left corner.
+struct Bounds {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+
+    bool operator==(const Bounds&) const = default;
+};
+
+// What decides where the web views of one window go.
+struct LayoutInput {
+    double width = 0;  // the window content's size in logical points
+    double height = 0; // (physical size divided by the scale factor)
+    bool findbar_open = false;
+    bool overlay_open = false;
+    std::optional<double> devtools_height; // set while the developer-tools pane exists
+};
+
+struct WindowLayout {
+    Bounds chrome;
+    Bounds tab; // every awake tab shares it
+    std::optional<Bounds> devtools;
+};
+
+// The chrome page's strip: tab strip 40 plus toolbar 46, and the find bar's 40 when it is open.
+inline constexpr double strip_height = 86.0;
+inline constexpr double strip_height_with_findbar = 126.0;
+
+WindowLayout compute_layout(const LayoutInput& input);
+
+} // namespace corvane
