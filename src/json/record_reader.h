@@ -1,0 +1,113 @@
+#pragma once
+
+// Reading records that may come as an object of named members or as an array of their field
+// values in declaration order. The field table is data: one row per field, in declaration order.
+//
+//   constexpr std::array kEntryFields{
+//       json::field<&Entry::url>("url"),
+//       json::field<&Entry::visits>("visits"),
+//   };
+//   Entry entry;
+//   bool ok = json::read_record(value, kEntryFields, entry, json::Missing::reject);
+//
+// Object form: members are looked up by key; other members are ignored (duplicate keys were
+// already refused by parse_strict). Array form: element i (after `skip` leading elements, such as
+// a message tag) is field i; more elements than fields refuse the record.
+
+#include "json/strict_reader.h"
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace corvane::json {
+
+template <typename Record>
+struct Field {
+    std::string_view key;
+    bool (*read)(const Json& value, Record& into);
+};
+
+namespace detail {
+
+template <typename Record, typename Value>
+Record record_of(Value Record::*);
+
+template <auto Member>
+using RecordOf = decltype(record_of(Member));
+
+template <auto Member>
+bool read_member(const Json& value, RecordOf<Member>& into) {
+    return read_value(value, into.*Member);
+}
+
+} // namespace detail
+
+// A row of a field table that reads the member with read_value (strict_reader.h, or an overload
+// for the member's type found beside that type).
+template <auto Member>
+constexpr Field<detail::RecordOf<Member>> field(std::string_view key) {
+    return {key, &detail::read_member<Member>};
+}
+
+// What an absent field (a key missing from the object, an array too short) does.
+enum class Missing {
+    reject,       // the record is refused
+    keep_default, // the field keeps the value it had in `into`
+};
+
+// Looks up the value of each field in declaration order: a pointer to it, or nullptr when absent.
+// Refuses (std::nullopt) a value that is neither object nor array, an array shorter than `skip`,
+// and an array with more than skip + fields.size() elements.
+inline std::optional<std::vector<const Json*>>
+record_values(const Json& value, std::span<const std::string_view> keys, std::size_t skip = 0) {
+    std::vector<const Json*> found(keys.size(), nullptr);
+    if (value.is_object()) {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const auto member = value.find(keys[i]);
+            if (member != value.end()) {
+                found[i] = &*member;
+            }
+        }
+        return found;
+    }
+    if (!value.is_array() || value.size() < skip || value.size() - skip > keys.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = skip; i < value.size(); ++i) {
+        found[i - skip] = &value[i];
+    }
+    return found;
+}
+
+// Reads one record into `into` by its field table. On refusal `into` may be partly filled; the
+// caller drops it.
+template <typename Record, std::size_t N>
+bool read_record(const Json& value, const std::array<Field<Record>, N>& fields, Record& into,
+                 Missing missing, std::size_t skip = 0) {
+    std::array<std::string_view, N> keys{};
+    for (std::size_t i = 0; i < N; ++i) {
+        keys[i] = fields[i].key;
+    }
+    const auto values = record_values(value, keys, skip);
+    if (!values) {
+        return false;
+    }
+    for (std::size_t i = 0; i < N; ++i) {
+        const Json* field_value = (*values)[i];
+        if (field_value == nullptr) {
+            if (missing == Missing::reject) {
+                return false;
+            }
+            continue;
+        }
+        if (!fields[i].read(*field_value, into)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace corvane::json

@@ -1,0 +1,60 @@
+#include "json/compact_writer.h"
+#include "json/strict_reader.h"
+#include <gtest/gtest.h>
+
+namespace corvane::json {
+namespace {
+
+struct EscapeCase {
+    std::string text;
+    std::string written;
+};
+
+TEST(CompactWriter, EscapesOnlyQuotesBackslashAndControlCharacters) {
+    const EscapeCase cases[] = {
+        {"a\"b\\c", R"("a\"b\\c")"},
+        {"\b\t\n\f\r", R"("\b\t\n\f\r")"},
+        {std::string("\0\x01\x0b\x1f", 4), R"("\u0000\u0001\u000b\u001f")"},
+        {"/ \x7f", "\"/ \x7f\""},
+        {"caf\xC3\xA9 \xE2\x80\xA8 \xF0\x9F\x98\x80",
+         "\"caf\xC3\xA9 \xE2\x80\xA8 \xF0\x9F\x98\x80\""},
+        {"<\x26>'", "\"<&>'\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.written);
+        EXPECT_EQ(write_compact(nlohmann::json(c.text)), c.written);
+    }
+}
+
+TEST(CompactWriter, InvalidUtf8IsReplacedSoTheTextReadsBack) {
+    const std::string written = write_compact(nlohmann::json(std::string("a\xFF"
+                                                                         "b")));
+    EXPECT_EQ(written, "\"a\xEF\xBF\xBD"
+                       "b\"");
+    EXPECT_TRUE(parse_strict(written, 1));
+}
+
+TEST(CompactWriter, ValuesHaveNoSpaceAndKeysComeInByteOrder) {
+    nlohmann::json value = nlohmann::json::object();
+    value["z"] = 1u;
+    value["\xC3\xA9"] = true; // U+00E9 sorts after every ASCII key
+    value["B"] = nlohmann::json::array({1u, "x", nullptr});
+    value["a"] = nlohmann::json::object();
+    value["ab"] = 2.5;
+    EXPECT_EQ(write_compact(value),
+              "{\"B\":[1,\"x\",null],\"a\":{},\"ab\":2.5,\"z\":1,\"\xC3\xA9\":true}");
+}
+
+TEST(CompactWriter, OrderedValuesKeepInsertionOrder) {
+    OrderedJson value = OrderedJson::object();
+    value["url"] = "u";
+    value["title"] = "";
+    value["visits"] = 4294967295u;
+    value["last"] = 18446744073709551615u;
+    EXPECT_EQ(write_compact(value),
+              R"({"url":"u","title":"","visits":4294967295,"last":18446744073709551615})");
+    EXPECT_EQ(write_compact(OrderedJson::array()), "[]");
+}
+
+} // namespace
+} // namespace corvane::json
