@@ -1,0 +1,116 @@
+#pragma once
+
+// The main loop's user events: everything that changes the browser's state but does not start on
+// the loop's own turn (web view callbacks, script results, chrome messages, the menu, the
+// self-test). Each names what it concerns by id, never by pointer; the handler looks the id up
+// and drops the event when the tab or window is gone.
+
+#include "platform/event_loop.h"
+#include "platform/window.h"
+#include "protocol/ui_msg.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace corvane {
+
+using WindowId = platform::WindowId;
+using TabId = std::uint64_t;
+
+namespace event {
+
+// A chrome or developer-tools page's message, with the window whose page sent it.
+struct UiMessage {
+    UiMsg msg;
+    WindowId window = 0;
+};
+
+// loading: true when the load started, false when it finished.
+struct PageLoad {
+    std::string url;
+    TabId tab = 0;
+    bool loading = false;
+};
+
+// The title as the engine reports it; cleaned up by the handler.
+struct TitleChanged {
+    std::string title;
+    TabId tab = 0;
+};
+
+struct FaviconFound {
+    std::optional<std::string> icon;
+    TabId tab = 0;
+};
+
+// The tab whose page asked for a new window.
+struct NewWindowRequested {
+    std::string url;
+    TabId tab = 0;
+};
+
+struct OpenExternally {
+    std::string url;
+};
+
+// path: the destination the engine proposed.
+struct DownloadStarted {
+    std::string url;
+    std::string path;
+};
+
+struct DownloadFinished {
+    std::string url;
+    bool success = false;
+};
+
+struct WebContentTerminated {
+    TabId tab = 0;
+};
+
+struct SleepAnswer {
+    std::string answer;
+    TabId tab = 0;
+    bool ok = false;
+};
+
+struct FindResult {
+    WindowId window = 0;
+    bool found = false;
+};
+
+struct RuleListReady {
+    bool ok = false;
+};
+
+// A menu item's id.
+struct MenuCommand {
+    std::string id;
+};
+
+// result: the JSON text of a script result.
+struct DevEvalResult {
+    std::string result;
+    WindowId window = 0;
+    std::uint64_t id = 0;
+};
+
+struct SelfTest {
+    std::string panel;
+};
+
+} // namespace event
+
+using UserEvent =
+    std::variant<event::UiMessage, event::PageLoad, event::TitleChanged, event::FaviconFound,
+                 event::NewWindowRequested, event::OpenExternally, event::DownloadStarted,
+                 event::DownloadFinished, event::WebContentTerminated, event::SleepAnswer,
+                 event::FindResult, event::RuleListReady, event::MenuCommand, event::DevEvalResult,
+                 event::SelfTest>;
+
+using UserEventQueue = platform::EventQueue<UserEvent>;
+using EventLoopProxy = platform::EventLoopProxy<UserEvent>;
+
+} // namespace corvane

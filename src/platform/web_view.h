@@ -1,0 +1,142 @@
+#pragma once
+
+// A web view inside a window: verbs for the core to call and on_<event> hooks for the engine to
+// fill. Every hook runs on the main thread and must return at once.
+
+#include "platform/content_filter.h"
+#include "platform/geometry.h"
+#include "platform/network.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace corvane::platform {
+
+enum class LoadPhase { started, redirected, committed, finished };
+
+enum class NavigationType {
+    link_clicked,
+    form_submitted,
+    back_forward,
+    reload,
+    form_resubmitted,
+    other
+};
+
+struct NavigationAction {
+    std::string url;
+    NavigationType type = NavigationType::other;
+    bool user_gesture = false;
+};
+
+enum class NavigationPolicy { allow, deny };
+
+enum class TerminationReason { crashed, exceeded_memory_limit, by_api };
+
+// Turns a main-frame http URL into the https URL to try first, or none to load it as it is.
+using HttpsUpgrade = std::function<std::optional<std::string>(const std::string& url)>;
+
+struct WebViewOptions {
+    std::string label;
+    WebContextKind context = WebContextKind::content;
+    // The website data store; required.
+    std::shared_ptr<NetworkSession> session;
+    // Loaded once the view is built; empty loads nothing.
+    std::string url;
+    Rect bounds;
+    // The page's own background shows through where it paints nothing.
+    bool transparent = false;
+    // window.ipc.postMessage(text) in the main frame reaches on_script_message with the page's
+    // URL. Other frames and other script worlds cannot reach it.
+    bool script_bridge = false;
+    // Empty keeps the engine's own.
+    std::string user_agent;
+    // Injected at document start into the main frame only; empty for none.
+    std::string user_script;
+    bool back_forward_gestures = false;
+    // Timers and rendering stop while the view is hidden.
+    bool suspend_when_hidden = false;
+    bool developer_extras = false;
+    bool javascript_can_open_windows = false;
+    // Set: main-frame http responses are replaced by the https URL it gives; when that fails
+    // the view remembers the host and loads the http URL after all.
+    HttpsUpgrade https_upgrade;
+    // Content filters attached from the start.
+    std::vector<std::shared_ptr<ContentFilter>> content_filters;
+};
+
+// Receives a script's completion value as JSON text, or "" for undefined, a function, a
+// Promise, a value that has no JSON form, or a thrown error. Never called once the view is gone.
+using ScriptResult = std::function<void(std::string json)>;
+
+class WebView {
+public:
+    virtual ~WebView() = default; // removes the view from its window
+
+    virtual const std::string& label() const = 0;
+
+    virtual void load_url(const std::string& url) = 0;
+    virtual void go_back() = 0;
+    virtual void go_forward() = 0;
+    virtual void reload() = 0;
+    virtual void stop_loading() = 0;
+    virtual bool can_go_back() const = 0;
+    virtual bool can_go_forward() const = 0;
+    // The current URL; "" when there is none. After the web process ended, the last one.
+    virtual std::string uri() const = 0;
+    virtual std::string title() const = 0;
+    virtual bool is_loading() const = 0;
+
+    // Runs the script in the main frame's page world.
+    virtual void evaluate_script(const std::string& script) = 0;
+    virtual void evaluate_script(const std::string& script, ScriptResult done) = 0;
+    // Runs body as the body of an async function and waits for it; the result as above.
+    virtual void evaluate_async_function(const std::string& body, ScriptResult done) = 0;
+
+    // 1.0 is 100 %.
+    virtual void set_zoom(double factor) = 0;
+    virtual double zoom() const = 0;
+    // Prints through the system's print dialog with all four margins zero.
+    virtual void print() = 0;
+    virtual void focus() = 0;
+    virtual bool has_focus() const = 0;
+    // Runs an editing command ("Copy", "Paste", "Undo", "SelectAll", ...) on the page.
+    virtual void execute_editing_command(const std::string& command) = 0;
+
+    // Placement inside the parent window, in logical points from its top-left corner.
+    virtual void set_bounds(const Rect& bounds) = 0;
+    virtual Rect bounds() const = 0;
+    virtual void set_hidden(bool hidden) = 0;
+    virtual bool is_hidden() const = 0;
+    // Moves this view directly below other; nothing when they do not share a window.
+    virtual void place_below(WebView& other) = 0;
+    // Makes this view the topmost of its window.
+    virtual void bring_to_front() = 0;
+    // Clicks pass through the view to whatever lies below it.
+    virtual void set_click_through(bool through) = 0;
+
+    // Applies to loads started afterwards.
+    virtual void add_content_filter(const std::shared_ptr<ContentFilter>& filter) = 0;
+    virtual void remove_all_content_filters() = 0;
+
+    // Ends the view's web process (on_web_process_terminated reports by_api).
+    virtual void terminate_web_process() = 0;
+
+    // Hooks.
+    std::function<void(LoadPhase, const std::string& url)> on_load_changed;
+    std::function<void(const std::string& title)> on_title_changed;
+    // Main-frame and subframe navigations alike (the engine cannot tell them apart). Unset:
+    // allow.
+    std::function<NavigationPolicy(const NavigationAction&)> on_navigation;
+    // A page asked for a new window (a blank target, window.open). No window is ever opened.
+    std::function<void(const std::string& url)> on_new_window;
+    std::function<void(TerminationReason)> on_web_process_terminated;
+    // A message from window.ipc.postMessage with the URL of the page that sent it.
+    std::function<void(const std::string& body, const std::string& page_url)> on_script_message;
+    std::function<void()> on_back_forward_changed;
+};
+
+} // namespace corvane::platform
