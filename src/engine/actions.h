@@ -1,0 +1,44 @@
+#pragma once
+
+// What the core does to an existing web view. Nothing here reports an error; answers that
+// matter come back later as user events.
+
+#include "core/user_event.h"
+#include "platform/web_view.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace corvane {
+
+// The view's URL; none when it is empty or exactly "about:blank".
+std::optional<std::string> current_url(const platform::WebView& view);
+
+void go_back(platform::WebView& view);
+void go_forward(platform::WebView& view);
+void reload_page(platform::WebView& view);
+// Evaluates "window.stop()".
+void stop_loading(platform::WebView& view);
+void eval_script(platform::WebView& view, const std::string& script);
+void focus_webview(platform::WebView& view);
+void print_page(platform::WebView& view);
+void set_page_zoom(platform::WebView& view, double factor);
+void set_webview_bounds(platform::WebView& view, const platform::Rect& bounds);
+void place_below(platform::WebView& view, platform::WebView& other);
+void bring_to_front(platform::WebView& view);
+
+// Posts FaviconFound {icon, tab}, the icon read from the probe's reply.
+void eval_with_callback_favicon(platform::WebView& view, const std::string& script,
+                                EventLoopProxy proxy, TabId tab);
+// Posts FindResult {window, found}: found exactly when the result, trimmed, is "true".
+void eval_with_callback_find(platform::WebView& view, const std::string& script,
+                             EventLoopProxy proxy, WindowId window);
+// Posts DevEvalResult {result, window, id} with the raw JSON text.
+void eval_with_callback_devtools(platform::WebView& view, const std::string& script,
+                                 EventLoopProxy proxy, WindowId window, std::uint64_t id);
+
+// The favicon probe's reply (the JSON text of the string it returns) read as an icon URL.
+std::optional<std::string> read_favicon_reply(const std::string& result_json);
+
+} // namespace corvane
