@@ -1,0 +1,114 @@
+#include "store/file_io.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace corvane {
+
+namespace {
+
+// Owns one file descriptor.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now, reporting the error a deferred write may only show here.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+int open_retrying(const char* path, int flags, mode_t mode = 0) {
+    int fd = -1;
+    do {
+        fd = ::open(path, flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool write_all(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = ::write(fd, text.data(), text.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Makes the rename itself durable. Failure only weakens durability, so it is ignored.
+void sync_folder(const std::filesystem::path& folder) {
+    Fd dir(open_retrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
+    if (dir.valid()) {
+        ::fsync(dir.get());
+    }
+}
+
+} // namespace
+
+std::optional<std::string> read_regular_file(const std::filesystem::path& path) {
+    Fd file(open_retrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    struct stat info {};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return std::nullopt;
+    }
+    std::string text;
+    text.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (got == 0) {
+            return text;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+bool replace_file(const std::filesystem::path& target, std::string_view text) {
+    std::filesystem::path temporary = target;
+    temporary.replace_extension("tmp");
+    Fd file(open_retrying(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY, 0600));
+    if (!file.valid()) {
+        return false;
+    }
+    // An earlier temporary file may have had another mode; its failure to change does not stop
+    // the write.
+    ::fchmod(file.get(), S_IRUSR | S_IWUSR);
+    if (!write_all(file.get(), text) || ::fsync(file.get()) != 0 || !file.close()) {
+        return false;
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        return false;
+    }
+    sync_folder(target.parent_path());
+    return true;
+}
+
+} // namespace corvane

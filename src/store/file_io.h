@@ -1,0 +1,22 @@
+#pragma once
+
+// Whole-file reading and crash-safe replacing of the store files.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// The whole content of a regular file; std::nullopt when it is absent, unreadable or not a
+// regular file (a folder, or a FIFO, which is never waited on).
+std::optional<std::string> read_regular_file(const std::filesystem::path& path);
+
+// Replaces `target` with `text` through a sibling with the extension ".tmp": the sibling is
+// written, set to mode 0600, flushed to disk and renamed over the target, so a crash or power
+// cut leaves either the old or the new file, never a torn one. Returns true only when the
+// rename happened; on failure the target keeps its previous content.
+bool replace_file(const std::filesystem::path& target, std::string_view text);
+
+} // namespace corvane
