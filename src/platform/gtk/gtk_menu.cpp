@@ -1,0 +1,263 @@
+#include "platform/gtk/gtk_menu.h"
+
+#include "platform/gtk/gobject_ptr.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <webkit/webkit.h>
+
+namespace corvane::platform::gtk {
+
+namespace {
+
+struct KeyName {
+    std::string_view ours;
+    std::string_view gtk;
+};
+
+constexpr std::array kKeyNames{
+    KeyName{"Comma", "comma"},
+    KeyName{"Backspace", "BackSpace"},
+    KeyName{"Equal", "equal"},
+    KeyName{"Minus", "minus"},
+    KeyName{"BracketLeft", "bracketleft"},
+    KeyName{"BracketRight", "bracketright"},
+    KeyName{"Tab", "Tab"},
+    KeyName{"Period", "period"},
+    KeyName{"Slash", "slash"},
+    KeyName{"Escape", "Escape"},
+    KeyName{"Enter", "Return"},
+    KeyName{"Space", "space"},
+};
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kModifiers{{
+    {"CmdOrCtrl", "<Control>"},
+    {"Control", "<Control>"},
+    {"Ctrl", "<Control>"},
+    {"Shift", "<Shift>"},
+    {"Alt", "<Alt>"},
+}};
+
+std::optional<std::string> key_name(std::string_view key) {
+    if (key.size() == 1 && g_ascii_isalpha(key[0])) {
+        return std::string(1, g_ascii_tolower(key[0]));
+    }
+    if (key.size() == 6 && key.starts_with("Digit") && g_ascii_isdigit(key[5])) {
+        return std::string(1, key[5]);
+    }
+    for (const KeyName& name : kKeyNames) {
+        if (name.ours == key) {
+            return std::string(name.gtk);
+        }
+    }
+    return std::nullopt;
+}
+
+// Where the predefined items act: the focused web view of the active window, or the window.
+GtkWindow* active_window(GtkApplication* application) {
+    return gtk_application_get_active_window(application);
+}
+
+void run_editing_command(GtkApplication* application, const char* command) {
+    GtkWindow* window = active_window(application);
+    GtkWidget* focus = window != nullptr ? gtk_root_get_focus(GTK_ROOT(window)) : nullptr;
+    GtkWidget* view =
+        focus != nullptr ? gtk_widget_get_ancestor(focus, WEBKIT_TYPE_WEB_VIEW) : nullptr;
+    if (view != nullptr) {
+        webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(view), command);
+    }
+}
+
+struct Predefined {
+    PredefinedItem item;
+    const char* id;
+    const char* title;
+};
+
+constexpr std::array kPredefined{
+    Predefined{PredefinedItem::undo, "undo", "Undo"},
+    Predefined{PredefinedItem::redo, "redo", "Redo"},
+    Predefined{PredefinedItem::cut, "cut", "Cut"},
+    Predefined{PredefinedItem::copy, "copy", "Copy"},
+    Predefined{PredefinedItem::paste, "paste", "Paste"},
+    Predefined{PredefinedItem::select_all, "selectAll", "Select All"},
+    Predefined{PredefinedItem::minimize, "minimize", "Minimize"},
+    Predefined{PredefinedItem::zoom, "zoom", "Zoom"},
+    Predefined{PredefinedItem::fullscreen, "fullscreen", "Full Screen"},
+};
+
+const Predefined* find_predefined(PredefinedItem item) {
+    for (const Predefined& entry : kPredefined) {
+        if (entry.item == item) {
+            return &entry;
+        }
+    }
+    return nullptr; // services, hide, hide others, show all: nothing like them here
+}
+
+void run_predefined(GtkApplication* application, std::string_view id) {
+    static constexpr std::array<std::pair<std::string_view, const char*>, 6> kEditing{{
+        {"undo", WEBKIT_EDITING_COMMAND_UNDO},
+        {"redo", WEBKIT_EDITING_COMMAND_REDO},
+        {"cut", WEBKIT_EDITING_COMMAND_CUT},
+        {"copy", WEBKIT_EDITING_COMMAND_COPY},
+        {"paste", WEBKIT_EDITING_COMMAND_PASTE},
+        {"selectAll", WEBKIT_EDITING_COMMAND_SELECT_ALL},
+    }};
+    for (const auto& [name, command] : kEditing) {
+        if (name == id) {
+            run_editing_command(application, command);
+            return;
+        }
+    }
+    GtkWindow* window = active_window(application);
+    if (window == nullptr) {
+        return;
+    }
+    if (id == "minimize") {
+        gtk_window_minimize(window);
+    } else if (id == "zoom") {
+        gtk_window_is_maximized(window) ? gtk_window_unmaximize(window)
+                                        : gtk_window_maximize(window);
+    } else if (id == "fullscreen") {
+        gtk_window_is_fullscreen(window) ? gtk_window_unfullscreen(window)
+                                         : gtk_window_fullscreen(window);
+    }
+}
+
+struct MenuHandlers {
+    std::function<void(const std::string&)> on_activate;
+};
+
+void on_cmd(GSimpleAction*, GVariant* parameter, gpointer data) {
+    auto* handlers = static_cast<MenuHandlers*>(data);
+    if (handlers->on_activate && parameter != nullptr) {
+        handlers->on_activate(g_variant_get_string(parameter, nullptr));
+    }
+}
+
+void on_predefined(GSimpleAction*, GVariant* parameter, gpointer application) {
+    if (parameter != nullptr) {
+        run_predefined(static_cast<GtkApplication*>(application),
+                       g_variant_get_string(parameter, nullptr));
+    }
+}
+
+void delete_handlers(gpointer data, GClosure*) {
+    delete static_cast<MenuHandlers*>(data);
+}
+
+// The action owns data when release is given.
+void add_action(GtkApplication* application, const char* name, GCallback handler, gpointer data,
+                GClosureNotify release) {
+    GSimpleAction* action = g_simple_action_new(name, G_VARIANT_TYPE_STRING);
+    g_signal_connect_data(action, "activate", handler, data, release, GConnectFlags(0));
+    g_action_map_remove_action(G_ACTION_MAP(application), name);
+    g_action_map_add_action(G_ACTION_MAP(application), G_ACTION(action));
+    g_object_unref(action);
+}
+
+void bind_accelerator(GtkApplication* application, const char* detailed, const std::string& text) {
+    std::optional<std::string> accel = gtk_accelerator(text);
+    if (!accel) {
+        return;
+    }
+    std::vector<std::string> accels{*accel};
+    // X11 reports Shift+Tab as ISO_Left_Tab.
+    if (accel->ends_with("<Shift>Tab")) {
+        accels.push_back(accel->substr(0, accel->size() - 3) + "ISO_Left_Tab");
+    }
+    std::vector<const char*> list;
+    for (const std::string& a : accels) {
+        list.push_back(a.c_str());
+    }
+    list.push_back(nullptr);
+    gtk_application_set_accels_for_action(application, detailed, list.data());
+}
+
+GMenu* build_submenu(GtkApplication* application, const Submenu& submenu) {
+    GMenu* menu = g_menu_new();
+    GMenu* section = g_menu_new();
+    auto close_section = [&] {
+        if (g_menu_model_get_n_items(G_MENU_MODEL(section)) > 0) {
+            g_menu_append_section(menu, nullptr, G_MENU_MODEL(section));
+        }
+        g_object_unref(section);
+        section = g_menu_new();
+    };
+    for (const MenuEntry& entry : submenu.entries) {
+        if (entry.kind == MenuEntry::Kind::separator) {
+            close_section();
+        } else if (entry.kind == MenuEntry::Kind::predefined) {
+            if (const Predefined* predefined = find_predefined(entry.predefined)) {
+                char* detailed = g_action_print_detailed_name("app.predefined",
+                                                              g_variant_new_string(predefined->id));
+                g_menu_append(section, predefined->title, detailed);
+                g_free(detailed);
+            }
+        } else {
+            char* detailed =
+                g_action_print_detailed_name("app.cmd", g_variant_new_string(entry.id.c_str()));
+            g_menu_append(section, entry.title.c_str(), detailed);
+            if (!entry.accelerator.empty()) {
+                bind_accelerator(application, detailed, entry.accelerator);
+            }
+            g_free(detailed);
+        }
+    }
+    close_section();
+    g_object_unref(section);
+    return menu;
+}
+
+} // namespace
+
+std::optional<std::string> gtk_accelerator(const std::string& accelerator) {
+    std::string result;
+    std::string_view rest = accelerator;
+    while (true) {
+        std::size_t plus = rest.find('+');
+        std::string_view part = rest.substr(0, plus);
+        if (plus == std::string_view::npos) {
+            std::optional<std::string> key = key_name(part);
+            if (!key) {
+                return std::nullopt;
+            }
+            result += *key;
+            break;
+        }
+        auto modifier = std::find_if(kModifiers.begin(), kModifiers.end(),
+                                     [&](const auto& m) { return m.first == part; });
+        if (modifier == kModifiers.end()) {
+            return std::nullopt;
+        }
+        result += modifier->second;
+        rest.remove_prefix(plus + 1);
+    }
+    guint key = 0;
+    GdkModifierType modifiers{};
+    if (!gtk_accelerator_parse(result.c_str(), &key, &modifiers)) {
+        return std::nullopt;
+    }
+    return result;
+}
+
+void install_gtk_menu_bar(GtkApplication* application, const MenuBar& bar,
+                          std::function<void(const std::string& id)> on_activate) {
+    auto* handlers = new MenuHandlers{std::move(on_activate)};
+    add_action(application, "cmd", as_callback(on_cmd), handlers, delete_handlers);
+    add_action(application, "predefined", as_callback(on_predefined), application, nullptr);
+    GMenu* menubar = g_menu_new();
+    for (const Submenu& submenu : bar) {
+        GMenu* menu = build_submenu(application, submenu);
+        g_menu_append_submenu(menubar, submenu.title.c_str(), G_MENU_MODEL(menu));
+        g_object_unref(menu);
+    }
+    gtk_application_set_menubar(application, G_MENU_MODEL(menubar));
+    g_object_unref(menubar);
+}
+
+} // namespace corvane::platform::gtk

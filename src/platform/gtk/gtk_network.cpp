@@ -1,0 +1,140 @@
+#include "platform/gtk/gtk_network.h"
+
+#include "platform/gtk/script_bridge.h"
+
+#include <system_error>
+
+namespace corvane::platform::gtk {
+
+struct GtkNetworkSession::Download {
+    std::uint64_t id = 0;
+    GObjectPtr<WebKitDownload> download;
+    std::string url;
+    std::string destination;
+    bool ended = false;
+    std::vector<SignalConnection> connections;
+    GtkNetworkSession* owner = nullptr; // the session that tracks this download
+};
+
+namespace {
+
+std::filesystem::path download_folder() {
+    const char* folder = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
+    if (folder != nullptr && *folder != '\0') {
+        return folder;
+    }
+    return std::filesystem::path(g_get_home_dir()) / "Downloads";
+}
+
+std::string plain_file_name(const std::string& suggested) {
+    std::string name = std::filesystem::path(suggested).filename().string();
+    if (name.empty() || name == "." || name == "..") {
+        return "download";
+    }
+    return name;
+}
+
+} // namespace
+
+std::filesystem::path unique_download_path(const std::filesystem::path& folder,
+                                           const std::string& suggested_name) {
+    std::filesystem::path name = plain_file_name(suggested_name);
+    std::filesystem::path candidate = folder / name;
+    std::error_code error;
+    std::string stem = name.stem().string();
+    std::string extension = name.extension().string();
+    for (int n = 1; std::filesystem::exists(std::filesystem::symlink_status(candidate, error));
+         ++n) {
+        candidate = folder / (stem + " (" + std::to_string(n) + ")" + extension);
+    }
+    return candidate;
+}
+
+GtkNetworkSession::GtkNetworkSession(WebKitNetworkSession* session)
+    : session_(GObjectPtr<WebKitNetworkSession>::adopt(session)),
+      download_started_(session, "download-started", as_callback(handle_download_started), this) {}
+
+GtkNetworkSession::~GtkNetworkSession() {
+    download_started_.disconnect();
+    downloads_.clear();
+}
+
+bool GtkNetworkSession::is_ephemeral() const {
+    return webkit_network_session_is_ephemeral(session_.get());
+}
+
+void GtkNetworkSession::clear_website_data() {
+    WebKitWebsiteDataManager* manager =
+        webkit_network_session_get_website_data_manager(session_.get());
+    webkit_website_data_manager_clear(manager, WEBKIT_WEBSITE_DATA_ALL, 0, nullptr, nullptr,
+                                      nullptr);
+}
+
+void GtkNetworkSession::handle_download_started(WebKitNetworkSession*, WebKitDownload* download,
+                                                gpointer self) {
+    auto* session = static_cast<GtkNetworkSession*>(self);
+    // Ended downloads are let go here, outside their own signal emissions.
+    std::erase_if(session->downloads_, [](const auto& item) { return item.second->ended; });
+    auto entry = std::make_unique<Download>();
+    entry->id = session->next_download_++;
+    entry->download = GObjectPtr<WebKitDownload>::retain(download);
+    entry->owner = session;
+    WebKitURIRequest* request = webkit_download_get_request(download);
+    entry->url = request != nullptr ? webkit_uri_request_get_uri(request) : "";
+    Download* raw = entry.get();
+    entry->connections.emplace_back(download, "decide-destination",
+                                    as_callback(on_decide_destination), raw);
+    entry->connections.emplace_back(download, "failed", as_callback(on_download_failed), raw);
+    entry->connections.emplace_back(download, "finished", as_callback(handle_download_finished),
+                                    raw);
+    session->downloads_.emplace(raw->id, std::move(entry));
+}
+
+gboolean GtkNetworkSession::on_decide_destination(WebKitDownload* download, const char* suggested,
+                                                  gpointer data) {
+    auto* entry = static_cast<Download*>(data);
+    std::filesystem::path folder = download_folder();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    // WebKit deletes a file already at the destination, so never name one that exists.
+    std::filesystem::path path =
+        unique_download_path(folder, suggested != nullptr ? suggested : "");
+    entry->destination = path.string();
+    webkit_download_set_allow_overwrite(download, FALSE);
+    webkit_download_set_destination(download, entry->destination.c_str());
+    GtkNetworkSession* session = entry->owner;
+    if (session->on_download_started) {
+        WebKitWebView* view = webkit_download_get_web_view(download);
+        const char* label =
+            view != nullptr
+                ? static_cast<const char*>(g_object_get_data(G_OBJECT(view), kViewLabelKey))
+                : nullptr;
+        session->on_download_started(DownloadStart{entry->id, entry->url, entry->destination,
+                                                   label != nullptr ? label : ""});
+    }
+    return TRUE;
+}
+
+void GtkNetworkSession::on_download_failed(WebKitDownload*, GError*, gpointer data) {
+    auto* entry = static_cast<Download*>(data);
+    entry->owner->end_download(*entry, false);
+}
+
+void GtkNetworkSession::handle_download_finished(WebKitDownload*, gpointer data) {
+    auto* entry = static_cast<Download*>(data);
+    // "finished" also follows "failed"; the first end counts.
+    entry->owner->end_download(*entry, true);
+}
+
+void GtkNetworkSession::end_download(Download& download, bool success) {
+    if (download.ended) {
+        return;
+    }
+    download.ended = true;
+    DownloadEnd end{download.id, download.url, download.destination, success};
+    if (on_download_finished) {
+        on_download_finished(end);
+    }
+}
+
+} // namespace corvane::platform::gtk

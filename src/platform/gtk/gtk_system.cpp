@@ -1,0 +1,101 @@
+#include "platform/gtk/gtk_system.h"
+
+#include <gio/gio.h>
+#include <memory>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace corvane::platform::gtk {
+
+namespace {
+
+std::string parent_folder_uri(const std::string& path) {
+    GFile* file = g_file_new_for_path(path.c_str());
+    GFile* parent = g_file_get_parent(file);
+    char* uri = g_file_get_uri(parent != nullptr ? parent : file);
+    std::string result = uri != nullptr ? uri : "";
+    g_free(uri);
+    if (parent != nullptr) {
+        g_object_unref(parent);
+    }
+    g_object_unref(file);
+    return result;
+}
+
+void on_show_items_done(GObject* source, GAsyncResult* result, gpointer data) {
+    std::unique_ptr<std::string> folder(static_cast<std::string*>(data));
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    if (reply != nullptr) {
+        g_variant_unref(reply);
+        return;
+    }
+    g_clear_error(&error);
+    // No file manager answers on the bus: open the folder instead.
+    g_app_info_launch_default_for_uri(folder->c_str(), nullptr, nullptr);
+}
+
+} // namespace
+
+bool GtkSystem::open_uri(const std::string& uri) {
+    GError* error = nullptr;
+    gboolean launched = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
+    g_clear_error(&error);
+    return launched;
+}
+
+void GtkSystem::reveal_file(const std::string& path) {
+    auto folder = std::make_unique<std::string>(parent_folder_uri(path));
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    g_clear_error(&error);
+    if (bus == nullptr) {
+        g_app_info_launch_default_for_uri(folder->c_str(), nullptr, nullptr);
+        return;
+    }
+    GFile* file = g_file_new_for_path(path.c_str());
+    char* uri = g_file_get_uri(file);
+    const char* uris[] = {uri, nullptr};
+    g_dbus_connection_call(bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                           "org.freedesktop.FileManager1", "ShowItems",
+                           g_variant_new("(^ass)", uris, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
+                           nullptr, on_show_items_done, folder.release());
+    g_free(uri);
+    g_object_unref(file);
+    g_object_unref(bus);
+}
+
+bool GtkSystem::set_extended_attribute(const std::string& path, const std::string& name,
+                                       const std::string& value) {
+    return setxattr(path.c_str(), name.c_str(), value.data(), value.size(), 0) == 0;
+}
+
+std::optional<std::string> GtkSystem::run_and_capture(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    char* out = nullptr;
+    GError* error = nullptr;
+    gboolean ran = g_spawn_sync(nullptr, args.data(), nullptr, G_SPAWN_STDERR_TO_DEV_NULL, nullptr,
+                                nullptr, &out, nullptr, nullptr, &error);
+    g_clear_error(&error);
+    if (!ran) {
+        g_free(out);
+        return std::nullopt;
+    }
+    std::string result = out != nullptr ? out : "";
+    g_free(out);
+    return result;
+}
+
+std::uint32_t GtkSystem::process_id() const {
+    return static_cast<std::uint32_t>(getpid());
+}
+
+bool GtkSystem::on_main_thread() const {
+    return g_main_context_is_owner(g_main_context_default());
+}
+
+} // namespace corvane::platform::gtk

@@ -1,0 +1,295 @@
+#include "platform/gtk/gtk_web_view.h"
+
+#include "platform/gtk/gtk_network.h"
+#include "platform/gtk/gtk_window.h"
+#include "platform/gtk/script_bridge.h"
+#include "platform/gtk/view_host.h"
+
+namespace corvane::platform::gtk {
+
+namespace {
+
+WebKitSettings* make_settings(const WebViewOptions& options) {
+    WebKitSettings* settings = webkit_settings_new();
+    webkit_settings_set_javascript_can_open_windows_automatically(
+        settings, options.javascript_can_open_windows);
+    webkit_settings_set_enable_developer_extras(settings, options.developer_extras);
+    webkit_settings_set_enable_back_forward_navigation_gestures(settings,
+                                                                options.back_forward_gestures);
+    if (!options.user_agent.empty()) {
+        webkit_settings_set_user_agent(settings, options.user_agent.c_str());
+    }
+    return settings;
+}
+
+WebKitNetworkSession* session_of(const WebViewOptions& options) {
+    auto* session = dynamic_cast<GtkNetworkSession*>(options.session.get());
+    return session != nullptr ? session->session() : nullptr;
+}
+
+} // namespace
+
+GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
+                       const WebViewOptions& options)
+    : label_(options.label), content_manager_(GObjectPtr<WebKitUserContentManager>::adopt(
+                                 webkit_user_content_manager_new())),
+      session_(options.session), https_upgrade_(options.https_upgrade) {
+    GObjectPtr<WebKitSettings> settings = GObjectPtr<WebKitSettings>::adopt(make_settings(options));
+    view_ = GObjectPtr<WebKitWebView>::retain(WEBKIT_WEB_VIEW(g_object_new(
+        WEBKIT_TYPE_WEB_VIEW, "web-context", context, "network-session", session_of(options),
+        "user-content-manager", content_manager_.get(), "settings", settings.get(), nullptr)));
+    g_object_set_data_full(G_OBJECT(view_.get()), kViewLabelKey, g_strdup(label_.c_str()), g_free);
+    if (options.transparent) {
+        GdkRGBA clear{0.0F, 0.0F, 0.0F, 0.0F};
+        webkit_web_view_set_background_color(view_.get(), &clear);
+    }
+    install_scripts(options);
+    for (const auto& filter : options.content_filters) {
+        add_content_filter(filter);
+    }
+    connect_signals();
+    host_ = parent.host();
+    g_object_add_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
+    view_host_add(host_, GTK_WIDGET(view_.get()), options.bounds);
+    if (!options.url.empty()) {
+        load_url(options.url);
+    }
+}
+
+GtkWebView::~GtkWebView() {
+    if (fallback_idle_ != 0) {
+        g_source_remove(fallback_idle_);
+    }
+    connections_.clear();
+    if (host_ != nullptr) {
+        g_object_remove_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
+        view_host_remove(host_, GTK_WIDGET(view_.get()));
+    }
+}
+
+void GtkWebView::install_scripts(const WebViewOptions& options) {
+    if (!options.user_script.empty()) {
+        WebKitUserScript* script = webkit_user_script_new(
+            options.user_script.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+            WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+        webkit_user_content_manager_add_script(content_manager_.get(), script);
+        webkit_user_script_unref(script);
+    }
+    if (options.script_bridge) {
+        install_script_bridge(content_manager_.get());
+        connections_.emplace_back(content_manager_.get(), bridge_signal_name(),
+                                  as_callback(handle_script_message), this);
+    }
+}
+
+void GtkWebView::connect_signals() {
+    WebKitWebView* view = view_.get();
+    connections_.emplace_back(view, "decide-policy", as_callback(handle_decide_policy), this);
+    connections_.emplace_back(view, "create", as_callback(handle_create), this);
+    connections_.emplace_back(view, "load-changed", as_callback(handle_load_changed), this);
+    connections_.emplace_back(view, "load-failed", as_callback(handle_load_failed), this);
+    connections_.emplace_back(view, "load-failed-with-tls-errors",
+                              as_callback(handle_load_failed_tls), this);
+    connections_.emplace_back(view, "notify::title", as_callback(handle_notify_title), this);
+    connections_.emplace_back(view, "notify::uri", as_callback(handle_notify_uri), this);
+    connections_.emplace_back(view, "web-process-terminated", as_callback(handle_terminated), this);
+    connections_.emplace_back(webkit_web_view_get_back_forward_list(view), "changed",
+                              as_callback(handle_back_forward_changed), this);
+}
+
+void GtkWebView::load_url(const std::string& url) {
+    webkit_web_view_load_uri(view_.get(), url.c_str());
+}
+
+void GtkWebView::go_back() {
+    webkit_web_view_go_back(view_.get());
+}
+
+void GtkWebView::go_forward() {
+    webkit_web_view_go_forward(view_.get());
+}
+
+void GtkWebView::reload() {
+    webkit_web_view_reload(view_.get());
+}
+
+void GtkWebView::stop_loading() {
+    webkit_web_view_stop_loading(view_.get());
+}
+
+bool GtkWebView::can_go_back() const {
+    return webkit_web_view_can_go_back(view_.get());
+}
+
+bool GtkWebView::can_go_forward() const {
+    return webkit_web_view_can_go_forward(view_.get());
+}
+
+std::string GtkWebView::uri() const {
+    const char* uri = webkit_web_view_get_uri(view_.get());
+    // After the web process ended the view reports no URL; the last one still holds.
+    return uri != nullptr && *uri != '\0' ? std::string(uri) : last_uri_;
+}
+
+std::string GtkWebView::title() const {
+    const char* title = webkit_web_view_get_title(view_.get());
+    return title != nullptr ? title : "";
+}
+
+bool GtkWebView::is_loading() const {
+    return webkit_web_view_is_loading(view_.get());
+}
+
+void GtkWebView::evaluate_script(const std::string& script) {
+    evaluate_in_page(view_.get(), script, nullptr, nullptr);
+}
+
+void GtkWebView::evaluate_script(const std::string& script, ScriptResult done) {
+    evaluate_in_page(view_.get(), script, cancellable_.get(), std::move(done));
+}
+
+void GtkWebView::evaluate_async_function(const std::string& body, ScriptResult done) {
+    call_async_in_page(view_.get(), body, cancellable_.get(), std::move(done));
+}
+
+void GtkWebView::set_zoom(double factor) {
+    webkit_web_view_set_zoom_level(view_.get(), factor);
+}
+
+double GtkWebView::zoom() const {
+    return webkit_web_view_get_zoom_level(view_.get());
+}
+
+void GtkWebView::print() {
+    auto operation =
+        GObjectPtr<WebKitPrintOperation>::adopt(webkit_print_operation_new(view_.get()));
+    auto setup = GObjectPtr<GtkPageSetup>::adopt(gtk_page_setup_new());
+    gtk_page_setup_set_top_margin(setup.get(), 0.0, GTK_UNIT_POINTS);
+    gtk_page_setup_set_bottom_margin(setup.get(), 0.0, GTK_UNIT_POINTS);
+    gtk_page_setup_set_left_margin(setup.get(), 0.0, GTK_UNIT_POINTS);
+    gtk_page_setup_set_right_margin(setup.get(), 0.0, GTK_UNIT_POINTS);
+    webkit_print_operation_set_page_setup(operation.get(), setup.get());
+    GtkRoot* root = gtk_widget_get_root(GTK_WIDGET(view_.get()));
+    webkit_print_operation_run_dialog(operation.get(),
+                                      root != nullptr ? GTK_WINDOW(root) : nullptr);
+}
+
+void GtkWebView::focus() {
+    gtk_widget_grab_focus(GTK_WIDGET(view_.get()));
+}
+
+bool GtkWebView::has_focus() const {
+    return gtk_widget_has_focus(GTK_WIDGET(view_.get()));
+}
+
+void GtkWebView::execute_editing_command(const std::string& command) {
+    webkit_web_view_execute_editing_command(view_.get(), command.c_str());
+}
+
+void GtkWebView::set_bounds(const Rect& bounds) {
+    if (host_ != nullptr) {
+        view_host_set_bounds(host_, GTK_WIDGET(view_.get()), bounds);
+    }
+}
+
+Rect GtkWebView::bounds() const {
+    return host_ != nullptr ? view_host_bounds(host_, GTK_WIDGET(view_.get())) : Rect{};
+}
+
+void GtkWebView::set_hidden(bool hidden) {
+    gtk_widget_set_visible(GTK_WIDGET(view_.get()), !hidden);
+}
+
+bool GtkWebView::is_hidden() const {
+    return !gtk_widget_get_visible(GTK_WIDGET(view_.get()));
+}
+
+void GtkWebView::place_below(WebView& other) {
+    auto* sibling = dynamic_cast<GtkWebView*>(&other);
+    GtkWidget* widget = GTK_WIDGET(view_.get());
+    if (sibling == nullptr || sibling == this || host_ == nullptr) {
+        return;
+    }
+    GtkWidget* other_widget = GTK_WIDGET(sibling->view_.get());
+    if (gtk_widget_get_parent(other_widget) != host_ || gtk_widget_get_parent(widget) != host_) {
+        return;
+    }
+    gtk_widget_insert_before(widget, host_, other_widget);
+}
+
+void GtkWebView::bring_to_front() {
+    GtkWidget* widget = GTK_WIDGET(view_.get());
+    if (host_ != nullptr && gtk_widget_get_parent(widget) == host_) {
+        gtk_widget_insert_before(widget, host_, nullptr);
+    }
+}
+
+void GtkWebView::set_click_through(bool through) {
+    gtk_widget_set_can_target(GTK_WIDGET(view_.get()), !through);
+}
+
+void GtkWebView::add_content_filter(const std::shared_ptr<ContentFilter>& filter) {
+    if (auto* gtk_filter = dynamic_cast<GtkContentFilter*>(filter.get())) {
+        webkit_user_content_manager_add_filter(content_manager_.get(), gtk_filter->filter());
+    }
+}
+
+void GtkWebView::remove_all_content_filters() {
+    webkit_user_content_manager_remove_all_filters(content_manager_.get());
+}
+
+void GtkWebView::terminate_web_process() {
+    webkit_web_view_terminate_web_process(view_.get());
+}
+
+void GtkWebView::handle_notify_title(GObject*, GParamSpec*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (view->on_title_changed) {
+        view->on_title_changed(view->title());
+    }
+}
+
+void GtkWebView::handle_notify_uri(GObject*, GParamSpec*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    const char* uri = webkit_web_view_get_uri(view->view_.get());
+    if (uri != nullptr && *uri != '\0') {
+        view->last_uri_ = uri;
+    }
+}
+
+void GtkWebView::handle_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
+                                   gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (!view->on_web_process_terminated) {
+        return;
+    }
+    switch (reason) {
+    case WEBKIT_WEB_PROCESS_CRASHED:
+        view->on_web_process_terminated(TerminationReason::crashed);
+        break;
+    case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT:
+        view->on_web_process_terminated(TerminationReason::exceeded_memory_limit);
+        break;
+    default:
+        view->on_web_process_terminated(TerminationReason::by_api);
+        break;
+    }
+}
+
+void GtkWebView::handle_script_message(WebKitUserContentManager*, JSCValue* value, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    std::optional<BridgeMessage> message = read_bridge_message(value);
+    if (message && view->on_script_message) {
+        view->on_script_message(message->body, message->page_url);
+    }
+}
+
+void GtkWebView::handle_back_forward_changed(WebKitBackForwardList*, WebKitBackForwardListItem*,
+                                             GList*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (view->on_back_forward_changed) {
+        view->on_back_forward_changed();
+    }
+}
+
+} // namespace corvane::platform::gtk

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "platform/gtk/gobject_ptr.h"
+#include "platform/web_view.h"
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+#include <webkit/webkit.h>
+
+namespace corvane::platform::gtk {
+
+class GtkBrowserWindow;
+
+// A WebKitWebView inside a window's view host. Every signal of the view is connected here.
+class GtkWebView final : public WebView {
+public:
+    GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context, const WebViewOptions& options);
+    ~GtkWebView() override;
+
+    const std::string& label() const override { return label_; }
+    void load_url(const std::string& url) override;
+    void go_back() override;
+    void go_forward() override;
+    void reload() override;
+    void stop_loading() override;
+    bool can_go_back() const override;
+    bool can_go_forward() const override;
+    std::string uri() const override;
+    std::string title() const override;
+    bool is_loading() const override;
+    void evaluate_script(const std::string& script) override;
+    void evaluate_script(const std::string& script, ScriptResult done) override;
+    void evaluate_async_function(const std::string& body, ScriptResult done) override;
+    void set_zoom(double factor) override;
+    double zoom() const override;
+    void print() override;
+    void focus() override;
+    bool has_focus() const override;
+    void execute_editing_command(const std::string& command) override;
+    void set_bounds(const Rect& bounds) override;
+    Rect bounds() const override;
+    void set_hidden(bool hidden) override;
+    bool is_hidden() const override;
+    void place_below(WebView& other) override;
+    void bring_to_front() override;
+    void set_click_through(bool through) override;
+    void add_content_filter(const std::shared_ptr<ContentFilter>& filter) override;
+    void remove_all_content_filters() override;
+    void terminate_web_process() override;
+
+    WebKitWebView* web_view() const { return view_.get(); }
+
+private:
+    void connect_signals();
+    void install_scripts(const WebViewOptions& options);
+
+    // Policy and load handling (gtk_web_view_policy.cpp).
+    static gboolean handle_decide_policy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                         WebKitPolicyDecisionType type, gpointer self);
+    static GtkWidget* handle_create(WebKitWebView*, WebKitNavigationAction* action, gpointer self);
+    static void handle_load_changed(WebKitWebView*, WebKitLoadEvent event, gpointer self);
+    static gboolean handle_load_failed(WebKitWebView*, WebKitLoadEvent, const char* failing_uri,
+                                       GError* error, gpointer self);
+    static gboolean handle_load_failed_tls(WebKitWebView*, const char* failing_uri,
+                                           GTlsCertificate*, GTlsCertificateFlags, gpointer self);
+    static gboolean handle_fallback_load(gpointer self);
+    bool decide_navigation(WebKitNavigationPolicyDecision* decision);
+    bool decide_response(WebKitResponsePolicyDecision* decision);
+    bool absorb_failed_upgrade(const std::string& failing_uri);
+
+    // Other signals (gtk_web_view.cpp).
+    static void handle_notify_title(GObject*, GParamSpec*, gpointer self);
+    static void handle_notify_uri(GObject*, GParamSpec*, gpointer self);
+    static void handle_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
+                                  gpointer self);
+    static void handle_script_message(WebKitUserContentManager*, JSCValue* value, gpointer self);
+    static void handle_back_forward_changed(WebKitBackForwardList*, WebKitBackForwardListItem*,
+                                            GList*, gpointer self);
+
+    std::string label_;
+    GObjectPtr<WebKitUserContentManager> content_manager_;
+    GObjectPtr<WebKitWebView> view_;
+    // The view host of the parent window; cleared by GObject when the window goes first.
+    GtkWidget* host_ = nullptr;
+    std::shared_ptr<NetworkSession> session_;
+    Cancellable cancellable_;
+    std::string last_uri_;
+
+    // HTTPS-Only: the http URL whose response was replaced, the https URL tried instead, the
+    // hosts whose https attempt failed, and whether the next "finished" closes a load we
+    // replaced.
+    HttpsUpgrade https_upgrade_;
+    std::string upgrade_from_;
+    std::string upgrade_to_;
+    std::set<std::string> http_hosts_;
+    bool drop_next_finish_ = false;
+    std::string fallback_url_;
+    guint fallback_idle_ = 0;
+
+    std::vector<SignalConnection> connections_;
+};
+
+} // namespace corvane::platform::gtk
