@@ -1,0 +1,142 @@
+// What the rest of the browser relies on beyond the conformance data: host kinds and address
+// values, the scheme setter, the encoders, and input that is not valid UTF-8.
+
+#include "url/percent_encoding.h"
+#include "url/url.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+struct HostCase {
+    const char* input;
+    HostKind kind;
+    const char* host; // nullptr: no host
+};
+
+TEST(Url, HostKindAndHostText) {
+    const HostCase cases[] = {
+        {"https://Example.COM/", HostKind::Domain, "example.com"},
+        {"https://bücher.de/", HostKind::Domain, "xn--bcher-kva.de"},
+        {"http://0x7f.1/", HostKind::Ipv4, "127.0.0.1"},
+        {"http://[0:0::1]/", HostKind::Ipv6, "[::1]"},
+        {"foo://Host/", HostKind::Opaque, "Host"},
+        {"file:///tmp/x", HostKind::Empty, ""},
+        {"foo:///x", HostKind::Empty, ""},
+        {"about:blank", HostKind::None, nullptr},
+        {"mailto:a@b.c", HostKind::None, nullptr},
+    };
+    for (const HostCase& c : cases) {
+        std::optional<Url> url = Url::parse(c.input);
+        ASSERT_TRUE(url) << c.input;
+        EXPECT_EQ(url->host_kind(), c.kind) << c.input;
+        if (c.host == nullptr) {
+            EXPECT_FALSE(url->host_str()) << c.input;
+        } else {
+            EXPECT_EQ(url->host_str(), c.host) << c.input;
+        }
+    }
+}
+
+TEST(Url, AddressValuesOfIpHosts) {
+    EXPECT_FALSE(Url::parse("http://192.168.0.257/"));
+    EXPECT_EQ(Url::parse("http://192.168.1.5/")->host_record()->ipv4, 0xC0A80105U);
+    EXPECT_EQ(Url::parse("http://3232235781/")->host_record()->ipv4, 0xC0A80105U);
+    Ipv6Address loopback{0, 0, 0, 0, 0, 0, 0, 1};
+    EXPECT_EQ(Url::parse("http://[::1]:8080/")->host_record()->ipv6, loopback);
+    Ipv6Address mapped{0, 0, 0, 0, 0, 0xffff, 0x0102, 0x0304};
+    EXPECT_EQ(Url::parse("http://[::ffff:1.2.3.4]/")->host_record()->ipv6, mapped);
+    EXPECT_EQ(Url::parse("http://[::ffff:1.2.3.4]/")->host(), "[::ffff:102:304]");
+}
+
+struct SchemeCase {
+    const char* input;
+    const char* scheme;
+    bool changed;
+    const char* href;
+};
+
+TEST(Url, SchemeSetterFollowsTheUrlApi) {
+    const SchemeCase cases[] = {
+        {"http://example.com/a?b#c", "https", true, "https://example.com/a?b#c"},
+        {"http://example.com:443/", "https", true, "https://example.com/"},
+        {"http://example.com:8080/", "https", true, "https://example.com:8080/"},
+        {"http://example.com/", "HTTPS:ignored", true, "https://example.com/"},
+        {"http://example.com/", "foo", false, "http://example.com/"},
+        {"foo://example.com/", "http", false, "foo://example.com/"},
+        {"http://u@example.com/", "file", false, "http://u@example.com/"},
+        {"file:///tmp", "http", false, "file:///tmp"},
+        {"http://example.com/", "1http", false, "http://example.com/"},
+        {"http://example.com/", "ht tp", false, "http://example.com/"},
+        {"http://example.com/", "", false, "http://example.com/"},
+    };
+    for (const SchemeCase& c : cases) {
+        Url url = *Url::parse(c.input);
+        EXPECT_EQ(url.set_scheme(c.scheme), c.changed) << c.input << " " << c.scheme;
+        EXPECT_EQ(url.href(), c.href) << c.input << " " << c.scheme;
+    }
+}
+
+TEST(Url, IllFormedUtf8BecomesReplacementCharacters) {
+    // A lone continuation byte and a truncated sequence in the path, the query and the fragment.
+    std::optional<Url> url = Url::parse("https://example.com/a\x80z?\xE2\x82#\xF0");
+    ASSERT_TRUE(url);
+    EXPECT_EQ(url->href(), "https://example.com/a%EF%BF%BDz?%EF%BF%BD#%EF%BF%BD");
+    // In a host the replacement character is not allowed.
+    EXPECT_FALSE(Url::parse("https://exa\xFFmple.com/"));
+    EXPECT_FALSE(Url::parse("https://exa%FFmple.com/"));
+}
+
+TEST(Url, OriginsOfEachKind) {
+    EXPECT_EQ(Url::parse("https://example.com:443/x")->origin(), "https://example.com");
+    EXPECT_EQ(Url::parse("http://[::1]:8080/")->origin(), "http://[::1]:8080");
+    EXPECT_EQ(Url::parse("file:///tmp/x")->origin(), "null");
+    EXPECT_EQ(Url::parse("data:text/plain,x")->origin(), "null");
+    EXPECT_EQ(Url::parse("corvane://newtab/")->origin(), "null");
+    EXPECT_EQ(Url::parse("blob:https://a.example/uuid")->origin(), "https://a.example");
+}
+
+TEST(Url, EmptyAndLongInputs) {
+    EXPECT_FALSE(Url::parse(""));
+    EXPECT_FALSE(Url::parse("   "));
+    EXPECT_FALSE(Url::parse("no-scheme"));
+    EXPECT_FALSE(Url::parse("http://"));
+    std::string long_path = "https://example.com/" + std::string(100000, 'a');
+    ASSERT_TRUE(Url::parse(long_path));
+    EXPECT_EQ(Url::parse(long_path)->href(), long_path);
+    EXPECT_FALSE(Url::parse("http://a:65536/"));
+    EXPECT_EQ(Url::parse("http://a:" + std::string(50, '0') + "81/")->port(), 81);
+}
+
+struct EncodeCase {
+    const char* input;
+    const char* expected;
+};
+
+TEST(PercentEncoding, FormUrlencodedByteSerializer) {
+    const EncodeCase cases[] = {
+        {"a b&c", "a+b%26c"},
+        {"AZaz09*-._", "AZaz09*-._"},
+        {"~!'()", "%7E%21%27%28%29"},
+        {"é", "%C3%A9"},
+        {"+%", "%2B%25"},
+        {"", ""},
+    };
+    for (const EncodeCase& c : cases) {
+        EXPECT_EQ(form_urlencoded_byte_serialize(c.input), c.expected) << c.input;
+    }
+}
+
+TEST(PercentEncoding, DecodeLeavesBrokenEscapesAlone) {
+    const EncodeCase cases[] = {
+        {"%41%62", "Ab"}, {"%", "%"},     {"%4", "%4"},    {"%zz", "%zz"},
+        {"a%2", "a%2"},   {"%%41", "%A"}, {"%c3%a9", "é"},
+    };
+    for (const EncodeCase& c : cases) {
+        EXPECT_EQ(percent_decode(c.input), c.expected) << c.input;
+    }
+}
+
+} // namespace
+} // namespace corvane
