@@ -87,23 +87,22 @@ record_values(const Json& value, std::span<const std::string_view> keys, std::si
 template <typename Record, std::size_t N>
 bool read_record(const Json& value, const std::array<Field<Record>, N>& fields, Record& into,
                  Missing missing, std::size_t skip = 0) {
-    std::array<std::string_view, N> keys{};
-    for (std::size_t i = 0; i < N; ++i) {
-        keys[i] = fields[i].key;
+    const bool is_array = value.is_array();
+    if (!is_array && !value.is_object()) {
+        return false;
     }
-    const auto values = record_values(value, keys, skip);
-    if (!values) {
+    if (is_array && (value.size() < skip || value.size() - skip > N)) {
         return false;
     }
     for (std::size_t i = 0; i < N; ++i) {
-        const Json* field_value = (*values)[i];
-        if (field_value == nullptr) {
-            if (missing == Missing::reject) {
-                return false;
-            }
-            continue;
+        const Json* field_value = nullptr;
+        if (is_array) {
+            field_value = i + skip < value.size() ? &value[i + skip] : nullptr;
+        } else if (const auto member = value.find(fields[i].key); member != value.end()) {
+            field_value = &*member;
         }
-        if (!fields[i].read(*field_value, into)) {
+        if (field_value == nullptr ? missing == Missing::reject
+                                   : !fields[i].read(*field_value, into)) {
             return false;
         }
     }

@@ -8,7 +8,6 @@ namespace corvane {
 
 using json::field;
 using json::Json;
-using json::OrderedJson;
 
 // Record readers for the element types of lists. They live in this namespace, beside the
 // records, so json::read_value of a list finds them.
@@ -66,33 +65,42 @@ std::optional<std::vector<Record>> read_list(std::string_view text) {
     return list;
 }
 
-OrderedJson to_ordered(const SessionTab& tab) {
-    return OrderedJson{{"url", tab.url}, {"title", tab.title}};
+void write_record(json::RecordWriter& out, const SessionTab& tab) {
+    out.begin_object().key("url").string(tab.url).key("title").string(tab.title).end_object();
 }
 
-OrderedJson to_ordered(const HistoryEntry& entry) {
-    return OrderedJson{
-        {"url", entry.url}, {"title", entry.title}, {"visits", entry.visits}, {"last", entry.last}};
+void write_record(json::RecordWriter& out, const HistoryEntry& entry) {
+    out.begin_object().key("url").string(entry.url).key("title").string(entry.title);
+    out.key("visits").number(entry.visits).key("last").number(entry.last).end_object();
 }
 
-OrderedJson to_ordered(const Bookmark& bookmark) {
-    return OrderedJson{{"url", bookmark.url}, {"title", bookmark.title}, {"added", bookmark.added}};
+void write_record(json::RecordWriter& out, const Bookmark& bookmark) {
+    out.begin_object().key("url").string(bookmark.url).key("title").string(bookmark.title);
+    out.key("added").number(bookmark.added).end_object();
 }
 
-OrderedJson to_ordered(const SessionWindow& window);
+void write_record(json::RecordWriter& out, const SessionWindow& window);
 
 template <typename Record>
-OrderedJson list_to_ordered(const std::vector<Record>& list) {
-    OrderedJson array = OrderedJson::array();
-    array.get_ref<OrderedJson::array_t&>().reserve(list.size());
+void write_list(json::RecordWriter& out, const std::vector<Record>& list) {
+    out.begin_array();
     for (const Record& record : list) {
-        array.push_back(to_ordered(record));
+        write_record(out, record);
     }
-    return array;
+    out.end_array();
 }
 
-OrderedJson to_ordered(const SessionWindow& window) {
-    return OrderedJson{{"tabs", list_to_ordered(window.tabs)}, {"active", window.active}};
+void write_record(json::RecordWriter& out, const SessionWindow& window) {
+    out.begin_object().key("tabs");
+    write_list(out, window.tabs);
+    out.key("active").number(window.active).end_object();
+}
+
+template <typename Record>
+std::string list_text(const std::vector<Record>& list) {
+    json::RecordWriter out;
+    write_list(out, list);
+    return out.take();
 }
 
 } // namespace
@@ -111,28 +119,32 @@ static bool read_value(const Json& value, SessionWindow& into) {
 }
 
 std::string write_settings(const Settings& settings) {
-    // Built member by member: OrderedJson keeps this order, which is the declaration order.
-    OrderedJson object = OrderedJson::object();
-    object["search_engine"] = settings.search_engine;
-    object["block_trackers"] = settings.block_trackers;
-    object["https_only"] = settings.https_only;
-    object["sleep_after_mins"] = settings.sleep_after_mins;
-    object["max_awake_tabs"] = settings.max_awake_tabs;
-    object["restore_session"] = settings.restore_session;
-    object["shield_allowlist"] = settings.shield_allowlist;
-    return json::write_compact(object);
+    json::RecordWriter out;
+    out.begin_object();
+    out.key("search_engine").string(settings.search_engine);
+    out.key("block_trackers").boolean(settings.block_trackers);
+    out.key("https_only").boolean(settings.https_only);
+    out.key("sleep_after_mins").number(settings.sleep_after_mins);
+    out.key("max_awake_tabs").number(settings.max_awake_tabs);
+    out.key("restore_session").boolean(settings.restore_session);
+    out.key("shield_allowlist").begin_array();
+    for (const std::string& host : settings.shield_allowlist) {
+        out.string(host);
+    }
+    out.end_array().end_object();
+    return out.take();
 }
 
 std::string write_history(const std::vector<HistoryEntry>& history) {
-    return json::write_compact(list_to_ordered(history));
+    return list_text(history);
 }
 
 std::string write_bookmarks(const std::vector<Bookmark>& bookmarks) {
-    return json::write_compact(list_to_ordered(bookmarks));
+    return list_text(bookmarks);
 }
 
 std::string write_session(const std::vector<SessionWindow>& session) {
-    return json::write_compact(list_to_ordered(session));
+    return list_text(session);
 }
 
 std::optional<Settings> read_settings(std::string_view text) {

@@ -45,15 +45,22 @@ TEST(CompactWriter, ValuesHaveNoSpaceAndKeysComeInByteOrder) {
               "{\"B\":[1,\"x\",null],\"a\":{},\"ab\":2.5,\"z\":1,\"\xC3\xA9\":true}");
 }
 
-TEST(CompactWriter, OrderedValuesKeepInsertionOrder) {
-    OrderedJson value = OrderedJson::object();
-    value["url"] = "u";
-    value["title"] = "";
-    value["visits"] = 4294967295u;
-    value["last"] = 18446744073709551615u;
-    EXPECT_EQ(write_compact(value),
-              R"({"url":"u","title":"","visits":4294967295,"last":18446744073709551615})");
-    EXPECT_EQ(write_compact(OrderedJson::array()), "[]");
+TEST(RecordWriter, WritesInCallOrderWithCommasAndTheSameEscapes) {
+    RecordWriter out;
+    out.begin_array();
+    out.begin_object().key("url").string("u\n\x01/é").key("visits").number(4294967295u);
+    out.key("last").number(18446744073709551615u).key("ok").boolean(false);
+    out.key("tabs").begin_array().end_array().key("o").begin_object().end_object().end_object();
+    out.begin_array().string("a").boolean(true).end_array().end_array();
+    EXPECT_EQ(out.take(), "[{\"url\":\"u\\n\\u0001/é\",\"visits\":4294967295,"
+                          "\"last\":18446744073709551615,\"ok\":false,\"tabs\":[],\"o\":{}},"
+                          "[\"a\",true]]");
+
+    RecordWriter empty;
+    EXPECT_EQ(empty.begin_array().end_array().take(), "[]");
+
+    RecordWriter invalid;
+    EXPECT_EQ(invalid.string("a\xFF").take(), "\"a\xEF\xBF\xBD\"");
 }
 
 } // namespace
