@@ -1,0 +1,135 @@
+#include "address/address_input.h"
+
+#include "address/ip_literal.h"
+#include "address/search_engines.h"
+#include "address/unicode_text.h"
+#include "address/url_classify.h"
+#include "url/url.h"
+
+namespace corvane {
+namespace {
+
+ResolvedInput blocked(std::string_view reason) {
+    return {ResolvedInput::Kind::Blocked, std::string(reason)};
+}
+
+bool has_blocked_scheme(std::string_view trimmed) {
+    std::string lowered = text::ascii_lower(trimmed.substr(0, 11));
+    return lowered.starts_with("javascript:") || lowered.starts_with("data:") ||
+           lowered.starts_with("vbscript:");
+}
+
+// Step 5: a URL typed in full, for the schemes the address field opens.
+std::optional<std::string> typed_url(std::string_view trimmed) {
+    std::optional<Url> url = Url::parse(trimmed);
+    if (!url) {
+        return std::nullopt;
+    }
+    const std::string& scheme = url->scheme();
+    if (scheme == "http") {
+        return upgrade_to_https(*url).href();
+    }
+    if (scheme == "https" || scheme == "about" || scheme == "file" || scheme == "corvane") {
+        return url->href();
+    }
+    return std::nullopt;
+}
+
+// Step 7: a bare host, opened over http when local and https otherwise.
+std::optional<std::string> host_url(std::string_view trimmed) {
+    if (!looks_like_host(trimmed)) {
+        return std::nullopt;
+    }
+    std::string candidate = is_local_host(trimmed) ? "http://" : "https://";
+    candidate += trimmed;
+    std::optional<Url> url = Url::parse(candidate);
+    if (!url || !url->host_str()) {
+        return std::nullopt;
+    }
+    return url->href();
+}
+
+// The host part of typed text: up to the first of `terminators`.
+std::string_view host_part(std::string_view text, std::string_view terminators) {
+    return text.substr(0, text.find_first_of(terminators));
+}
+
+bool is_ip_host(std::string_view host) {
+    if (is_ipv4_literal(host) || is_ipv6_literal(host)) {
+        return true;
+    }
+    // A bracketed IPv6 address, as URLs write it, is an address too.
+    return host.size() > 2 && host.front() == '[' && host.back() == ']' &&
+           is_ipv6_literal(host.substr(1, host.size() - 2));
+}
+
+} // namespace
+
+ResolvedInput resolve_input(std::string_view text, std::string_view url_template) {
+    std::string_view trimmed = text::trim_white_space(text);
+    if (trimmed.empty()) {
+        return blocked("empty");
+    }
+    if (trimmed.size() > kMaxTypedBytes) {
+        return blocked("too long");
+    }
+    if (has_blocked_scheme(trimmed)) {
+        return blocked("blocked scheme");
+    }
+    if (std::optional<std::string> url = typed_url(trimmed)) {
+        return {ResolvedInput::Kind::Url, std::move(*url)};
+    }
+    if (!text::contains_white_space(trimmed)) {
+        if (std::optional<std::string> url = host_url(trimmed)) {
+            return {ResolvedInput::Kind::Url, std::move(*url)};
+        }
+    }
+    return {ResolvedInput::Kind::Search, search_url(url_template, trimmed)};
+}
+
+bool looks_like_host(std::string_view text) {
+    std::string_view host = host_part(text, "/?#");
+    if (host.size() < text.size() && host.empty()) {
+        return false;
+    }
+    if (is_local_host(text)) {
+        return true;
+    }
+    std::size_t colon = host.rfind(':');
+    if (colon != std::string_view::npos &&
+        host.find_first_not_of("0123456789", colon + 1) == std::string_view::npos) {
+        host = host.substr(0, colon);
+    }
+    if (is_ip_host(host)) {
+        return true;
+    }
+    std::size_t dot = host.rfind('.');
+    if (dot == std::string_view::npos || dot == 0 || host.size() - dot - 1 < 2) {
+        return false;
+    }
+    std::string_view top_label = host.substr(dot + 1);
+    return text::is_alphabetic(top_label) ||
+           (top_label.size() >= 4 && top_label.starts_with("xn--"));
+}
+
+bool is_local_host(std::string_view text) {
+    std::string_view host = host_part(text, ":/?#");
+    if (host == "localhost" || host == "127.0.0.1" || host.ends_with(".localhost")) {
+        return true;
+    }
+    if (!text.starts_with("[::1]")) {
+        return false;
+    }
+    std::string_view rest = text.substr(5);
+    return rest.empty() || rest[0] == ':' || rest[0] == '/' || rest[0] == '?' || rest[0] == '#';
+}
+
+std::vector<SessionTab> resolve_with_engine(const Settings& settings, std::string_view text) {
+    ResolvedInput resolved = resolve_input(text, search_engine_url(settings.search_engine));
+    if (resolved.kind == ResolvedInput::Kind::Blocked) {
+        return {};
+    }
+    return {SessionTab{std::move(resolved.text), ""}};
+}
+
+} // namespace corvane

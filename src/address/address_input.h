@@ -1,0 +1,43 @@
+#pragma once
+
+// What the user types into the address field (or a suggestion row, a command-line argument or
+// the chrome page hands over), turned into something to load.
+
+#include "store/records.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane {
+
+struct ResolvedInput {
+    enum class Kind { Url, Search, Blocked };
+
+    Kind kind = Kind::Blocked;
+    // The URL to load (Url), the search URL (Search) or the reason: "empty", "too long" or
+    // "blocked scheme" (Blocked).
+    std::string text;
+
+    bool operator==(const ResolvedInput&) const = default;
+};
+
+// Typed text longer than this many bytes is refused.
+inline constexpr std::size_t kMaxTypedBytes = 8192;
+
+// A URL, a host to open, or a search with `url_template`.
+ResolvedInput resolve_input(std::string_view text, std::string_view url_template);
+
+// True for typed text that reads as a host with an optional port and path: a local host, an IP
+// address, or a name whose top-level label is alphabetic or Punycode.
+bool looks_like_host(std::string_view text);
+
+// True for typed text naming this machine: localhost, a name under .localhost, 127.0.0.1 or
+// [::1], compared byte for byte.
+bool is_local_host(std::string_view text);
+
+// The text resolved with the engine the settings name: one tab with an empty title, or none
+// when the text is refused.
+std::vector<SessionTab> resolve_with_engine(const Settings& settings, std::string_view text);
+
+} // namespace corvane

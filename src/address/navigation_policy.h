@@ -1,0 +1,21 @@
+#pragma once
+
+// Which addresses a web view may load. All three look only at the text and never fail.
+
+#include <string_view>
+
+namespace corvane {
+
+// Addresses that belong to other applications (mail, telephone, messages, maps, video calls).
+bool is_external_scheme(std::string_view url);
+
+// True when a content tab must not load the address: longer than 32,768 bytes, no scheme, a
+// scheme outside http, https, about, blob, data and file, or a browser page other than the new
+// tab page.
+bool is_blocked_url(std::string_view url);
+
+// True when the chrome or developer-tools view may load the address: the browser's own UI pages
+// only.
+bool chrome_navigation_filter(std::string_view url);
+
+} // namespace corvane

@@ -1,0 +1,107 @@
+#include "address/suggestion_rows.h"
+
+#include "address/address_input.h"
+#include "address/search_engines.h"
+#include "address/suggestions.h"
+#include "address/unicode_text.h"
+#include "address/url_classify.h"
+#include "url/url.h"
+
+#include <vector>
+
+namespace corvane {
+namespace {
+
+struct Completion {
+    std::string text;
+    std::string url;
+};
+
+// The first scored entry whose host (or host without "www.") begins with the typed text.
+std::optional<Completion> find_completion(const std::vector<ScoredSuggestion>& scored,
+                                          std::string_view typed) {
+    for (const ScoredSuggestion& item : scored) {
+        std::optional<Url> url = Url::parse(item.url);
+        if (!url) {
+            continue;
+        }
+        std::string host = url->hostname();
+        std::string_view bare = strip_www(host);
+        std::string text;
+        if (host.starts_with(typed)) {
+            text = host;
+        } else if (bare.starts_with(typed)) {
+            text = bare;
+        } else {
+            continue;
+        }
+        return Completion{std::move(text), url->scheme() + "://" + host + "/"};
+    }
+    return std::nullopt;
+}
+
+nlohmann::json url_row(std::string_view title, std::string_view url) {
+    return {{"kind", "url"}, {"title", title}, {"url", url}, {"display", ""}};
+}
+
+nlohmann::json entry_row(const ScoredSuggestion& item) {
+    std::string display = display_url(item.url);
+    return {{"kind", item.bookmarked ? "bookmark" : "history"},
+            {"title", item.title.empty() ? display : item.title},
+            {"url", item.url},
+            {"display", display}};
+}
+
+bool has_row_for(const nlohmann::json& rows, const std::string& url) {
+    for (const nlohmann::json& row : rows) {
+        auto it = row.find("url");
+        if (it != row.end() && *it == url) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+nlohmann::json SuggestionAnswer::completion_json() const {
+    return completion ? nlohmann::json(*completion) : nlohmann::json(nullptr);
+}
+
+SuggestionAnswer build_suggestions(const Store& store, std::string_view query, bool complete) {
+    std::string_view q = text::first_characters(query, kMaxQueryCharacters);
+    const SearchEngine& engine = search_engine_for(store.settings.search_engine);
+    std::vector<ScoredSuggestion> scored = score_suggestions(store, q, kScoredSuggestionCount);
+    std::string_view trimmed = text::trim_white_space(q);
+    std::string typed = text::to_lower(trimmed);
+    SuggestionAnswer answer;
+    if (complete && typed.find(' ') == std::string::npos && !scored.empty()) {
+        if (std::optional<Completion> found = find_completion(scored, typed)) {
+            answer.rows.push_back(url_row(found->text, found->url));
+            answer.completion = std::move(found->text);
+        }
+    }
+    ResolvedInput resolved = resolve_input(q, engine.url_template);
+    if (resolved.kind == ResolvedInput::Kind::Url && !answer.completion) {
+        answer.rows.push_back(url_row(trimmed, resolved.text));
+        answer.rows.push_back({{"kind", "search"},
+                               {"title", trimmed},
+                               {"text", "? " + std::string(trimmed)},
+                               {"url", search_url(engine.url_template, trimmed)},
+                               {"engine", engine.name}});
+    } else {
+        answer.rows.push_back(
+            {{"kind", "search"}, {"title", trimmed}, {"text", trimmed}, {"engine", engine.name}});
+    }
+    for (const ScoredSuggestion& item : scored) {
+        if (!has_row_for(answer.rows, item.url)) {
+            answer.rows.push_back(entry_row(item));
+        }
+    }
+    if (answer.rows.size() > kMaxSuggestionRows) {
+        answer.rows.erase(answer.rows.begin() + kMaxSuggestionRows, answer.rows.end());
+    }
+    return answer;
+}
+
+} // namespace corvane

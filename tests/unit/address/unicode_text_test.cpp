@@ -1,0 +1,43 @@
+// Unicode rules behind address input: White_Space, full lower-casing, Alphabetic, characters.
+
+#include "address/unicode_text.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+TEST(UnicodeText, TrimsWhiteSpaceOnly) {
+    EXPECT_EQ(text::trim_white_space(" \t\n a b \r"), "a b");
+    EXPECT_EQ(text::trim_white_space("\u00a0\u3000x\u2028\u0085"), "x");
+    EXPECT_EQ(text::trim_white_space("\u200bx\u200b"), "\u200bx\u200b"); // not White_Space
+    EXPECT_EQ(text::trim_white_space("\u2003"), "");
+    EXPECT_EQ(text::trim_white_space("é "), "é");
+    EXPECT_EQ(text::trim_white_space("\xff "), "\xff");
+    EXPECT_TRUE(text::contains_white_space("a\u00a0b"));
+    EXPECT_FALSE(text::contains_white_space("a\u200bb"));
+}
+
+TEST(UnicodeText, LowerCasesFully) {
+    EXPECT_EQ(text::to_lower("HeLLo"), "hello");
+    EXPECT_EQ(text::to_lower("ÉCOLE"), "école");
+    EXPECT_EQ(text::to_lower("ΟΔΟΣ Σ"), "οδος σ");
+    EXPECT_EQ(text::to_lower("İ"), "i\u0307");
+    EXPECT_EQ(text::to_lower("ǅ"), "ǆ");
+    EXPECT_EQ(text::ascii_lower("ÉA"), "Éa");
+}
+
+TEST(UnicodeText, AlphabeticAndCharacterCounts) {
+    EXPECT_TRUE(text::is_alphabetic("com"));
+    EXPECT_TRUE(text::is_alphabetic("テスト"));
+    EXPECT_TRUE(text::is_alphabetic("рф"));
+    EXPECT_FALSE(text::is_alphabetic("c0m"));
+    EXPECT_FALSE(text::is_alphabetic("co-m"));
+    EXPECT_FALSE(text::is_alphabetic(""));
+    EXPECT_EQ(text::first_characters("aéb", 2), "aé");
+    EXPECT_EQ(text::first_characters("ab", 5), "ab");
+    EXPECT_EQ(text::first_characters("😀x", 1), "😀");
+}
+
+} // namespace
+} // namespace corvane
