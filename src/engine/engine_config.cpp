@@ -1,0 +1,189 @@
+#include "engine/engine_config.h"
+
+#include "address/url_classify.h"
+#include "pages/scheme_routes.h"
+#include "shield/rule_list.h"
+#include "url/url.h"
+#include "url/utf8.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::string_view kVersionKey = "<key>CFBundleShortVersionString</key>";
+constexpr std::string_view kStringOpen = "<string>";
+constexpr std::string_view kStringClose = "</string>";
+
+std::filesystem::path cache_home() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache != nullptr && std::filesystem::path(cache).is_absolute()) {
+        return cache;
+    }
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home != nullptr ? home : "/tmp") / ".cache";
+}
+
+platform::SchemeResponse to_platform(const SchemeResponse& response) {
+    platform::SchemeResponse result;
+    result.status = response.status;
+    for (const SchemeHeader& header : response.headers) {
+        if (header.name == "Content-Type") {
+            result.content_type = header.value;
+        }
+        result.headers.emplace_back(std::string(header.name), std::string(header.value));
+    }
+    result.body = std::string(response.body_view());
+    return result;
+}
+
+void register_schemes(platform::Platform& platform, const SharedNewTabSnapshotPtr& newtab) {
+    platform.register_scheme(
+        platform::WebContextKind::ui, "corvane",
+        [](const platform::SchemeRequest& request) { return to_platform(serve_ui(request.uri)); });
+    // The tab's private flag: private windows, and only they, use ephemeral stores.
+    platform.register_scheme(platform::WebContextKind::content, "corvane",
+                             [newtab](const platform::SchemeRequest& request) {
+                                 WindowPrivacy privacy = request.ephemeral_session
+                                                             ? WindowPrivacy::private_window
+                                                             : WindowPrivacy::normal;
+                                 return to_platform(serve_newtab(*newtab, privacy, request.uri));
+                             });
+}
+
+void wire_downloads(platform::NetworkSession& session, const EventLoopProxy& proxy) {
+    session.on_download_started = [proxy](const platform::DownloadStart& start) {
+        proxy.send_event(event::DownloadStarted{start.url, start.destination});
+    };
+    session.on_download_finished = [proxy](const platform::DownloadEnd& end) {
+        proxy.send_event(event::DownloadFinished{end.url, end.success});
+    };
+}
+
+std::optional<std::string> https_twin(const std::string& url) {
+    std::optional<Url> parsed = Url::parse(url);
+    if (!parsed || parsed->scheme() != "http") {
+        return std::nullopt;
+    }
+    Url upgraded = upgrade_to_https(*parsed);
+    if (upgraded.scheme() != "https") {
+        return std::nullopt; // a local host stays on http
+    }
+    return upgraded.href();
+}
+
+} // namespace
+
+std::string safari_version_from_plist(std::optional<std::string_view> plist_text) {
+    const std::string fallback(kFallbackSafariVersion);
+    if (!plist_text || !is_valid_utf8(*plist_text)) {
+        return fallback;
+    }
+    std::string_view text = *plist_text;
+    std::size_t key = text.find(kVersionKey);
+    if (key == std::string_view::npos) {
+        return fallback;
+    }
+    std::size_t open = text.find(kStringOpen, key);
+    if (open == std::string_view::npos) {
+        return fallback;
+    }
+    std::size_t start = open + kStringOpen.size();
+    std::size_t close = text.find(kStringClose, start);
+    if (close == std::string_view::npos) {
+        return fallback;
+    }
+    std::string_view candidate = text.substr(start, close - start);
+    bool digits_and_points = std::all_of(candidate.begin(), candidate.end(),
+                                         [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+    return digits_and_points ? std::string(candidate) : fallback;
+}
+
+std::string read_safari_version(const std::filesystem::path& plist) {
+    std::ifstream in(plist, std::ios::binary);
+    std::ostringstream text;
+    if (!in || !(text << in.rdbuf())) {
+        return safari_version_from_plist(std::nullopt);
+    }
+    return safari_version_from_plist(text.view());
+}
+
+std::string format_user_agent(std::string_view safari_version) {
+    std::string agent = "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/605.1.15 "
+                        "(KHTML, like Gecko) Version/";
+    agent += safari_version;
+    agent += " Safari/605.1.15 Corvane/";
+    agent += kBrowserVersion;
+    return agent;
+}
+
+EngineFolders engine_folders(const std::filesystem::path& data_folder) {
+    return EngineFolders{data_folder / "website-data",
+                         cache_home() / "com.halbrin.corvane" / "website-data",
+                         data_folder / "content-rules"};
+}
+
+EngineConfig make_engine_config(platform::Platform& platform, EventLoopProxy proxy,
+                                SharedNewTabSnapshotPtr newtab,
+                                const std::filesystem::path& data_folder) {
+    EngineConfig config;
+    config.platform = &platform;
+    config.proxy = std::move(proxy);
+    config.newtab = std::move(newtab);
+    config.user_agent = format_user_agent(read_safari_version(std::string(kSafariInfoPlist)));
+    EngineFolders folders = engine_folders(data_folder);
+    std::error_code error;
+    std::filesystem::create_directories(folders.website_data, error);
+    std::filesystem::create_directories(folders.website_cache, error);
+    config.default_store =
+        platform.create_persistent_session(folders.website_data, folders.website_cache);
+    wire_downloads(*config.default_store, config.proxy);
+    config.ui_store = platform.create_ephemeral_session();
+    config.rule_store = platform.open_content_filter_store(folders.content_rules);
+    config.shield_slot = std::make_shared<ShieldRuleSlot>();
+    register_schemes(platform, config.newtab);
+    return config;
+}
+
+void require_main_thread(const platform::System& system) {
+    if (!system.on_main_thread()) {
+        std::fputs("Corvane UI code must run on the main thread\n", stderr);
+        std::abort();
+    }
+}
+
+platform::WebViewOptions make_configuration(const EngineConfig& config,
+                                            std::shared_ptr<platform::NetworkSession> data_store,
+                                            bool https_only, bool shield) {
+    require_main_thread(config.platform->system());
+    platform::WebViewOptions options;
+    options.context = platform::WebContextKind::content;
+    options.session = data_store ? std::move(data_store) : config.default_store;
+    options.javascript_can_open_windows = false;
+    // Known HSTS hosts are always upgraded by the engine itself; this adds the rest, with the
+    // fallback to http when https fails.
+    if (https_only) {
+        options.https_upgrade = https_twin;
+    }
+    if (shield && config.shield_slot && config.shield_slot->kept()) {
+        options.content_filters.push_back(config.shield_slot->kept());
+    }
+    return options;
+}
+
+std::shared_ptr<platform::NetworkSession> make_private_data_store(const EngineConfig& config) {
+    require_main_thread(config.platform->system());
+    std::shared_ptr<platform::NetworkSession> store = config.platform->create_ephemeral_session();
+    if (store) {
+        wire_downloads(*store, config.proxy);
+    }
+    return store;
+}
+
+} // namespace corvane

@@ -1,0 +1,148 @@
+#include "engine/webviews.h"
+
+#include "address/navigation_policy.h"
+#include "engine/actions.h"
+#include "shield/rule_list.h"
+
+#include <string>
+#include <type_traits>
+#include <utility>
+
+namespace corvane {
+
+const std::string_view kContentTabUserScript =
+    "try{Object.defineProperty(Navigator.prototype,'globalPrivacyControl',{get:()=>true,"
+    "configurable:true,enumerable:true})}catch(e){}\n"
+    "try{let typed=false;addEventListener('input',e=>{const t=e.target;if(e.isTrusted&&t&&("
+    "t.tagName==='TEXTAREA'||t.isContentEditable||(t.tagName==='INPUT'&&!/^(checkbox|radio|"
+    "range|color|button|submit|reset|hidden|file|search)$/i.test(t.type))))typed=true},true);"
+    "addEventListener('submit',()=>{typed=false},true);Object.defineProperty(window,"
+    "'__corvaneTyped',{get:()=>typed,enumerable:false})}catch(e){}";
+
+namespace {
+
+constexpr std::string_view kUiPrefix = "corvane://ui/";
+
+void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy, TabId tab) {
+    view.on_navigation = [proxy](const platform::NavigationAction& action) {
+        return on_navigation(proxy, action.url);
+    };
+    view.on_new_window = [proxy, tab](const std::string& url) {
+        on_new_window(proxy, tab, url);
+    };
+    view.on_load_changed = [proxy, tab](platform::LoadPhase phase, const std::string& url) {
+        on_page_load(proxy, tab, phase, url);
+    };
+    view.on_title_changed = [proxy, tab](const std::string& title) {
+        proxy.send_event(event::TitleChanged{title, tab});
+    };
+    view.on_web_process_terminated = [proxy, tab](platform::TerminationReason) {
+        proxy.send_event(event::WebContentTerminated{tab});
+    };
+}
+
+} // namespace
+
+platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, const std::string& url) {
+    if (is_external_scheme(url)) {
+        proxy.send_event(event::OpenExternally{url});
+        return platform::NavigationPolicy::deny;
+    }
+    return is_blocked_url(url) ? platform::NavigationPolicy::deny
+                               : platform::NavigationPolicy::allow;
+}
+
+void on_new_window(const EventLoopProxy& proxy, TabId tab, const std::string& url) {
+    proxy.send_event(event::NewWindowRequested{url, tab});
+}
+
+void on_page_load(const EventLoopProxy& proxy, TabId tab, platform::LoadPhase phase,
+                  const std::string& url) {
+    if (phase == platform::LoadPhase::started) {
+        proxy.send_event(event::PageLoad{url, tab, true});
+    } else if (phase == platform::LoadPhase::finished) {
+        proxy.send_event(event::PageLoad{url, tab, false});
+    }
+}
+
+void ipc_handler(const EventLoopProxy& proxy, const std::weak_ptr<platform::Window>& window,
+                 WindowId window_id, const std::string& body, const std::string& page_url) {
+    if (!std::string_view(page_url).starts_with(kUiPrefix)) {
+        return;
+    }
+    std::optional<UiMsg> msg = parse_ui_msg(body);
+    if (!msg) {
+        return;
+    }
+    if (std::holds_alternative<msg::Drag>(*msg)) {
+        if (auto live = window.lock()) {
+            live->drag_window();
+        }
+        return;
+    }
+    if (std::holds_alternative<msg::ZoomWindow>(*msg)) {
+        if (auto live = window.lock()) {
+            live->set_maximized(!live->is_maximized());
+        }
+        return;
+    }
+    proxy.send_event(event::UiMessage{std::move(*msg), window_id});
+}
+
+std::unique_ptr<platform::WebView>
+create_ui_webview(EngineConfig& config, const std::shared_ptr<platform::Window>& window,
+                  std::uint64_t label_number, const std::string& url, const platform::Rect& bounds,
+                  bool transparent) {
+    require_main_thread(config.platform->system());
+    if (!window) {
+        return nullptr;
+    }
+    platform::WebViewOptions options;
+    options.label = "ui-" + std::to_string(label_number);
+    options.context = platform::WebContextKind::ui;
+    options.session = config.ui_store;
+    options.url = url;
+    options.bounds = bounds;
+    options.transparent = transparent;
+    options.script_bridge = true;
+    std::unique_ptr<platform::WebView> view = config.platform->create_web_view(*window, options);
+    if (!view) {
+        return nullptr;
+    }
+    view->on_navigation = [](const platform::NavigationAction& action) {
+        return chrome_navigation_filter(action.url) ? platform::NavigationPolicy::allow
+                                                    : platform::NavigationPolicy::deny;
+    };
+    // New windows from the chrome page are refused: on_new_window stays unset.
+    std::weak_ptr<platform::Window> weak_window = window;
+    view->on_script_message = [proxy = config.proxy, weak_window, id = window->id()](
+                                  const std::string& body, const std::string& page) {
+        ipc_handler(proxy, weak_window, id, body, page);
+    };
+    return view;
+}
+
+std::unique_ptr<platform::WebView>
+create_tab_webview(EngineConfig& config, platform::Window& window,
+                   const std::shared_ptr<platform::NetworkSession>& data_store,
+                   platform::WebView& chrome, const TabParams& params,
+                   const platform::Rect& bounds) {
+    platform::WebViewOptions options = make_configuration(
+        config, data_store, params.https_only, params.block_trackers && config.rule_list_ready);
+    options.label = "tab-" + std::to_string(params.id);
+    options.url = params.url;
+    options.bounds = bounds;
+    options.user_agent = config.user_agent;
+    options.user_script = std::string(kContentTabUserScript);
+    options.back_forward_gestures = true;
+    options.suspend_when_hidden = true;
+    std::unique_ptr<platform::WebView> view = config.platform->create_web_view(window, options);
+    if (!view) {
+        return nullptr;
+    }
+    install_tab_callbacks(*view, config.proxy, params.id);
+    place_below(*view, chrome);
+    return view;
+}
+
+} // namespace corvane

@@ -1,0 +1,186 @@
+#pragma once
+
+// A recording fake of the platform: every call is kept, nothing is shown. Tests inspect what was
+// asked (calls, state, scripts) and fire the hooks themselves, as the toolkit would.
+
+#include "platform/platform.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace corvane::test {
+
+class FakeWebView;
+class FakeWindow;
+
+class FakeWaker final : public platform::Waker {
+public:
+    void wake() override { ++wakes; }
+    int wakes = 0;
+};
+
+class FakeApplication final : public platform::Application {
+public:
+    int run(const std::vector<std::string>& arguments) override;
+    void quit(int exit_code) override;
+    std::shared_ptr<platform::Waker> waker() override { return waker_; }
+    void set_deadline(std::optional<platform::Instant> when) override { deadline = when; }
+    bool has_visible_windows() const override { return visible_windows; }
+
+    std::vector<std::string> run_arguments;
+    std::optional<int> quit_code;
+    std::optional<platform::Instant> deadline;
+    bool visible_windows = false;
+    std::shared_ptr<FakeWaker> waker_ = std::make_shared<FakeWaker>();
+};
+
+class FakeSystem final : public platform::System {
+public:
+    bool open_uri(const std::string& uri) override;
+    void reveal_file(const std::string& path) override { revealed.push_back(path); }
+    bool set_extended_attribute(const std::string& path, const std::string& name,
+                                const std::string& value) override;
+    std::optional<std::string> run_and_capture(const std::vector<std::string>& argv) override;
+    std::uint32_t process_id() const override { return pid; }
+    bool on_main_thread() const override { return main_thread; }
+
+    std::vector<std::string> opened;
+    bool open_succeeds = true;
+    std::vector<std::string> revealed;
+    std::vector<std::tuple<std::string, std::string, std::string>> attributes;
+    std::vector<std::vector<std::string>> commands;
+    std::optional<std::string> command_output;
+    std::uint32_t pid = 4242;
+    bool main_thread = true;
+};
+
+class FakeNetworkSession final : public platform::NetworkSession {
+public:
+    explicit FakeNetworkSession(bool ephemeral, std::string data = {}, std::string cache = {})
+        : ephemeral_(ephemeral), data_folder(std::move(data)), cache_folder(std::move(cache)) {}
+    bool is_ephemeral() const override { return ephemeral_; }
+    void clear_website_data() override { ++clears; }
+
+    bool ephemeral_;
+    std::string data_folder;
+    std::string cache_folder;
+    int clears = 0;
+};
+
+class FakeContentFilter final : public platform::ContentFilter {
+public:
+    FakeContentFilter(std::string identifier, std::string rules)
+        : identifier_(std::move(identifier)), json(std::move(rules)) {}
+    const std::string& identifier() const override { return identifier_; }
+
+    std::string identifier_;
+    std::string json;
+};
+
+// Completions wait until the test answers them.
+class FakeContentFilterStore final : public platform::ContentFilterStore {
+public:
+    explicit FakeContentFilterStore(std::string where) : folder(std::move(where)) {}
+    void lookup(const std::string& identifier, Completion done) override;
+    void compile(const std::string& identifier, const std::string& rules_json,
+                 Completion done) override;
+
+    // Answers the oldest waiting look-up: the list kept under its identifier, if any.
+    bool finish_lookup();
+    // Answers the oldest waiting compile; succeed false makes it fail.
+    bool finish_compile(bool succeed = true);
+
+    std::string folder;
+    std::map<std::string, std::shared_ptr<FakeContentFilter>> kept;
+    std::vector<std::pair<std::string, Completion>> lookups;
+    std::vector<std::tuple<std::string, std::string, Completion>> compiles;
+    int lookup_calls = 0;
+    int compile_calls = 0;
+};
+
+class FakeWindow final : public platform::Window {
+public:
+    FakeWindow(platform::WindowId id, platform::WindowOptions made_with)
+        : id_(id), options(std::move(made_with)), size(options.size) {}
+
+    platform::WindowId id() const override { return id_; }
+    platform::Size inner_size() const override { return size; }
+    double scale_factor() const override { return scale; }
+    void set_title(const std::string& title) override { options.title = title; }
+    void present() override { ++presents; }
+    void minimize() override { minimized = true; }
+    bool is_minimized() const override { return minimized; }
+    bool is_maximized() const override { return maximized; }
+    void set_maximized(bool value) override { maximized = value; }
+    bool is_fullscreen() const override { return fullscreen; }
+    void set_fullscreen(bool value) override { fullscreen = value; }
+    bool is_active() const override { return active; }
+    void drag_window() override { ++drags; }
+
+    // Bottom to top.
+    std::vector<FakeWebView*> stack;
+
+    platform::WindowId id_;
+    platform::WindowOptions options;
+    platform::Size size;
+    double scale = 1.0;
+    bool minimized = false;
+    bool maximized = false;
+    bool fullscreen = false;
+    bool active = true;
+    int presents = 0;
+    int drags = 0;
+};
+
+struct SchemeRegistration {
+    platform::WebContextKind context;
+    std::string scheme;
+    platform::SchemeHandler handler;
+};
+
+class FakePlatform final : public platform::Platform {
+public:
+    platform::Application& application() override { return app; }
+    platform::System& system() override { return system_; }
+    std::shared_ptr<platform::Window>
+    create_window(const platform::WindowOptions& options) override;
+    std::unique_ptr<platform::WebView>
+    create_web_view(platform::Window& parent, const platform::WebViewOptions& options) override;
+    void register_scheme(platform::WebContextKind context, const std::string& scheme,
+                         platform::SchemeHandler handler) override;
+    std::shared_ptr<platform::NetworkSession>
+    create_persistent_session(const std::filesystem::path& data_folder,
+                              const std::filesystem::path& cache_folder) override;
+    std::shared_ptr<platform::NetworkSession> create_ephemeral_session() override;
+    std::shared_ptr<platform::ContentFilterStore>
+    open_content_filter_store(const std::filesystem::path& folder) override;
+    void install_menu_bar(const platform::MenuBar& bar,
+                          std::function<void(const std::string& id)> on_activate) override;
+
+    // Answers a request as the registered handler of that context would.
+    std::optional<platform::SchemeResponse> request(platform::WebContextKind context,
+                                                    const platform::SchemeRequest& request) const;
+
+    FakeApplication app;
+    FakeSystem system_;
+    std::vector<std::weak_ptr<FakeWindow>> windows;
+    // Every view ever made, in creation order; null once dropped.
+    std::vector<FakeWebView*> views;
+    std::vector<SchemeRegistration> schemes;
+    std::vector<std::shared_ptr<FakeNetworkSession>> sessions;
+    std::shared_ptr<FakeContentFilterStore> filter_store;
+    bool fail_filter_store = false;
+    bool fail_web_views = false;
+    bool fail_windows = false;
+    platform::MenuBar menu_bar;
+    std::function<void(const std::string&)> menu_handler;
+    platform::WindowId next_window = 1;
+};
+
+} // namespace corvane::test

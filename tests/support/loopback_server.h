@@ -1,0 +1,66 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace corvane::test {
+
+// One HTTP/1.1 request as the server saw it.
+struct HttpRequest {
+    std::string method;
+    std::string target; // as sent: "/a?b" or, through the proxy, "http://host/a?b"
+    std::string host;   // from the absolute target or the Host header, without the port
+    std::string path;   // target without scheme, host and query
+    std::map<std::string, std::string> headers; // names lower-cased
+};
+
+struct HttpResponse {
+    int status = 200;
+    std::string content_type = "text/html; charset=utf-8";
+    std::string body;
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+// A small HTTP server on a loopback address and a port of the system's choosing, answering on a
+// thread of its own. It also serves as a plain HTTP proxy (absolute request targets), so pages
+// can name hosts that are not local; CONNECT is refused, so https through it always fails.
+// One request per connection.
+class LoopbackServer {
+public:
+    using Handler = std::function<HttpResponse(const HttpRequest&)>;
+
+    explicit LoopbackServer(Handler handler, const std::string& address = "127.0.0.1");
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    std::uint16_t port() const { return port_; }
+    // "http://127.0.0.1:PORT"
+    std::string origin() const;
+    std::vector<HttpRequest> requests() const;
+    // How many requests asked for this path (on any host).
+    std::size_t count(const std::string& path) const;
+
+private:
+    void serve();
+    void answer(int client);
+
+    Handler handler_;
+    std::string address_;
+    int listener_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;
+    std::vector<HttpRequest> requests_;
+    std::vector<std::thread> workers_;
+    std::thread thread_;
+};
+
+} // namespace corvane::test

@@ -1,0 +1,165 @@
+#include "engine/engine_config.h"
+#include "engine_test_support.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+using test::EngineFixture;
+
+struct PlistCase {
+    const char* name;
+    std::optional<std::string> text;
+    std::string version;
+};
+
+std::string plist_with(std::string_view value) {
+    return "<plist><dict><key>CFBundleName</key><string>Safari</string>"
+           "<key>CFBundleShortVersionString</key>\n\t<string>" +
+           std::string(value) + "</string></dict></plist>";
+}
+
+TEST(SafariVersion, ReadsOnlyDigitsAndPoints) {
+    const std::vector<PlistCase> cases{
+        {"digits and points", plist_with("18.4"), "18.4"},
+        {"three parts", plist_with("17.6.1"), "17.6.1"},
+        {"empty candidate is used", plist_with(""), ""},
+        {"blank", plist_with("18 .4"), "26.0"},
+        {"letter", plist_with("18.4b"), "26.0"},
+        {"comma", plist_with("18,4"), "26.0"},
+        {"non-ASCII digit", plist_with("18\xd9\xa1"), "26.0"},
+        {"no file", std::nullopt, "26.0"},
+        {"key missing", "<key>CFBundleVersion</key><string>1</string>", "26.0"},
+        {"no string after key", "<key>CFBundleShortVersionString</key><integer>3</integer>",
+         "26.0"},
+        {"unclosed string", "<key>CFBundleShortVersionString</key><string>18.4", "26.0"},
+        {"invalid UTF-8", plist_with("18.4") + "\xff", "26.0"},
+        // The first <string> after the key counts, even one further down.
+        {"string later", "<key>CFBundleShortVersionString</key><x/><string>5.1</string>", "5.1"},
+    };
+    for (const PlistCase& c : cases) {
+        EXPECT_EQ(safari_version_from_plist(c.text), c.version) << c.name;
+    }
+}
+
+TEST(SafariVersion, MissingPlistFileFallsBack) {
+    EXPECT_EQ(read_safari_version("/nonexistent/Info.plist"), "26.0");
+}
+
+TEST(UserAgent, SafariStyleEndingInCorvaneVersion) {
+    EXPECT_EQ(format_user_agent("18.4"),
+              "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/605.1.15 (KHTML, like "
+              "Gecko) Version/18.4 Safari/605.1.15 Corvane/0.2.0");
+}
+
+TEST(EngineConfig, MadeWithStoresSchemesAndTheFallbackAgent) {
+    setenv("XDG_CACHE_HOME", "/tmp/corvane-cache-test", 1);
+    EngineFixture f;
+    EXPECT_EQ(f.config.user_agent, format_user_agent("26.0"));
+    EXPECT_FALSE(f.config.rule_list_ready);
+    ASSERT_EQ(f.platform.sessions.size(), 2u);
+    EXPECT_FALSE(f.session(0).is_ephemeral());
+    EXPECT_EQ(f.session(0).data_folder, (f.dir.path() / "website-data").string());
+    EXPECT_EQ(f.session(0).cache_folder,
+              "/tmp/corvane-cache-test/com.halbrin.corvane/website-data");
+    EXPECT_TRUE(f.session(1).is_ephemeral()) << "the browser's own pages keep no data";
+    ASSERT_NE(f.platform.filter_store, nullptr);
+    EXPECT_EQ(f.platform.filter_store->folder, (f.dir.path() / "content-rules").string());
+    ASSERT_EQ(f.platform.schemes.size(), 2u);
+    unsetenv("XDG_CACHE_HOME");
+}
+
+TEST(EngineConfig, SchemeHandlersAnswerPerContext) {
+    EngineFixture f;
+    using platform::WebContextKind;
+    auto ui =
+        f.platform.request(WebContextKind::ui, {"corvane://ui/logo.svg", "GET", "ui-1", true});
+    ASSERT_TRUE(ui);
+    EXPECT_EQ(ui->status, 200);
+    EXPECT_EQ(ui->content_type, "image/svg+xml");
+    EXPECT_NE(ui->body.find("<svg"), std::string::npos);
+
+    // The chrome page is unknown to content tabs: a 404 with the five headers.
+    auto in_tab = f.platform.request(WebContextKind::content,
+                                     {"corvane://ui/index.html", "GET", "tab-2", false});
+    ASSERT_TRUE(in_tab);
+    EXPECT_EQ(in_tab->status, 404);
+    std::vector<std::string> names;
+    for (const auto& header : in_tab->headers) {
+        names.push_back(header.first);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Content-Type", "Content-Security-Policy",
+                                               "X-Content-Type-Options", "Referrer-Policy",
+                                               "Cache-Control"}));
+
+    auto newtab =
+        f.platform.request(WebContextKind::content, {"corvane://newtab/", "GET", "tab-2", false});
+    ASSERT_TRUE(newtab);
+    EXPECT_EQ(newtab->status, 200);
+    EXPECT_NE(newtab->body.find("<html"), std::string::npos);
+}
+
+TEST(EngineConfig, PrivateStoresReportDownloadsToo) {
+    EngineFixture f;
+    std::shared_ptr<platform::NetworkSession> private_store = make_private_data_store(f.config);
+    ASSERT_TRUE(private_store && private_store->is_ephemeral());
+    ASSERT_TRUE(private_store->on_download_started);
+    private_store->on_download_started({1, "http://h/p.pdf", "/dl/p.pdf", "tab-9"});
+    private_store->on_download_finished({1, "http://h/p.pdf", "/dl/p.pdf", false});
+    auto events = f.events();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(std::get<event::DownloadStarted>(events[0]).path, "/dl/p.pdf");
+    EXPECT_FALSE(std::get<event::DownloadFinished>(events[1]).success);
+}
+
+TEST(EngineConfig, DownloadEventsCarryUrlPathAndOutcome) {
+    EngineFixture f;
+    f.config.default_store->on_download_started({1, "http://h/a.zip", "/dl/a (1).zip", "tab-3"});
+    f.config.default_store->on_download_finished({1, "http://h/a.zip", "/dl/a (1).zip", true});
+    auto events = f.events();
+    ASSERT_EQ(events.size(), 2u);
+    auto& started = std::get<event::DownloadStarted>(events[0]);
+    EXPECT_EQ(started.url, "http://h/a.zip");
+    EXPECT_EQ(started.path, "/dl/a (1).zip");
+    auto& finished = std::get<event::DownloadFinished>(events[1]);
+    EXPECT_EQ(finished.url, "http://h/a.zip");
+    EXPECT_TRUE(finished.success);
+}
+
+TEST(MakeConfiguration, HttpsOnlyUpgradesNonLocalHttpOnly) {
+    EngineFixture f;
+    platform::WebViewOptions on = make_configuration(f.config, nullptr, true, false);
+    ASSERT_TRUE(on.https_upgrade);
+    EXPECT_EQ(on.https_upgrade("http://example.com/a?b#c"), "https://example.com/a?b#c");
+    EXPECT_EQ(on.https_upgrade("http://example.com:8080/"), "https://example.com:8080/");
+    EXPECT_EQ(on.https_upgrade("http://localhost:8080/"), std::nullopt);
+    EXPECT_EQ(on.https_upgrade("http://127.0.0.1/"), std::nullopt);
+    EXPECT_EQ(on.https_upgrade("http://[::1]/"), std::nullopt);
+    EXPECT_EQ(on.https_upgrade("https://example.com/"), std::nullopt);
+    EXPECT_EQ(on.https_upgrade("not a url"), std::nullopt);
+    EXPECT_EQ(on.session, f.config.default_store);
+    EXPECT_FALSE(on.javascript_can_open_windows);
+
+    platform::WebViewOptions off = make_configuration(f.config, nullptr, false, false);
+    EXPECT_FALSE(off.https_upgrade);
+}
+
+TEST(MakeConfiguration, UsesThePrivateStoreAndTheKeptListOnlyWhenAsked) {
+    EngineFixture f;
+    auto private_store = make_private_data_store(f.config);
+    EXPECT_EQ(make_configuration(f.config, private_store, true, true).session, private_store);
+    EXPECT_TRUE(make_configuration(f.config, nullptr, true, true).content_filters.empty())
+        << "no list kept yet";
+}
+
+TEST(MakeConfigurationDeathTest, OffTheMainThreadStops) {
+    EngineFixture f;
+    f.platform.system_.main_thread = false;
+    EXPECT_DEATH(make_configuration(f.config, nullptr, true, true),
+                 "Corvane UI code must run on the main thread");
+}
+
+} // namespace
+} // namespace corvane
