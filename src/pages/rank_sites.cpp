@@ -39,32 +39,93 @@ std::string without_www(std::string host) {
     return host;
 }
 
+// The "http[s]://authority" part of a plainly written http or https URL: everything that decides
+// its origin, since the parser ends the authority at the first of / \ ? # and nothing after it
+// can make such a URL fail. None for any other shape (then the whole URL is parsed).
+std::optional<std::string_view> origin_prefix(std::string_view url) {
+    std::size_t start = 0;
+    if (url.starts_with("https://")) {
+        start = 8;
+    } else if (url.starts_with("http://")) {
+        start = 7;
+    } else {
+        return std::nullopt;
+    }
+    const auto prefix = url.substr(0, url.find_first_of("/\\?#", start));
+    // Blanks and control characters are stripped or removed by the parser; leave them to it.
+    const bool plain = std::none_of(prefix.begin(), prefix.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+    if (!plain) {
+        return std::nullopt;
+    }
+    return prefix;
+}
+
+class SiteTable {
+public:
+    explicit SiteTable(std::optional<std::uint64_t> now) : now_(now) {}
+
+    void add(const HistoryEntry& entry) {
+        if (const auto prefix = origin_prefix(entry.url)) {
+            // Most entries share their site with others: parse each distinct authority once.
+            auto [cached, inserted] = by_prefix_.try_emplace(*prefix, nullptr);
+            if (inserted) {
+                const auto url = Url::parse(*prefix);
+                cached->second = url ? &site_of(*url) : nullptr;
+            }
+            if (cached->second) {
+                cached->second->score += visit_weight(entry, now_);
+            }
+            return;
+        }
+        const auto url = Url::parse(entry.url);
+        if (!url) {
+            return;
+        }
+        SiteScore& site = site_of(*url);
+        site.score += visit_weight(entry, now_);
+        // Sites without a host of their own share the key "null": the root page names them.
+        if (url->pathname() == "/") {
+            site.name = without_www(url->host_str().value_or(""));
+        }
+    }
+
+    std::vector<SiteScore> take() {
+        std::vector<SiteScore> sites;
+        sites.reserve(sites_.size());
+        for (auto& [key, site] : sites_) {
+            sites.push_back(std::move(site));
+        }
+        return sites;
+    }
+
+private:
+    SiteScore& site_of(const Url& url) {
+        auto key = url.origin();
+        auto [site, inserted] = sites_.try_emplace(key);
+        if (inserted) {
+            site->second.url = std::move(key) + "/";
+            site->second.name = without_www(url.host_str().value_or(""));
+        }
+        return site->second;
+    }
+
+    std::optional<std::uint64_t> now_;
+    std::unordered_map<std::string, SiteScore> sites_;
+    // Views into the history's URLs, which outlive the table.
+    std::unordered_map<std::string_view, SiteScore*> by_prefix_;
+};
+
 } // namespace
 
 std::vector<NewTabLink> rank_sites(std::span<const HistoryEntry> history, std::size_t limit,
                                    std::optional<std::uint64_t> now) {
-    std::unordered_map<std::string, SiteScore> sites;
+    SiteTable table(now);
     for (const auto& entry : history) {
-        const auto url = Url::parse(entry.url);
-        if (!url) {
-            continue;
-        }
-        auto key = url->origin();
-        auto [site, inserted] = sites.try_emplace(key);
-        if (inserted) {
-            site->second.url = std::move(key) + "/";
-        }
-        site->second.score += visit_weight(entry, now);
-        // The root page names the site; otherwise the first page seen does.
-        if (site->second.name.empty() || url->pathname() == "/") {
-            site->second.name = without_www(url->host_str().value_or(""));
-        }
+        table.add(entry);
     }
-    std::vector<SiteScore> ranked;
-    ranked.reserve(sites.size());
-    for (auto& [key, site] : sites) {
-        ranked.push_back(std::move(site));
-    }
+    auto ranked = table.take();
+    // Equal scores keep the table's order, which is arbitrary, as any order of ties would be.
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const SiteScore& a, const SiteScore& b) { return a.score > b.score; });
     ranked.resize(std::min(limit, ranked.size()));
