@@ -66,6 +66,10 @@ double recency(std::uint64_t now, std::uint64_t last) {
 // The working map: URL to candidate, in the order URLs were first matched.
 class CandidateMap {
 public:
+    // Reserving the buckets up front spares the rehashes of a short query that matches the
+    // whole store.
+    explicit CandidateMap(std::size_t capacity) { index_.reserve(capacity); }
+
     Candidate& find_or_add(std::string_view url, std::string_view title) {
         auto [it, added] = index_.try_emplace(url, candidates_.size());
         if (added) {
@@ -116,7 +120,7 @@ std::vector<ScoredSuggestion> score_suggestions(const Store& store, std::string_
     }
     std::uint64_t now = store.clock ? store.clock() : system_wall_clock();
     Matcher matcher(lowered);
-    CandidateMap map;
+    CandidateMap map(store.bookmarks.size() + store.history.size());
     for (const Bookmark& bookmark : store.bookmarks) {
         if (std::optional<double> m = matcher.score(bookmark.url, bookmark.title)) {
             Candidate& c = map.find_or_add(bookmark.url, bookmark.title);

@@ -1,5 +1,6 @@
 #include "address/unicode_text.h"
 
+#include <cstring>
 #include <unicode/bytestream.h>
 #include <unicode/casemap.h>
 #include <unicode/uchar.h>
@@ -17,15 +18,6 @@ const std::uint8_t* bytes_of(std::string_view text) {
 int32_t indexable_length(std::string_view text) {
     constexpr std::size_t max = 0x7FFFFFFF;
     return static_cast<int32_t>(text.size() < max ? text.size() : max);
-}
-
-bool is_ascii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -74,17 +66,43 @@ bool contains_white_space(std::string_view text) {
     return false;
 }
 
-void to_lower_into(std::string_view text, std::string& out) {
-    out.clear();
-    if (is_ascii(text)) {
-        out.assign(text);
-        for (char& c : out) {
-            if (c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
-            }
+// Lower-cases A-Z of ASCII text eight bytes at a time; false (with `out` unspecified) when a
+// byte is not ASCII. Every history entry and bookmark goes through here on each keystroke.
+bool ascii_to_lower(std::string_view text, std::string& out) {
+    constexpr std::uint64_t high_bits = 0x8080808080808080ULL;
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    out.resize(text.size());
+    const char* src = text.data();
+    char* dst = out.data();
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, src + i, 8);
+        if ((word & high_bits) != 0) {
+            return false;
         }
+        // A byte's high bit is set where it is at least 'A', and where it is above 'Z'.
+        std::uint64_t at_least_a = word + ones * (0x80 - 'A');
+        std::uint64_t above_z = word + ones * (0x7F - 'Z');
+        std::uint64_t upper = at_least_a & ~above_z & high_bits;
+        word |= upper >> 2;
+        std::memcpy(dst + i, &word, 8);
+    }
+    for (; i < text.size(); ++i) {
+        auto c = static_cast<unsigned char>(src[i]);
+        if (c >= 0x80) {
+            return false;
+        }
+        dst[i] = static_cast<char>((c >= 'A' && c <= 'Z') ? c + 32 : c);
+    }
+    return true;
+}
+
+void to_lower_into(std::string_view text, std::string& out) {
+    if (ascii_to_lower(text, out)) {
         return;
     }
+    out.clear();
     icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(text.size()));
     UErrorCode status = U_ZERO_ERROR;
     icu::CaseMap::utf8ToLower("", 0, icu::StringPiece(text.data(), indexable_length(text)), sink,

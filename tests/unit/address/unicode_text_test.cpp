@@ -27,6 +27,22 @@ TEST(UnicodeText, LowerCasesFully) {
     EXPECT_EQ(text::ascii_lower("ÉA"), "Éa");
 }
 
+TEST(UnicodeText, LowerCasesEveryAsciiByteAtEveryAlignment) {
+    // Long ASCII text is lower-cased eight bytes at a time; each byte must come out as the
+    // one-byte rule says, wherever it falls in a word, and a late non-ASCII byte must still
+    // reach the Unicode rules.
+    std::string all;
+    for (int c = 1; c < 128; ++c) {
+        all.push_back(static_cast<char>(c));
+    }
+    for (std::size_t shift = 0; shift < 8; ++shift) {
+        std::string input = std::string(shift, 'Q') + all;
+        std::string expected = text::ascii_lower(input);
+        EXPECT_EQ(text::to_lower(input), expected) << shift;
+        EXPECT_EQ(text::to_lower(input + "Ä"), expected + "ä") << shift;
+    }
+}
+
 TEST(UnicodeText, AlphabeticAndCharacterCounts) {
     EXPECT_TRUE(text::is_alphabetic("com"));
     EXPECT_TRUE(text::is_alphabetic("テスト"));
