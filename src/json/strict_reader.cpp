@@ -29,12 +29,10 @@ public:
     bool end_array() { return close(); }
 
     bool key(Json::string_t& name) {
-        Json& object = *open_.back();
-        if (object.contains(name)) {
-            return false;
-        }
-        pending_member_ = &object[std::move(name)];
-        return true;
+        auto& members = open_.back()->get_ref<Json::object_t&>();
+        const auto [member, added] = members.emplace(std::move(name), nullptr);
+        pending_member_ = &member->second;
+        return added;
     }
 
     bool parse_error(std::size_t /*position*/, const std::string& /*token*/,

@@ -63,5 +63,29 @@ TEST(RecordWriter, WritesInCallOrderWithCommasAndTheSameEscapes) {
     EXPECT_EQ(invalid.string("a\xFF").take(), "\"a\xEF\xBF\xBD\"");
 }
 
+TEST(RecordWriter, StringsMatchWriteCompactForValidAndInvalidUtf8) {
+    const std::string samples[] = {
+        "plain",
+        "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80",
+        "\xF4\x8F\xBF\xBF",
+        "\xC0\xAF",
+        "\xE0\x80\xAF",
+        "\xED\xA0\x80",
+        "\xED\x9F\xBF",
+        "\xF0\x80\x80\x80",
+        "\xF4\x90\x80\x80",
+        "\xF5\x80",
+        "\xC3",
+        "a\xE2\x82",
+        "\x80x",
+        std::string("\0\x1f\"\\\x7f", 5),
+    };
+    for (const auto& sample : samples) {
+        SCOPED_TRACE(::testing::PrintToString(sample));
+        RecordWriter out;
+        EXPECT_EQ(out.string(sample).take(), write_compact(nlohmann::json(sample)));
+    }
+}
+
 } // namespace
 } // namespace corvane::json

@@ -1,7 +1,7 @@
+#include "scoped_env.h"
 #include "store/data_folder.h"
 #include "support/temp_dir.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -38,35 +38,9 @@ TEST(DataFolder, ChoiceFollowsXdgThenHomeThenTemporaryFolder) {
     }
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        set(value);
-    }
-    ~ScopedEnv() { set(old_ ? old_->c_str() : nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    void set(const char* value) {
-        if (value != nullptr) {
-            ::setenv(name_, value, 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST(DataFolder, EmptyHomeFallsBackToTheUserDatabase) {
-    ScopedEnv xdg("XDG_DATA_HOME", nullptr);
-    ScopedEnv home("HOME", "");
+    test::ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+    test::ScopedEnv home("HOME", "");
     const auto sources = data_folder_sources_from_process();
     ASSERT_TRUE(sources.user_db_home) << "this user has no entry in the user database";
     EXPECT_EQ(choose_data_folder(sources),

@@ -1,3 +1,4 @@
+#include "scoped_env.h"
 #include "store/history.h"
 #include "store/store.h"
 #include "support/temp_dir.h"
@@ -61,13 +62,17 @@ TEST_F(StoreFiles, FirstStartCreatesTheFolderAndWritesNothing) {
     EXPECT_FALSE(store.settings_dirty || store.history_dirty || store.bookmarks_dirty);
 }
 
-TEST_F(StoreFiles, LoadFromTheEnvironmentUsesXdgDataHome) {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string saved = old ? old : "";
-    ::setenv("XDG_DATA_HOME", (temp_ / "xdg").c_str(), 1);
+TEST_F(StoreFiles, LoadFromTheEnvironmentUsesXdgDataHomeElseHome) {
+    {
+        test::ScopedEnv xdg("XDG_DATA_HOME", (temp_ / "xdg").c_str());
+        const Store store = load_store();
+        EXPECT_EQ(store.dir, temp_ / "xdg/com.halbrin.corvane");
+        EXPECT_EQ(mode_of(store.dir), 0700u);
+    }
+    test::ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+    test::ScopedEnv home("HOME", (temp_ / "home").c_str());
     const Store store = load_store();
-    old ? ::setenv("XDG_DATA_HOME", saved.c_str(), 1) : ::unsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(store.dir, temp_ / "xdg/com.halbrin.corvane");
+    EXPECT_EQ(store.dir, temp_ / "home/.local/share/com.halbrin.corvane");
     EXPECT_EQ(mode_of(store.dir), 0700u);
 }
 
