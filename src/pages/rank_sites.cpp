@@ -1,5 +1,6 @@
 #include "pages/rank_sites.h"
 
+#include "address/url_classify.h"
 #include "url/url.h"
 
 #include <algorithm>
@@ -28,15 +29,6 @@ double visit_weight(const HistoryEntry& entry, std::optional<std::uint64_t> now)
     const std::uint64_t age = entry.last > *now ? 0 : *now - entry.last;
     const double days = static_cast<double>(age) / kSecondsPerDay;
     return static_cast<double>(entry.visits) / (1.0 + days / kHalfWeightDays);
-}
-
-std::string without_www(std::string host) {
-    std::size_t cut = 0;
-    while (std::string_view(host).substr(cut).starts_with("www.")) {
-        cut += 4;
-    }
-    host.erase(0, cut);
-    return host;
 }
 
 // The "http[s]://authority" part of a plainly written http or https URL: everything that decides
@@ -86,7 +78,7 @@ public:
         site.score += visit_weight(entry, now_);
         // Sites without a host of their own share the key "null": the root page names them.
         if (url->pathname() == "/") {
-            site.name = without_www(url->host_str().value_or(""));
+            site.name = std::string(strip_www(url->host_str().value_or("")));
         }
     }
 
@@ -105,7 +97,7 @@ private:
         auto [site, inserted] = sites_.try_emplace(key);
         if (inserted) {
             site->second.url = std::move(key) + "/";
-            site->second.name = without_www(url.host_str().value_or(""));
+            site->second.name = std::string(strip_www(url.host_str().value_or("")));
         }
         return site->second;
     }

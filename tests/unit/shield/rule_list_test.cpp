@@ -1,3 +1,5 @@
+#include "fake/fake_platform.h"
+#include "fake/fake_web_view.h"
 #include "shield/rule_list.h"
 #include "shield/shield_rules.h"
 
@@ -128,6 +130,39 @@ TEST(InstallRuleList, MissingStoreOrDroppedSlotReportFailure) {
     short_slot.reset();
     other_store->run_pending();
     EXPECT_EQ(late.seen, std::vector<bool>{false});
+}
+
+class ApplyShield : public ::testing::Test {
+protected:
+    ApplyShield() {
+        window_ = platform_.create_window({});
+        view_ = platform_.create_web_view(*window_, {});
+        fake_ = static_cast<test::FakeWebView*>(view_.get());
+    }
+    test::FakePlatform platform_;
+    std::shared_ptr<platform::Window> window_;
+    std::unique_ptr<platform::WebView> view_;
+    test::FakeWebView* fake_ = nullptr;
+};
+
+TEST_F(ApplyShield, OffLeavesNoListEvenWhenOthersWereAdded) {
+    ShieldRuleSlot slot;
+    slot.keep(std::make_shared<FakeFilter>("corvane-shield-0000000000000001"));
+    view_->add_content_filter(std::make_shared<FakeFilter>("someone-else"));
+    apply_shield(*view_, false, slot);
+    EXPECT_TRUE(fake_->filters.empty());
+}
+
+TEST_F(ApplyShield, OnAttachesTheKeptListOnlyOnce) {
+    ShieldRuleSlot slot;
+    apply_shield(*view_, true, slot);
+    EXPECT_TRUE(fake_->filters.empty()) << "nothing kept yet";
+    const auto kept = std::make_shared<FakeFilter>("corvane-shield-0000000000000002");
+    slot.keep(kept);
+    apply_shield(*view_, true, slot);
+    apply_shield(*view_, true, slot);
+    ASSERT_EQ(fake_->filters.size(), 1u);
+    EXPECT_EQ(fake_->filters[0], kept);
 }
 
 } // namespace
