@@ -17,10 +17,7 @@
 #include "json/strict_reader.h"
 #include <array>
 #include <cstddef>
-#include <optional>
-#include <span>
 #include <string_view>
-#include <vector>
 
 namespace corvane::json {
 
@@ -57,30 +54,6 @@ enum class Missing {
     reject,       // the record is refused
     keep_default, // the field keeps the value it had in `into`
 };
-
-// Looks up the value of each field in declaration order: a pointer to it, or nullptr when absent.
-// Refuses (std::nullopt) a value that is neither object nor array, an array shorter than `skip`,
-// and an array with more than skip + fields.size() elements.
-inline std::optional<std::vector<const Json*>>
-record_values(const Json& value, std::span<const std::string_view> keys, std::size_t skip = 0) {
-    std::vector<const Json*> found(keys.size(), nullptr);
-    if (value.is_object()) {
-        for (std::size_t i = 0; i < keys.size(); ++i) {
-            const auto member = value.find(keys[i]);
-            if (member != value.end()) {
-                found[i] = &*member;
-            }
-        }
-        return found;
-    }
-    if (!value.is_array() || value.size() < skip || value.size() - skip > keys.size()) {
-        return std::nullopt;
-    }
-    for (std::size_t i = skip; i < value.size(); ++i) {
-        found[i - skip] = &value[i];
-    }
-    return found;
-}
 
 // Reads one record into `into` by its field table. On refusal `into` may be partly filled; the
 // caller drops it.

@@ -85,10 +85,15 @@ TEST(RecordReader, SkipLeavesLeadingElementsToTheCaller) {
     EXPECT_FALSE(read(R"(["tag","u",3])", Missing::reject, 1));
     EXPECT_FALSE(read(R"(["tag","u",3,false,0])", Missing::reject, 1));
 
-    const std::array<std::string_view, 0> no_fields{};
-    EXPECT_TRUE(record_values(*parse_strict(R"(["tag"])", 1), no_fields, 1));
-    EXPECT_FALSE(record_values(*parse_strict(R"(["tag",1])", 1), no_fields, 1));
-    EXPECT_FALSE(record_values(*parse_strict("[]", 1), no_fields, 1));
+    const std::array<Field<Entry>, 0> no_fields{};
+    Entry entry_without_fields;
+    const auto read_tag_only = [&](std::string_view text) {
+        return read_record(*parse_strict(text, 1), no_fields, entry_without_fields, Missing::reject,
+                           1);
+    };
+    EXPECT_TRUE(read_tag_only(R"(["tag"])"));
+    EXPECT_FALSE(read_tag_only(R"(["tag",1])"));
+    EXPECT_FALSE(read_tag_only("[]"));
 }
 
 } // namespace
