@@ -1,0 +1,134 @@
+#include "engine_harness.h"
+
+#include "platform/gtk/gtk_network.h"
+
+namespace corvane::test {
+
+namespace {
+
+HttpResponse page(const std::string& body) {
+    return HttpResponse{200, "text/html; charset=utf-8", "<!doctype html>" + body, {}};
+}
+
+HttpResponse serve(const HttpRequest& request) {
+    const std::string& path = request.path;
+    if (path == "/page") {
+        return page("<title>Engine page</title><link rel=icon href='https://cdn.example/i.png'>"
+                    "<a id=blank target=_blank href=/popup>new</a>"
+                    "<a id=mail href='mailto:someone@example.com?subject=Hi'>mail</a>");
+    }
+    if (path == "/news") {
+        return page("<title>news</title><script src='http://doubleclick.net/ad.js'></script>");
+    }
+    if (path == "/ad.js") {
+        return HttpResponse{200, "text/javascript", "document.title+=' ad-ran'", {}};
+    }
+    if (path == "/store") {
+        return page("<title>store</title>");
+    }
+    if (path == "/probe-scheme") {
+        return page(
+            "<title>probing</title><img id=i src='corvane://newtab/newtab.css'><script>"
+            "const r={img:'pending',fetch:'pending'};const done=()=>{"
+            "if(r.img!=='pending'&&r.fetch!=='pending')document.title=r.img+' '+r.fetch};"
+            "const i=document.getElementById('i');"
+            "i.onload=()=>{r.img='img-loaded';done()};i.onerror=()=>{r.img='img-failed';done()};"
+            "fetch('corvane://newtab/').then(()=>{r.fetch='fetch-ok';done()},"
+            "()=>{r.fetch='fetch-failed';done()})</script>");
+    }
+    if (path == "/shop") {
+        return page("<title>shop over http</title>");
+    }
+    return HttpResponse{404, "text/plain", "missing", {}};
+}
+
+} // namespace
+
+EngineWorld::EngineWorld()
+    : platform([] {
+          auto made = platform::gtk::make_gtk_platform({"com.halbrin.corvane.tests", false});
+          platform::gtk::start_without_running(*made);
+          return made;
+      }()),
+      queue(std::make_shared<UserEventQueue>(nullptr)),
+      server(std::make_unique<LoopbackServer>(serve)),
+      config(make_engine_config(*platform, EventLoopProxy(queue),
+                                std::make_shared<SharedNewTabSnapshot>(), data.path())) {
+    route_through(*config.default_store, server->origin());
+}
+
+EngineWorld::~EngineWorld() = default;
+
+EngineWorld& world() {
+    static EngineWorld instance;
+    return instance;
+}
+
+void use_test_proxy(platform::NetworkSession& store) {
+    route_through(store, world().server->origin());
+}
+
+void route_through(platform::NetworkSession& store, const std::string& proxy) {
+    auto* session = dynamic_cast<platform::gtk::GtkNetworkSession*>(&store);
+    ASSERT_NE(session, nullptr);
+    WebKitNetworkProxySettings* settings =
+        webkit_network_proxy_settings_new(proxy.c_str(), nullptr);
+    webkit_network_session_set_proxy_settings(session->session(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
+                                              settings);
+    webkit_network_proxy_settings_free(settings);
+}
+
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    return platform::gtk::run_main_loop_until(done, timeout);
+}
+
+void pump(std::chrono::milliseconds time) {
+    platform::gtk::run_main_loop_until([] { return false; }, time);
+}
+
+void drain() {
+    while (std::optional<UserEvent> event = world().queue->pop()) {
+        world().seen.push_back(std::move(*event));
+    }
+}
+
+std::optional<std::string> evaluate(platform::WebView& view, const std::string& script) {
+    std::optional<std::string> result;
+    view.evaluate_script(script, [&result](std::string json) { result = std::move(json); });
+    wait_until([&] { return result.has_value(); });
+    return result;
+}
+
+void EngineTest::SetUp() {
+    world();
+    drain();
+    world().seen.clear();
+    window = world().platform->create_window({"engine test", {1000, 700}, {520, 360}});
+    ASSERT_NE(window, nullptr);
+    chrome = create_ui_webview(world().config, window, 1, "corvane://ui/index.html",
+                               {0, 0, 1000, 86}, true);
+    ASSERT_NE(chrome, nullptr);
+}
+
+void EngineTest::TearDown() {
+    chrome.reset();
+    window.reset();
+}
+
+std::unique_ptr<platform::WebView>
+EngineTest::open_tab(const std::string& address, TabId id,
+                     std::shared_ptr<platform::NetworkSession> store, bool https_only,
+                     bool block_trackers) {
+    return create_tab_webview(world().config, *window, store, *chrome,
+                              TabParams{address, id, store != nullptr, https_only, block_trackers},
+                              {0, 86, 1000, 614});
+}
+
+bool EngineTest::loaded(TabId tab, const std::string& address) {
+    return wait_for<event::PageLoad>([&](const event::PageLoad& load) {
+               return load.tab == tab && !load.loading && load.url == address;
+           })
+        .has_value();
+}
+
+} // namespace corvane::test
