@@ -7,10 +7,12 @@ function(corvane_unit_test name)
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE corvane_options corvane_test_support ${T_LIBS}
         GTest::gtest GTest::gmock GTest::gtest_main)
-    gtest_discover_tests(${name}
-        PROPERTIES LABELS unit
-        ENVIRONMENT "CORVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR};CORVANE_TESTDATA=${CORVANE_TESTDATA};TZ=UTC;LC_ALL=C.UTF-8"
-        DISCOVERY_TIMEOUT 60)
+    # gtest_discover_tests splits a list-valued ENVIRONMENT property, so the variables are set by
+    # running each test (and the discovery) through `cmake -E env` instead.
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND} -E env
+        CORVANE_SOURCE_DIR=${PROJECT_SOURCE_DIR} CORVANE_TESTDATA=${CORVANE_TESTDATA} TZ=UTC
+        LC_ALL=C.UTF-8)
+    gtest_discover_tests(${name} PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 endfunction()
 
 # corvane_integration_test(NAME SOURCES... LIBS ... [DBUS] [WM]): a GoogleTest executable run
