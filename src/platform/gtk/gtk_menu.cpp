@@ -165,17 +165,9 @@ void bind_accelerator(GtkApplication* application, const char* detailed, const s
     if (!accel) {
         return;
     }
-    std::vector<std::string> accels{*accel};
-    // X11 reports Shift+Tab as ISO_Left_Tab.
-    if (accel->ends_with("<Shift>Tab")) {
-        accels.push_back(accel->substr(0, accel->size() - 3) + "ISO_Left_Tab");
-    }
-    std::vector<const char*> list;
-    for (const std::string& a : accels) {
-        list.push_back(a.c_str());
-    }
-    list.push_back(nullptr);
-    gtk_application_set_accels_for_action(application, detailed, list.data());
+    // GTK stores "<Shift>ISO_Left_Tab" as "<Shift>Tab", so one form serves Shift+Tab.
+    const char* list[] = {accel->c_str(), nullptr};
+    gtk_application_set_accels_for_action(application, detailed, list);
 }
 
 GMenu* build_submenu(GtkApplication* application, const Submenu& submenu) {
