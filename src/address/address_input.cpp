@@ -95,6 +95,11 @@ bool looks_like_host(std::string_view text) {
     if (is_local_host(text)) {
         return true;
     }
+    // Text with an "@" before the path is an e-mail address or a mailto: text, never a host to
+    // visit: read as a URL it would send the user to the mail domain with made-up credentials.
+    if (host.find('@') != std::string_view::npos) {
+        return false;
+    }
     std::size_t colon = host.rfind(':');
     if (colon != std::string_view::npos &&
         host.find_first_not_of("0123456789", colon + 1) == std::string_view::npos) {

@@ -65,6 +65,8 @@ TEST(ResolveInput, TypedUrlsOpenAsTypedAndHttpIsUpgraded) {
         {"corvane://newtab/", Kind::Url, "corvane://newtab/"},
         {"ftp://example.org", Kind::Search, search_for("ftp%3A%2F%2Fexample.org")},
         {"mailto:someone", Kind::Search, search_for("mailto%3Asomeone")},
+        {"mailto:someone@example.com", Kind::Search, search_for("mailto%3Asomeone%40example.com")},
+        {"someone@example.com", Kind::Search, search_for("someone%40example.com")},
         {"http://exa mple.com", Kind::Search, search_for("http%3A%2F%2Fexa+mple.com")},
     });
 }
@@ -140,6 +142,9 @@ TEST(LooksLikeHost, ReadsHostPortAndPath) {
         {"example.123", false},
         {"example.com:abc", false},
         {"example.com:", true},
+        {"user@example.com", false},
+        {"mailto:user@example.com", false},
+        {"example.com/@user", true},
         {"", false},
     };
     for (const TextCase& c : cases) {
