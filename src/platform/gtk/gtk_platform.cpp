@@ -84,7 +84,7 @@ public:
     std::unique_ptr<WebView> create_web_view(Window& parent,
                                              const WebViewOptions& options) override {
         auto* window = dynamic_cast<GtkBrowserWindow*>(&parent);
-        if (window == nullptr || options.session == nullptr) {
+        if (window == nullptr || window->host() == nullptr || options.session == nullptr) {
             return nullptr;
         }
         return std::make_unique<GtkWebView>(*window, context(options.context), options);

@@ -16,6 +16,8 @@ GtkBrowserWindow::GtkBrowserWindow(GtkApplication* application, WindowId id,
     gtk_widget_set_size_request(host_, static_cast<int>(options.min_size.width),
                                 static_cast<int>(options.min_size.height));
     gtk_window_set_child(window, host_);
+    // Cleared if GTK destroys the window first (a close without an owner's hook).
+    g_object_add_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
     view_host_on_resize(host_, [this](Size size) {
         if (on_resized) {
             on_resized(size);
@@ -39,13 +41,16 @@ GtkBrowserWindow::GtkBrowserWindow(GtkApplication* application, WindowId id,
 GtkBrowserWindow::~GtkBrowserWindow() {
     surface_state_.disconnect();
     connections_.clear();
-    view_host_on_resize(host_, nullptr);
+    if (host_ != nullptr) {
+        view_host_on_resize(host_, nullptr);
+        g_object_remove_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
+    }
     gtk_window_destroy(gtk_window());
 }
 
 Size GtkBrowserWindow::inner_size() const {
-    int width = gtk_widget_get_width(host_);
-    int height = gtk_widget_get_height(host_);
+    int width = host_ != nullptr ? gtk_widget_get_width(host_) : 0;
+    int height = host_ != nullptr ? gtk_widget_get_height(host_) : 0;
     if (width <= 0 || height <= 0) {
         // Not laid out yet: the size it is about to get.
         gtk_window_get_default_size(gtk_window(), &width, &height);

@@ -41,7 +41,7 @@ private:
 
     WindowId id_;
     GObjectPtr<GtkWidget> window_;
-    GtkWidget* host_ = nullptr; // owned by window_
+    GtkWidget* host_ = nullptr; // owned by window_; a weak pointer
     // The primary-button press that a window move starts from, while the button is down.
     GObjectPtr<GdkDevice> press_device_;
     double press_x_ = 0.0;

@@ -1,6 +1,7 @@
 // Real WebKitGTK views on the platform layer: loads, script results, new windows, the message
 // bridge, the scheme's isolation, placement, process ends, downloads and content filters.
 #include "platform/gtk/gtk_menu.h"
+#include "platform/gtk/gtk_window.h"
 #include "platform_harness.h"
 #include "support/temp_dir.h"
 
@@ -341,6 +342,36 @@ TEST_F(PlatformViews, CompiledFilterBlocksLaterLoadsUntilRemoved) {
     });
     ASSERT_TRUE(wait_until([&] { return answered; }));
     EXPECT_EQ(found, nullptr);
+}
+
+TEST_F(PlatformViews, WindowReportsItsLaidOutSizeAndLeavesClosingToItsOwner) {
+    std::optional<platform::Size> resized;
+    window->on_resized = [&](platform::Size size) {
+        resized = size;
+    };
+    EXPECT_EQ(window->inner_size(), (platform::Size{800, 600})) << "the size it is about to get";
+    ASSERT_TRUE(wait_until([&] { return resized.has_value(); }));
+    EXPECT_EQ(*resized, (platform::Size{800, 600}));
+    EXPECT_EQ(window->scale_factor(), 1.0);
+
+    int close_requests = 0;
+    window->on_close_requested = [&] {
+        ++close_requests;
+    };
+    auto* gtk_window = dynamic_cast<platform::gtk::GtkBrowserWindow*>(window.get());
+    ASSERT_NE(gtk_window, nullptr);
+    gtk_window_close(gtk_window->gtk_window());
+    pump(100ms);
+    EXPECT_EQ(close_requests, 1);
+    EXPECT_TRUE(gtk_widget_get_visible(GTK_WIDGET(gtk_window->gtk_window())));
+
+    // Without an owner's hook the window closes itself, and dropping it later is still safe.
+    window->on_close_requested = nullptr;
+    auto view = make_view();
+    gtk_window_close(gtk_window->gtk_window());
+    pump(100ms);
+    view.reset();
+    window.reset();
 }
 
 TEST(MenuAccelerators, TranslateToGtkSyntax) {
