@@ -1,14 +1,20 @@
 // Corvane: a desktop web browser on GTK 4 and WebKitGTK 6.0.
 //
-// Where to start reading: src/core/ holds the browser itself (windows, tabs, events); it talks to
-// the toolkit only through the interfaces in src/platform/, implemented in src/platform/gtk/.
-// src/store/ keeps the user's data, src/url/ parses URLs, src/pages/ serves corvane:// pages.
+// Where to start reading: core/browser.cpp builds the browser state and runs the event loop;
+// core/event_loop.cpp opens the first windows and hands every event on; core/user_events.cpp is
+// the one dispatcher of what pages and web views report. The core talks to the toolkit only
+// through the interfaces in platform/, implemented in platform/gtk/. store/ keeps the user's
+// data, address/ turns typed text into URLs, pages/ serves the corvane:// pages.
 
-#include <cstdio>
+#include "core/browser.h"
+#include "platform/gtk/gtk_platform.h"
 
-int main() {
-    std::fputs("corvane: the browser core is not assembled yet; this build has its libraries and "
-               "tests only.\n",
-               stderr);
-    return 0;
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> arguments(argv, argv + argc);
+    const std::unique_ptr<corvane::platform::Platform> platform =
+        corvane::platform::gtk::make_gtk_platform();
+    return corvane::run_browser(*platform, arguments);
 }

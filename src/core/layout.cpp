@@ -15,7 +15,7 @@ WindowLayout compute_layout(const LayoutInput& input) {
     layout.chrome = {0, 0, w, input.overlay_open ? h : strip};
     layout.tab = {0, strip, w, std::max(h - strip - pane, 0.0)};
     if (input.devtools_height) {
-        layout.devtools = Bounds{0, h - pane, w, pane};
+        layout.devtools = platform::Rect{0, h - pane, w, pane};
     }
     return layout;
 }

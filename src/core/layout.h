@@ -1,18 +1,10 @@
 #pragma once
 
+#include "platform/geometry.h"
+
 #include <optional>
 
 namespace corvane {
-
-// A rectangle in logical points, origin at the window content's top-left corner.
-struct Bounds {
-    double x = 0;
-    double y = 0;
-    double width = 0;
-    double height = 0;
-
-    bool operator==(const Bounds&) const = default;
-};
 
 // What decides where the web views of one window go.
 struct LayoutInput {
@@ -24,9 +16,9 @@ struct LayoutInput {
 };
 
 struct WindowLayout {
-    Bounds chrome;
-    Bounds tab; // every awake tab shares it
-    std::optional<Bounds> devtools;
+    platform::Rect chrome;
+    platform::Rect tab; // every awake tab shares it
+    std::optional<platform::Rect> devtools;
 };
 
 // The chrome page's strip: tab strip 40 plus toolbar 46, and the find bar's 40 when it is open.

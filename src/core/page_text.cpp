@@ -1,5 +1,7 @@
 #include "core/page_text.h"
 
+#include "address/unicode_text.h"
+
 #include <cstdint>
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
@@ -49,28 +51,19 @@ std::string sanitize_page_text(std::string_view text, std::size_t max_chars) {
     return result;
 }
 
-std::string_view trim_white_space(std::string_view text) {
-    const auto length = static_cast<int32_t>(text.size());
-    int32_t start = -1; // offset of the first character that is not white space
-    int32_t end = 0;    // offset just past the last one
+std::string sanitize_utf8(std::string_view text) {
+    std::string result;
+    result.reserve(text.size());
     int32_t offset = 0;
+    const auto length = static_cast<int32_t>(text.size());
     while (offset < length) {
-        const int32_t here = offset;
-        if (!u_hasBinaryProperty(next_char(text, offset), UCHAR_WHITE_SPACE)) {
-            if (start < 0) {
-                start = here;
-            }
-            end = offset;
-        }
+        append_utf8(result, next_char(text, offset));
     }
-    if (start < 0) {
-        return text.substr(0, 0);
-    }
-    return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+    return result;
 }
 
 std::string clean_title(std::string_view title) {
-    return std::string(trim_white_space(sanitize_page_text(title, max_title_chars)));
+    return std::string(text::trim_white_space(sanitize_page_text(title, max_title_chars)));
 }
 
 } // namespace corvane

@@ -11,8 +11,8 @@ namespace corvane {
 // result is valid UTF-8: a malformed byte sequence counts as one U+FFFD.
 std::string sanitize_page_text(std::string_view text, std::size_t max_chars);
 
-// The text without Unicode White_Space at either end.
-std::string_view trim_white_space(std::string_view text);
+// The text with each malformed UTF-8 sequence replaced by U+FFFD and nothing else changed.
+std::string sanitize_utf8(std::string_view text);
 
 // A page title as tabs and history keep it: sanitised to 300 characters, then trimmed.
 std::string clean_title(std::string_view title);

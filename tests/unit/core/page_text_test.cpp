@@ -25,17 +25,12 @@ TEST(PageText, SanitizeDropsControlsAndCountsCharacters) {
               "b");
 }
 
-TEST(PageText, TrimUsesUnicodeWhiteSpace) {
-    EXPECT_EQ(trim_white_space("  a b \t"), "a b");
-    EXPECT_EQ(trim_white_space("\u00A0\u3000x\u2003"), "x");
-    EXPECT_EQ(trim_white_space(" \t "), "");
-    EXPECT_EQ(trim_white_space("\u200Bx"), "\u200Bx"); // zero width space is not White_Space
-}
-
 TEST(PageText, CleanTitleCutsThenTrims) {
     EXPECT_EQ(clean_title(std::string(400, 'a')), std::string(300, 'a'));
     EXPECT_EQ(clean_title("Hello\n\u202EWorld"), "HelloWorld");
     EXPECT_EQ(clean_title("  \t \t "), "");
+    EXPECT_EQ(clean_title("\u00A0\u3000x\u2003"), "x"); // Unicode White_Space
+    EXPECT_EQ(clean_title("\u200Bx"), "\u200Bx");       // zero width space is not
     // The kept 300 end in spaces, which the trim then removes.
     const std::string title = std::string(298, 'b') + "    tail";
     EXPECT_EQ(clean_title(title), std::string(298, 'b'));

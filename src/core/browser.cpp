@@ -1,0 +1,70 @@
+#include "core/browser.h"
+
+#include "core/arguments.h"
+#include "core/event_loop.h"
+#include "engine/shield_wiring.h"
+
+#include <chrono>
+#include <thread>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::chrono::seconds kSelfTestDelay{6};
+
+// The self-test thread: touches nothing but its own proxy and value.
+void delayed_event_thread(EventLoopProxy proxy, std::string panel) {
+    std::this_thread::sleep_for(kSelfTestDelay);
+    proxy.send_event(event::SelfTest{std::move(panel)});
+}
+
+std::unique_ptr<EventLoopHandler> start_browser(platform::Platform& platform,
+                                                const std::shared_ptr<UserEventQueue>& queue,
+                                                const Arguments& arguments) {
+    const EventLoopProxy proxy(queue);
+    // FIXME: the menu bar and its commands are installed here once they exist.
+    if (std::optional<std::string> panel = selftest_value(arguments)) {
+        std::thread(delayed_event_thread, proxy, std::move(*panel)).detach();
+    }
+    App app = make_app(platform, proxy, load_store());
+    app.wants_devtools = wants_devtools(arguments);
+    install_rule_list(app.engine, app.store.settings.shield_allowlist);
+    auto handler = std::make_unique<EventLoopHandler>(
+        std::move(app), collect_open_arguments(arguments), queue, platform.application());
+    handler->start();
+    return handler;
+}
+
+} // namespace
+
+int run_browser(platform::Platform& platform, const std::vector<std::string>& arguments) {
+    platform::Application& application = platform.application();
+    const auto queue = std::make_shared<UserEventQueue>(application.waker());
+    std::unique_ptr<EventLoopHandler> handler;
+
+    // The state is built on the first command line, the primary instance's own, so that a
+    // launch that only hands its arguments to a running instance builds nothing.
+    application.on_command_line = [&](const platform::CommandLine& line) {
+        if (!line.remote && !handler) {
+            handler = start_browser(platform, queue, line.arguments);
+        } else if (line.remote && handler) {
+            handler->remote_command_line(line.arguments);
+        }
+    };
+    application.on_wake = [&] {
+        if (handler) {
+            handler->wake();
+        }
+    };
+    const int code = application.run(arguments);
+    queue->close();
+    if (handler) {
+        handler->loop_destroyed();
+    }
+    application.on_command_line = nullptr;
+    application.on_wake = nullptr;
+    return code;
+}
+
+} // namespace corvane

@@ -1,0 +1,78 @@
+#pragma once
+
+// The event-loop handler: owns the App, opens the first windows, runs the 30-second tick and
+// hands every event to the code it concerns, one event at a time. Events that arrive while one
+// is being handled (a window hook fired from inside a toolkit call) wait their turn.
+
+#include "core/app.h"
+#include "core/user_events.h"
+#include "platform/application.h"
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace corvane {
+
+inline constexpr std::chrono::seconds kTickInterval{30};
+inline constexpr std::string_view kHelpSiteUrl = "https://corvane.halbrin.com/";
+inline constexpr std::string_view kHelpPrivacyUrl = "https://corvane.halbrin.com/privacy";
+
+class EventLoopHandler {
+public:
+    // application is not owned and outlives the handler; queue is where the App's proxy posts.
+    EventLoopHandler(App app, std::vector<std::string> open_args,
+                     std::shared_ptr<UserEventQueue> queue, platform::Application& application);
+    ~EventLoopHandler();
+    EventLoopHandler(const EventLoopHandler&) = delete;
+    EventLoopHandler& operator=(const EventLoopHandler&) = delete;
+
+    // The loop has started: the first windows open.
+    void start();
+    // A later launch's command line: its arguments open as tabs, none is a reopen request.
+    void remote_command_line(const std::vector<std::string>& arguments);
+    // Posted user events are waiting, or the tick is due.
+    void wake();
+    void window_event(const WindowEvent& event);
+    // The loop has ended: the session and the store are saved.
+    void loop_destroyed();
+
+    App& app() { return app_; }
+    Instant deadline() const { return deadline_; }
+
+private:
+    struct Start {};
+    struct Opened {
+        std::vector<std::string> urls;
+    };
+    struct Reopen {
+        bool has_visible_windows = false;
+    };
+    struct Drain {};
+    using LoopEvent = std::variant<Start, Opened, Reopen, WindowEvent, Drain, UserEvent>;
+
+    void post(LoopEvent event);
+    void handle(LoopEvent& event);
+    void tick_if_due();
+    void open_start_up_windows();
+    void open_urls(std::vector<std::string> urls);
+    void reopen(bool has_visible_windows);
+    void open_help_page(std::string_view url);
+    void on_window_event(const WindowEvent& event);
+    void on_user_event(UserEvent event);
+
+    App app_;
+    std::vector<std::string> open_args_;
+    std::shared_ptr<UserEventQueue> queue_;
+    platform::Application& application_;
+    Instant deadline_;
+    bool started_ = false;
+    bool busy_ = false;
+    ControlFlow flow_ = ControlFlow::wait;
+    std::deque<LoopEvent> pending_;
+};
+
+} // namespace corvane

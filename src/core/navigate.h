@@ -1,0 +1,19 @@
+#pragma once
+
+// Loading what the user typed (or a link the chrome page hands over) in a window.
+
+#include "core/app.h"
+
+#include <cstddef>
+#include <string_view>
+
+namespace corvane {
+
+enum class NavigateTarget { active_tab, new_tab };
+
+// Resolves text with the current search engine. A refused text shows "Blocked: {reason}" in
+// the window; anything else loads in a new tab next to the active one, or in the active tab
+// (waking it on the new URL when it sleeps).
+void navigate(App& app, std::size_t window, std::string_view text, NavigateTarget target);
+
+} // namespace corvane

@@ -1,0 +1,155 @@
+#include "core/user_events.h"
+
+#include "address/navigation_policy.h"
+#include "address/url_classify.h"
+#include "core/chrome_messages.h"
+#include "core/commands.h"
+#include "core/devtools.h"
+#include "core/downloads.h"
+#include "core/find.h"
+#include "core/overloaded.h"
+#include "core/page_calls.h"
+#include "core/page_text.h"
+#include "core/sleeping.h"
+#include "core/tabs.h"
+#include "engine/actions.h"
+#include "engine/shield_wiring.h"
+#include "store/history.h"
+
+namespace corvane {
+
+const std::string_view kFaviconProbeScript =
+    R"JS((()=>{const i=document.querySelector('link[rel~="icon"][href],link[rel="apple-touch-icon"][href]');return JSON.stringify({i:i?i.href:(location.protocol==='https:'?location.origin+'/favicon.ico':'')})})())JS";
+
+namespace {
+
+bool is_placeholder_url(std::string_view url) {
+    return url.empty() || url == "about:blank";
+}
+
+void on_page_load(App& app, event::PageLoad& load) {
+    const std::optional<TabLocation> where = find_tab(app, load.tab);
+    if (!where) {
+        return;
+    }
+    BrowserWindow& window = app.windows[where->window];
+    Tab& tab = window.tabs[where->tab];
+    if (!is_placeholder_url(load.url)) {
+        if (load.loading && display_host(load.url) != display_host(tab.url)) {
+            tab.favicon.reset();
+        }
+        tab.url = load.url;
+    }
+    tab.loading = load.loading;
+    if (!load.loading) {
+        if (where->tab == window.active) {
+            reset_devtools(app.windows, where->window);
+        }
+        if (!window.is_private) {
+            record_visit(app.store, load.url, tab.title);
+        }
+        if (tab.webview) {
+            eval_with_callback_favicon(*tab.webview, std::string(kFaviconProbeScript), app.proxy,
+                                       tab.id);
+        }
+    }
+    render(app, where->window);
+}
+
+void on_title_changed(App& app, const event::TitleChanged& changed) {
+    const std::optional<TabLocation> where = find_tab(app, changed.tab);
+    if (!where) {
+        return;
+    }
+    BrowserWindow& window = app.windows[where->window];
+    Tab& tab = window.tabs[where->tab];
+    tab.title = clean_title(changed.title);
+    if (tab.webview) {
+        if (std::optional<std::string> url = current_url(*tab.webview)) {
+            tab.url = std::move(*url);
+        }
+    }
+    if (!window.is_private) {
+        set_history_title(app.store, tab.url, tab.title);
+    }
+    render(app, where->window);
+}
+
+void on_favicon_found(App& app, event::FaviconFound& found) {
+    if (const std::optional<TabLocation> where = find_tab(app, found.tab)) {
+        app.windows[where->window].tabs[where->tab].favicon = std::move(found.icon);
+        render(app, where->window);
+    }
+}
+
+void on_new_window_requested(App& app, event::NewWindowRequested& request) {
+    const std::optional<TabLocation> where = find_tab(app, request.tab);
+    if (!where || is_blocked_url(request.url) || request.url.size() >= kMaxNewWindowUrlBytes) {
+        return;
+    }
+    add_tab(app, where->window, std::move(request.url), TabFocus::foreground,
+            TabPlace::after_active);
+}
+
+void on_web_content_terminated(App& app, const event::WebContentTerminated& ended) {
+    const std::optional<TabLocation> where = find_tab(app, ended.tab);
+    if (!where) {
+        return;
+    }
+    BrowserWindow& window = app.windows[where->window];
+    Tab& tab = window.tabs[where->tab];
+    if (where->tab == window.active) {
+        if (tab.webview) {
+            reload_page(*tab.webview);
+        }
+    } else {
+        tab.webview.reset(); // asleep: rebuilt on its URL when shown again
+    }
+    tab.loading = false;
+    render(app, where->window);
+}
+
+void on_rule_list_ready(App& app, const event::RuleListReady& ready) {
+    app.shield_ready = ready.ok;
+    app.engine.rule_list_ready = ready.ok;
+    const bool on = ready.ok && app.store.settings.block_trackers;
+    for (BrowserWindow& window : app.windows) {
+        for (Tab& tab : window.tabs) {
+            if (tab.webview) {
+                apply_shield(app.engine, *tab.webview, on);
+            }
+        }
+    }
+}
+
+void on_ui_message(App& app, event::UiMessage& message, ControlFlow& flow) {
+    if (const std::optional<std::size_t> window = find_window(app, message.window)) {
+        handle_ui_message(app, *window, std::move(message.msg), flow);
+    }
+}
+
+} // namespace
+
+void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
+    // One arm per variant; a variant without an arm does not compile.
+    std::visit(Overloaded{
+                   [&](event::UiMessage& e) { on_ui_message(app, e, flow); },
+                   [&](event::PageLoad& e) { on_page_load(app, e); },
+                   [&](event::TitleChanged& e) { on_title_changed(app, e); },
+                   [&](event::FaviconFound& e) { on_favicon_found(app, e); },
+                   [&](event::NewWindowRequested& e) { on_new_window_requested(app, e); },
+                   [&](event::OpenExternally& e) { app.platform->system().open_uri(e.url); },
+                   [&](event::DownloadStarted& e) { handle_download_started(app, e); },
+                   [&](event::DownloadFinished& e) { handle_download_finished(app, e); },
+                   [&](event::WebContentTerminated& e) { on_web_content_terminated(app, e); },
+                   [&](event::SleepAnswer& e) { handle_sleep_answer(app, e); },
+                   [&](event::FindResult& e) { handle_find_result(app, e); },
+                   [&](event::RuleListReady& e) { on_rule_list_ready(app, e); },
+                   [&](event::MenuCommand& e) { run_command(app, e.id, flow); },
+                   [&](event::DevEvalResult& e) { handle_dev_eval_result(app, e); },
+                   [&](event::SelfTest& e) { handle_self_test(app, e); },
+               },
+               event);
+}
+
+} // namespace corvane

@@ -1,0 +1,23 @@
+#pragma once
+
+// The one dispatcher of user events: each arm finds the window or tab the event names by id
+// and drops the event when it is gone.
+
+#include "core/app.h"
+
+#include <string_view>
+
+namespace corvane {
+
+// Set to exit by "quit"; once exit, it stays exit.
+enum class ControlFlow { wait, exit };
+
+// Finds the page's icon link (or https's /favicon.ico) and answers {"i": url} as JSON text.
+extern const std::string_view kFaviconProbeScript;
+
+// New-window URLs of this many bytes or more are dropped.
+inline constexpr std::size_t kMaxNewWindowUrlBytes = 8192;
+
+void handle_user_event(App& app, UserEvent event, ControlFlow& flow);
+
+} // namespace corvane

@@ -1,0 +1,39 @@
+#pragma once
+
+// Browser windows: opening, laying out, closing, and which one is current.
+
+#include "core/app.h"
+#include "platform/window.h"
+#include "store/records.h"
+
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace corvane {
+
+enum class WindowKind { normal, private_browsing };
+
+platform::WindowOptions window_attributes(WindowKind kind);
+
+// Opens a window with one chrome view and the given tabs (the new tab page when there are
+// none); only the active tab (clamped to the last) gets a web view. The new window becomes the
+// focused one. None when the system window or its chrome view cannot be made.
+std::optional<std::size_t> create_window(App& app, WindowKind kind, std::vector<SessionTab> tabs,
+                                         std::size_t active);
+
+// Places the chrome view, every awake tab and the developer-tools pane from the window's size
+// and flags.
+void layout_window(BrowserWindow& window);
+
+// Closes the window at index (nothing for an index past the end). The last normal window saves
+// the session and the store first.
+void close_window(App& app, std::size_t index);
+
+// The focused window, else the last one; none without windows.
+std::optional<std::size_t> current_window_index(const App& app);
+
+// Captures the open windows as the session, writes it and flushes the store.
+void save_session_now(App& app);
+
+} // namespace corvane

@@ -1,0 +1,166 @@
+// The browser core with real WebKit views: page loads reaching tabs, the chrome page and the
+// history, new-window links, and tabs whose web process ends.
+#include "core/tabs.h"
+#include "core/windows.h"
+#include "core_world.h"
+#include "engine/actions.h"
+
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <unistd.h>
+
+namespace corvane::test {
+namespace {
+
+// The chrome page's tab strip as it shows it: id, title, and the active, sleeping and loading
+// marks of each tab.
+nlohmann::json shown_tabs(platform::WebView& chrome) {
+    const std::optional<std::string> text = evaluate(
+        chrome, "JSON.stringify([...document.querySelectorAll('.tab')].map(e=>({id:+e.dataset.id,"
+                "title:e.querySelector('.tab-title').textContent,"
+                "active:e.classList.contains('active'),sleeping:e.classList.contains('sleeping'),"
+                "loading:!!e.querySelector('.spinner')})))");
+    if (!text || text->empty()) {
+        return nullptr;
+    }
+    return nlohmann::json::parse(nlohmann::json::parse(*text).get<std::string>());
+}
+
+bool has_history(std::string_view url, std::string_view title) {
+    for (const HistoryEntry& entry : world().app().store.history) {
+        if (entry.url == url && entry.title == title) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(BrowserTest, LoopbackPageReachesTheTabTheChromeAndTheHistory) {
+    const std::string address = url("/page");
+    ASSERT_TRUE(create_window(app(), WindowKind::normal, {{address, ""}}, 0));
+    BrowserWindow& window = app().windows[0];
+    ASSERT_TRUE(wait_until([&] {
+        const Tab& t = window.tabs[0];
+        return window.ready_seen && t.title == "Core page" && !t.loading && t.favicon;
+    }));
+    const Tab& t = window.tabs[0];
+    EXPECT_EQ(t.url, address);
+    EXPECT_EQ(t.favicon, "https://127.0.0.1:9/fav.png");
+    EXPECT_TRUE(has_history(address, "Core page"));
+
+    nlohmann::json shown;
+    ASSERT_TRUE(wait_until([&] {
+        shown = shown_tabs(*window.chrome);
+        return shown.is_array() && shown.size() == 1 && shown[0]["title"] == "Core page" &&
+               shown[0]["loading"] == false;
+    })) << shown.dump();
+    EXPECT_EQ(shown[0]["id"], t.id);
+    EXPECT_EQ(shown[0]["active"], true);
+}
+
+TEST_F(BrowserTest, PrivateWindowsLeaveNoHistory) {
+    const std::string address = url("/plain-private");
+    ASSERT_TRUE(create_window(app(), WindowKind::private_browsing, {{address, ""}}, 0));
+    ASSERT_TRUE(wait_until([&] {
+        const Tab& t = tab(0, 0);
+        return t.title == "Plain -private" && !t.loading;
+    }));
+    pump(200ms);
+    for (const HistoryEntry& entry : app().store.history) {
+        EXPECT_NE(entry.url, address);
+    }
+}
+
+TEST_F(BrowserTest, BlankTargetLinkOpensATabRightAfterTheActiveOne) {
+    ASSERT_TRUE(create_window(app(), WindowKind::normal,
+                              {{url("/plain-a"), ""}, {url("/page"), ""}, {url("/plain-c"), ""}},
+                              1));
+    ASSERT_TRUE(wait_until([&] { return tab(0, 1).title == "Core page" && !tab(0, 1).loading; }));
+    evaluate(*tab(0, 1).webview, "document.getElementById('blank').click()");
+    ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 4; }));
+    EXPECT_EQ(app().windows[0].active, 2u);
+    EXPECT_EQ(tab(0, 2).url, url("/popup"));
+    ASSERT_TRUE(wait_until([&] { return tab(0, 2).title == "Popup"; }));
+    EXPECT_FALSE(tab(0, 0).webview); // restored tabs stay asleep
+    EXPECT_TRUE(tab(0, 1).webview);  // the opener keeps its page, hidden
+    EXPECT_TRUE(tab(0, 1).webview->is_hidden());
+    EXPECT_FALSE(tab(0, 2).webview->is_hidden());
+}
+
+// The web process below this one with the largest resident size. No call tells which process
+// shows a view, so the test makes its page the largest.
+std::optional<pid_t> largest_web_process() {
+    std::map<pid_t, pid_t> parents;
+    std::map<pid_t, long> sizes;
+    FILE* ps = popen("/bin/ps -axo pid=,ppid=,rss=,comm=", "r");
+    char line[512];
+    while (ps != nullptr && fgets(line, sizeof line, ps) != nullptr) {
+        std::istringstream fields(line);
+        pid_t pid = 0;
+        pid_t ppid = 0;
+        long rss = 0;
+        std::string command;
+        if (fields >> pid >> ppid >> rss >> command) {
+            parents[pid] = ppid;
+            if (command == "WebKitWebProces") {
+                sizes[pid] = rss;
+            }
+        }
+    }
+    if (ps != nullptr) {
+        pclose(ps);
+    }
+    std::optional<pid_t> largest;
+    long largest_size = 0;
+    for (const auto& [pid, size] : sizes) {
+        bool ours = false;
+        for (pid_t up = parents[pid], steps = 0; up > 1 && steps < 64; up = parents[up], ++steps) {
+            ours = ours || up == getpid();
+        }
+        if (ours && size > largest_size) {
+            largest = pid;
+            largest_size = size;
+        }
+    }
+    return largest;
+}
+
+// Kills the web process of the view by making it the largest first.
+void kill_web_process_of(platform::WebView& view) {
+    ASSERT_EQ(evaluate(view, "window.ballast=new Uint8Array(400*1024*1024).fill(7);ballast.length"),
+              "419430400");
+    const std::optional<pid_t> process = largest_web_process();
+    ASSERT_TRUE(process.has_value()) << "web processes run below this process";
+    kill(*process, SIGKILL);
+}
+
+TEST_F(BrowserTest, EndedWebProcessReloadsTheActiveTabAndPutsABackgroundTabToSleep) {
+    ASSERT_TRUE(create_window(app(), WindowKind::normal, {{url("/plain-front"), ""}}, 0));
+    add_tab(app(), 0, url("/plain-back"), TabFocus::background, TabPlace::at_end);
+    ASSERT_TRUE(wait_until([&] {
+        return tab(0, 0).title == "Plain -front" && tab(0, 1).title == "Plain -back" &&
+               !tab(0, 0).loading && !tab(0, 1).loading;
+    }));
+
+    kill_web_process_of(*tab(0, 1).webview);
+    ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview; }));
+    EXPECT_EQ(tab(0, 1).url, url("/plain-back"));
+    EXPECT_FALSE(tab(0, 1).loading);
+    EXPECT_TRUE(tab(0, 0).webview);
+
+    const std::size_t loads = world().server->count("/plain-front");
+    kill_web_process_of(*tab(0, 0).webview);
+    // The active tab keeps its view and loads its page again.
+    ASSERT_TRUE(wait_until([&] { return world().server->count("/plain-front") > loads; }));
+    ASSERT_TRUE(tab(0, 0).webview);
+    EXPECT_TRUE(wait_until([&] {
+        return !tab(0, 0).loading && current_url(*tab(0, 0).webview) == url("/plain-front");
+    }));
+    EXPECT_EQ(evaluate(*tab(0, 0).webview, "typeof window.ballast"), "\"undefined\"");
+}
+
+} // namespace
+} // namespace corvane::test

@@ -1,0 +1,88 @@
+#include "core_world.h"
+
+#include "core/windows.h"
+#include "store/store.h"
+
+namespace corvane::test {
+
+namespace {
+
+HttpResponse page(const std::string& body) {
+    return HttpResponse{200, "text/html; charset=utf-8", "<!doctype html>" + body, {}};
+}
+
+HttpResponse serve(const HttpRequest& request) {
+    const std::string& path = request.path;
+    if (path == "/page") {
+        return page("<title>Core page</title>"
+                    "<link rel=icon href='https://127.0.0.1:9/fav.png'>"
+                    "<a id=blank target=_blank href=/popup>new</a>");
+    }
+    if (path == "/popup") {
+        return page("<title>Popup</title>");
+    }
+    if (path.starts_with("/plain")) {
+        // Never cached, so every load, a reload after a crash too, reaches the server.
+        HttpResponse response = page("<title>Plain " + path.substr(6) + "</title>");
+        response.headers.emplace_back("Cache-Control", "no-store");
+        return response;
+    }
+    return HttpResponse{404, "text/plain", "missing", {}};
+}
+
+} // namespace
+
+CoreWorld::CoreWorld()
+    : platform([] {
+          auto made = platform::gtk::make_gtk_platform({"com.halbrin.corvane.coretests", false});
+          platform::gtk::start_without_running(*made);
+          return made;
+      }()),
+      server(std::make_unique<LoopbackServer>(serve)),
+      queue(std::make_shared<UserEventQueue>(platform->application().waker())) {
+    App app = make_app(*platform, EventLoopProxy(queue), load_store(data / "store"));
+    handler = std::make_unique<EventLoopHandler>(std::move(app), std::vector<std::string>{}, queue,
+                                                 platform->application());
+    platform->application().on_wake = [this] {
+        handler->wake();
+    };
+}
+
+CoreWorld::~CoreWorld() {
+    platform->application().on_wake = nullptr;
+    handler.reset();
+}
+
+CoreWorld& world() {
+    static CoreWorld instance;
+    return instance;
+}
+
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    return platform::gtk::run_main_loop_until(done, timeout);
+}
+
+void pump(std::chrono::milliseconds time) {
+    platform::gtk::run_main_loop_until([] { return false; }, time);
+}
+
+std::optional<std::string> evaluate(platform::WebView& view, const std::string& script) {
+    auto result = std::make_shared<std::optional<std::string>>();
+    view.evaluate_script(script, [result](std::string json) { *result = std::move(json); });
+    wait_until([&] { return result->has_value(); });
+    return *result;
+}
+
+void BrowserTest::SetUp() {
+    world();
+    ASSERT_TRUE(app().windows.empty());
+}
+
+void BrowserTest::TearDown() {
+    while (!app().windows.empty()) {
+        close_window(app(), app().windows.size() - 1);
+    }
+    pump(50ms);
+}
+
+} // namespace corvane::test

@@ -1,0 +1,72 @@
+#include "core_fixture.h"
+
+#include "store/store.h"
+
+namespace corvane::test {
+
+CoreTest::CoreTest()
+    : queue(std::make_shared<UserEventQueue>(platform.app.waker())),
+      app(make_app(platform, EventLoopProxy(queue),
+                   load_store(dir / "data", [this] { return wall; }))) {
+    app.clock = [this] {
+        return now;
+    };
+}
+
+FakeWebView& CoreTest::fake(const std::unique_ptr<platform::WebView>& view) {
+    EXPECT_NE(view, nullptr);
+    return dynamic_cast<FakeWebView&>(*view);
+}
+
+std::vector<std::string> CoreTest::scripts(const FakeWebView& view) {
+    std::vector<std::string> result;
+    for (const PendingScript& script : view.scripts) {
+        result.push_back(script.script);
+    }
+    return result;
+}
+
+std::vector<std::string> CoreTest::page_calls(const FakeWebView& view) {
+    constexpr std::string_view prefix = "window.CV&&CV.";
+    std::vector<std::string> result;
+    for (const std::string& script : scripts(view)) {
+        if (script.starts_with(prefix)) {
+            result.push_back(script.substr(prefix.size()));
+        }
+    }
+    return result;
+}
+
+std::vector<nlohmann::json> CoreTest::renders(const FakeWebView& view) {
+    constexpr std::string_view call = "render(";
+    std::vector<nlohmann::json> result;
+    for (const std::string& page_call : page_calls(view)) {
+        if (page_call.starts_with(call)) {
+            result.push_back(nlohmann::json::parse(
+                page_call.substr(call.size(), page_call.size() - call.size() - 1)));
+        }
+    }
+    return result;
+}
+
+void CoreTest::make_ready(std::size_t window) {
+    app.windows.at(window).ready_seen = true;
+}
+
+std::vector<UserEvent> CoreTest::take_posted() {
+    std::vector<UserEvent> events;
+    while (std::optional<UserEvent> event = queue->pop()) {
+        events.push_back(std::move(*event));
+    }
+    return events;
+}
+
+std::vector<std::string> CoreTest::tab_urls(std::size_t window) const {
+    std::vector<std::string> urls;
+    for (const Tab& tab : app.windows.at(window).tabs) {
+        urls.push_back(tab.url);
+    }
+    return urls;
+}
+
+} // namespace corvane::test

@@ -1,0 +1,55 @@
+#pragma once
+
+// A browser core on the recording fake: a real App with a real store in a temporary folder, a
+// clock the test moves, and helpers to look at what the core asked of its web views.
+
+#include "core/app.h"
+#include "fake/fake_platform.h"
+#include "fake/fake_web_view.h"
+#include "support/temp_dir.h"
+
+#include <chrono>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+class CoreTest : public ::testing::Test {
+protected:
+    CoreTest();
+
+    // The fake behind a tab's or window's view; fails the test when there is none.
+    static FakeWebView& fake(const std::unique_ptr<platform::WebView>& view);
+    FakeWebView& chrome(std::size_t window = 0) { return fake(app.windows.at(window).chrome); }
+    Tab& tab(std::size_t window, std::size_t index) {
+        return app.windows.at(window).tabs.at(index);
+    }
+
+    // Scripts evaluated in a view, oldest first, without the ones done before clear_scripts.
+    static std::vector<std::string> scripts(const FakeWebView& view);
+    // The page calls "window.CV&&CV.name(...)" made in a view, as "name(...)".
+    static std::vector<std::string> page_calls(const FakeWebView& view);
+    // The render calls' state objects, parsed.
+    static std::vector<nlohmann::json> renders(const FakeWebView& view);
+
+    // Marks the window's chrome page as ready, so render reaches it.
+    void make_ready(std::size_t window);
+
+    // Events the core posted, in order, taken out of the queue.
+    std::vector<UserEvent> take_posted();
+
+    std::vector<std::string> tab_urls(std::size_t window) const;
+
+    void advance(std::chrono::nanoseconds by) { now += by; }
+
+    TempDir dir;
+    FakePlatform platform;
+    std::shared_ptr<UserEventQueue> queue;
+    Instant now = Instant{} + std::chrono::hours(1000);
+    std::uint64_t wall = 1'700'000'000;
+    App app;
+};
+
+} // namespace corvane::test
