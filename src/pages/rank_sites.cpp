@@ -43,6 +43,10 @@ std::optional<std::string_view> origin_prefix(std::string_view url) {
     } else {
         return std::nullopt;
     }
+    // The parser skips any further slashes before the host; leave such URLs to it as well.
+    if (url.size() > start && (url[start] == '/' || url[start] == '\\')) {
+        return std::nullopt;
+    }
     const auto prefix = url.substr(0, url.find_first_of("/\\?#", start));
     // Blanks and control characters are stripped or removed by the parser; leave them to it.
     const bool plain = std::none_of(prefix.begin(), prefix.end(),
@@ -60,13 +64,18 @@ public:
     void add(const HistoryEntry& entry) {
         if (const auto prefix = origin_prefix(entry.url)) {
             // Most entries share their site with others: parse each distinct authority once.
-            auto [cached, inserted] = by_prefix_.try_emplace(*prefix, nullptr);
+            auto [cached, inserted] = by_prefix_.try_emplace(*prefix);
             if (inserted) {
-                const auto url = Url::parse(*prefix);
-                cached->second = url ? &site_of(*url) : nullptr;
+                if (const auto url = Url::parse(*prefix)) {
+                    cached->second = {&site_of(*url), site_name(*url)};
+                }
             }
-            if (cached->second) {
-                cached->second->score += visit_weight(entry, now_);
+            if (SiteScore* site = cached->second.site) {
+                site->score += visit_weight(entry, now_);
+                // An http or https origin has one host, so any of its pages names it alike.
+                if (site->name.empty()) {
+                    site->name = cached->second.name;
+                }
             }
             return;
         }
@@ -76,9 +85,8 @@ public:
         }
         SiteScore& site = site_of(*url);
         site.score += visit_weight(entry, now_);
-        // Sites without a host of their own share the key "null": the root page names them.
-        if (url->pathname() == "/") {
-            site.name = std::string(strip_www(url->host_str().value_or("")));
+        if (site.name.empty() || url->pathname() == "/") {
+            site.name = site_name(*url);
         }
     }
 
@@ -92,12 +100,20 @@ public:
     }
 
 private:
+    struct KnownAuthority {
+        SiteScore* site = nullptr; // none when the authority does not parse
+        std::string name;
+    };
+
+    static std::string site_name(const Url& url) {
+        return std::string(strip_www(url.host_str().value_or("")));
+    }
+
     SiteScore& site_of(const Url& url) {
         auto key = url.origin();
         auto [site, inserted] = sites_.try_emplace(key);
         if (inserted) {
             site->second.url = std::move(key) + "/";
-            site->second.name = std::string(strip_www(url.host_str().value_or("")));
         }
         return site->second;
     }
@@ -105,7 +121,7 @@ private:
     std::optional<std::uint64_t> now_;
     std::unordered_map<std::string, SiteScore> sites_;
     // Views into the history's URLs, which outlive the table.
-    std::unordered_map<std::string_view, SiteScore*> by_prefix_;
+    std::unordered_map<std::string_view, KnownAuthority> by_prefix_;
 };
 
 } // namespace

@@ -76,13 +76,14 @@ TEST(RankSites, EveryWritingOfOneOriginCountsForOneSite) {
         {"https://user:pw@a.example?q=1", "", 1, kNow},
         {"https://a.example#top", "", 1, kNow},
         {"https:a.example/z", "", 1, kNow},
+        {"https:///a.example/z", "", 1, kNow},
         {" https://a.example/\t", "", 1, kNow},
         {"https://a.ex\tample/", "", 1, kNow},
         {"https://a.example:99999/", "", 50, kNow},
         {"https://exa mple.com/", "", 50, kNow},
         {"http://a.example/", "", 1, kNow - 14 * kDay},
-        // 7.5: above the https site unless all eight of its writings counted.
-        {"https://b.example/", "", 15, kNow - 14 * kDay},
+        // 8.5: above the https site unless all nine of its writings counted.
+        {"https://b.example/", "", 17, kNow - 14 * kDay},
     };
     EXPECT_EQ(rank_sites(history, 8, kNow), (Links{{"https://a.example/", "a.example"},
                                                    {"https://b.example/", "b.example"},
