@@ -93,7 +93,7 @@ function str(v) {
 
 function render(state) {
     S = state && typeof state === 'object' ? state : { tabs: [], active: 0 };
-    if (!Array.isArray(S.tabs)) S.tabs = [];
+    S.tabs = Array.isArray(S.tabs) ? S.tabs.filter((t) => t && typeof t === 'object') : [];
     const body = document.body.classList;
     body.toggle('private', !!S.private);
     body.toggle('mac', S.platform === 'mac');
@@ -281,6 +281,10 @@ function onOmniInput(ev) {
         hideSuggest();
         return;
     }
+    // The rows shown answer the text before this edit: until the answer for the new text
+    // arrives, Return goes with what was typed rather than a stale row.
+    selIdx = -1;
+    highlightRow();
     const deletion = typeof ev.inputType === 'string' && ev.inputType.startsWith('delete');
     send({ t: 'suggest', q: lastTyped, complete: !deletion });
 }
@@ -447,6 +451,26 @@ function onOverlayPress(ev) {
     }
 }
 
+// A press elsewhere in the chrome dismisses the menu, card or panel, as it would in any
+// application; the buttons that open them decide for themselves whether to toggle or replace.
+const POPOVER_BUTTONS = '#menu, #shield, #sec, #downloads';
+
+function onChromePress(ev) {
+    if (!(ev.target instanceof Element) || ev.target.closest(POPOVER_BUTTONS)) return;
+    if (['menu-pop', 'shield-pop', 'panel'].some((id) => !$(id).hidden)) closeAll();
+}
+
+// Escape dismisses the open popovers when the keyboard is in the chrome but not in a field that
+// handles Escape itself.
+function onDocumentKey(ev) {
+    if (ev.key !== 'Escape' || ev.defaultPrevented) return;
+    if (ev.target === omniInput || ev.target === $('find-input')) return;
+    if (POPOVERS.some((id) => id !== 'suggest' && !$(id).hidden)) {
+        ev.preventDefault();
+        closeAll();
+    }
+}
+
 // Places a popover 6 px under a toolbar button, aligned to its right or left edge.
 function anchorUnder(pop, anchor, alignRight) {
     const r = anchor.getBoundingClientRect();
@@ -560,6 +584,8 @@ function wire() {
     $('find-done').addEventListener('click', closeFind);
 
     $('overlay').addEventListener('mousedown', onOverlayPress);
+    $('chrome').addEventListener('mousedown', onChromePress);
+    document.addEventListener('keydown', onDocumentKey);
     document.addEventListener('mousedown', onDocumentPress);
     document.addEventListener('pointermove', onDragMove);
     document.addEventListener('pointerup', onDragEnd);

@@ -455,6 +455,29 @@ TEST_F(ChromePopover, PressingTheBackdropClosesButTheSheetDoesNot) {
                             R"({"t":"overlay","on":true})", R"({"t":"overlay","on":false})"));
 }
 
+TEST_F(ChromePopover, APressElsewhereInTheChromeOrEscapeDismissesPopovers) {
+    render(sample_state());
+    js("document.getElementById('menu').click()");
+    js("T.mouse('.tab.active', 'mousedown')");
+    EXPECT_EQ(js("T.shown('menu-pop')"), false);
+    // The menu button itself toggles: its press must not close what its click then reopens.
+    js("document.getElementById('menu').click(); T.click('#menu')");
+    EXPECT_EQ(js("T.shown('menu-pop')"), false);
+    h().call("openPanel", {"bookmarks"});
+    h().call("panel", {"bookmarks", {{"items", json::array()}}});
+    EXPECT_EQ(js("T.key('.panel-search', 'Escape')"), true);
+    EXPECT_EQ(js("T.shown('panel')"), false);
+    h().call("panel", {"about", {{"engine", "WebKitGTK (system engine)"}, {"version", "0.2.0"}}});
+    js("T.key(document.body, 'Escape')");
+    EXPECT_EQ(js("T.shown('sheet-back')"), false);
+    EXPECT_THAT(h().sent(),
+                ElementsAre(R"({"t":"overlay","on":true})", R"({"t":"overlay","on":false})",
+                            R"({"t":"overlay","on":true})", R"({"t":"overlay","on":false})",
+                            R"({"t":"panel","name":"bookmarks"})", R"({"t":"overlay","on":true})",
+                            R"({"t":"overlay","on":false})", R"({"t":"overlay","on":true})",
+                            R"({"t":"overlay","on":false})"));
+}
+
 TEST_F(ChromePopover, ALateAnswerStillShowsItsPopover) {
     render(sample_state());
     h().call("openPanel", {"history"});

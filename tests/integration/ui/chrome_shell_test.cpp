@@ -418,13 +418,22 @@ TEST_F(ChromeShell, ArrowKeysWalkTheRowsAndReturnOpensTheHighlightedOne) {
                             R"({"t":"overlay","on":false})"));
     EXPECT_EQ(js("T.shown('suggest') || T.shown('overlay')"), false);
 
-    // A highlighted row without an address navigates to the field's text.
+    // Typing on before the new answer arrives: Return goes with the text, not a stale row.
     type_into_omni("exa");
     suggest(sample_rows());
-    js("T.key('#omni-input', 'ArrowDown'); T.type('#omni-input', 'exact words');"
-       "T.key('#omni-input', 'Enter')");
-    EXPECT_THAT(h().sent(),
-                ::testing::Contains(R"({"t":"navigate","text":"exact words","newTab":false})"));
+    js("T.type('#omni-input', 'exa news'); T.key('#omni-input', 'Enter')");
+    EXPECT_THAT(h().sent(), ElementsAre(R"({"t":"overlay","on":true})",
+                                        R"({"t":"suggest","q":"exa news","complete":true})",
+                                        R"({"t":"navigate","text":"exa news","newTab":false})",
+                                        R"({"t":"overlay","on":false})"));
+
+    // A highlighted row without an address navigates to the field's text.
+    type_into_omni("exa");
+    suggest(sample_rows(), "example.com");
+    js("T.key('#omni-input', 'ArrowDown'); T.key('#omni-input', 'Enter')");
+    EXPECT_THAT(h().sent(), ElementsAre(R"({"t":"overlay","on":true})",
+                                        R"({"t":"navigate","text":"exa","newTab":false})",
+                                        R"({"t":"overlay","on":false})"));
 }
 
 TEST_F(ChromeShell, InlineCompletionAddsTheRestAndSelectsIt) {
@@ -601,7 +610,13 @@ TEST_F(ChromeShell, ADraggedTabFollowsThePointerAcrossARender) {
     render(state);
     js("window.__start = T.center('.tab[data-id=\"3\"]').x;"
        "T.pointer('.tab[data-id=\"3\"]', 'pointerdown');"
-       "T.pointer(document.body, 'pointermove', window.__start + 30)");
+       "T.pointer(document.body, 'pointermove', window.__start - 5)");
+    EXPECT_EQ(js("document.querySelector('.tab[data-id=\"3\"]').className"), "tab")
+        << "5 px is still a press";
+    js("T.pointer(document.body, 'pointermove', window.__start + 6)");
+    EXPECT_EQ(js("document.querySelector('.tab[data-id=\"3\"]').style.transform"),
+              "translateX(6px)");
+    js("T.pointer(document.body, 'pointermove', window.__start + 30)");
     EXPECT_EQ(js("document.querySelector('.tab[data-id=\"3\"]').className"), "tab dragging");
     EXPECT_EQ(js("document.querySelector('.tab[data-id=\"3\"]').style.transform"),
               "translateX(30px)");
