@@ -61,6 +61,15 @@ TEST_F(ChromeLook, ScreenshotsOfTheShell) {
         js("document.getElementById('find-status').textContent = 'Not found'; 0");
         shoot("chrome-find-" + scheme);
         js("T.key('#find-input', 'Escape'); document.getElementById('toast').hidden = true");
+        json crowded = busy_state(false);
+        for (int i = 0; i < 14; ++i) {
+            json extra = crowded["tabs"][3];
+            extra["id"] = 40 + i;
+            extra["sleeping"] = i % 3 == 0;
+            crowded["tabs"].push_back(extra);
+        }
+        render(crowded);
+        shoot("chrome-narrow-" + scheme);
     }
 }
 
@@ -103,6 +112,17 @@ TEST_F(ChromeLook, ScreenshotsOfThePopovers) {
                       "search_engine":"duckduckgo","shield_allowlist":[],"sleep_after_mins":10},
                       "version":"0.2.0"})")});
         shoot("popover-settings-" + scheme);
+        h().call("openSheet", {"about"});
+        h().call("panel",
+                 {"about", {{"engine", "WebKitGTK (system engine)"}, {"version", "0.2.0"}}});
+        shoot("popover-about-" + scheme);
+        h().call("openPanel", {"downloads"});
+        h().call("panel", {"downloads", json::parse(R"({"items":[
+            {"name":"report.pdf","path":"/home/u/Downloads/report.pdf","state":"done",
+             "url":"https://files.example/report.pdf"},
+            {"name":"big.iso","path":"","state":"active","url":"https://files.example/big.iso"},
+            {"name":"broken.zip","path":"","state":"failed","url":"https://files.example/b"}]})")});
+        shoot("popover-downloads-" + scheme);
         h().call("closeAll");
     }
 }
