@@ -1,8 +1,17 @@
 #include "core/app.h"
 
+#include "address/url_classify.h"
 #include "core/newtab_data.h"
 
 namespace corvane {
+
+const std::string& Tab::host() const {
+    if (host_of_ != url) { // an empty url has the empty host, so the start is right
+        host_ = display_host(url);
+        host_of_ = url;
+    }
+    return host_;
+}
 
 App make_app(platform::Platform& platform, EventLoopProxy proxy, Store store) {
     App app;

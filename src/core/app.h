@@ -39,6 +39,13 @@ struct Tab {
     bool loading = false;
 
     bool awake() const { return webview != nullptr; }
+    // display_host of url, worked out again only when url has changed: render asks for the host
+    // of every tab each time.
+    const std::string& host() const;
+
+private:
+    mutable std::string host_of_;
+    mutable std::string host_;
 };
 
 struct BrowserWindow {

@@ -11,14 +11,8 @@ namespace corvane {
 namespace {
 
 TabItem tab_item(const Tab& tab) {
-    return {tab.favicon,
-            display_host(tab.url),
-            tab.id,
-            tab.loading,
-            is_newtab_url(tab.url),
-            !tab.webview,
-            tab.title,
-            tab.url};
+    return {tab.favicon,  tab.host(), tab.id, tab.loading, is_newtab_url(tab.url),
+            !tab.webview, tab.title,  tab.url};
 }
 
 bool is_bookmarked(const Store& store, std::string_view url) {
@@ -46,7 +40,7 @@ ChromeState window_state(const App& app, const BrowserWindow& window) {
     state.can_forward = live && live->can_go_forward();
     state.downloads_unseen = app.downloads_unseen;
     state.fullscreen = window.window->is_fullscreen();
-    state.host = display_host(state.url);
+    state.host = state.url == active.url ? active.host() : display_host(state.url);
     state.loading = active.loading;
     state.private_window = window.is_private;
     state.sec = state_security(state.newtab, state.url);
@@ -66,7 +60,11 @@ void render(App& app, std::size_t index) {
     if (!window.ready_seen || !window.has_active_tab()) {
         return;
     }
-    window.chrome->evaluate_script(render_script(window_state(app, window)));
+    // The state is built straight into the argument list: the page call then writes it without
+    // copying the tree first.
+    std::vector<nlohmann::json> args;
+    args.push_back(chrome_state_json(window_state(app, window)));
+    window.chrome->evaluate_script(ui_page_script("render", args));
 }
 
 void show_toast(std::vector<BrowserWindow>& windows, std::size_t window, const std::string& text) {

@@ -1,0 +1,227 @@
+// The corvane binary end to end: its session survives SIGTERM and a restart, and a second
+// launch hands its URL to the running instance. Pages come from a loopback server; each page
+// reports its finished load by requesting a beacon, so the test knows what the browser loaded
+// without looking inside it.
+#include "support/loopback_server.h"
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace corvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+HttpResponse serve(const HttpRequest& request) {
+    if (request.path.starts_with("/page-")) {
+        const std::string name = request.path.substr(6);
+        HttpResponse response{200,
+                              "text/html; charset=utf-8",
+                              "<!doctype html><title>Page " + name +
+                                  "</title><body onload=\"new Image().src='/loaded-" + name +
+                                  "'\">" + name,
+                              {}};
+        // Never cached: every load of the page reaches the server.
+        response.headers.emplace_back("Cache-Control", "no-store");
+        return response;
+    }
+    return HttpResponse{204, "text/plain", "", {{"Cache-Control", "no-store"}}};
+}
+
+// One run of the browser with its own data folder; ended with SIGTERM unless it ended itself.
+class Browser {
+public:
+    Browser(const std::filesystem::path& data, const std::vector<std::string>& urls,
+            const std::filesystem::path& log)
+        : data_(data) {
+        const char* binary = std::getenv("CORVANE_BINARY");
+        if (binary == nullptr) {
+            ADD_FAILURE() << "CORVANE_BINARY is not set";
+            return;
+        }
+        std::vector<std::string> args{binary};
+        args.insert(args.end(), urls.begin(), urls.end());
+        pid_ = fork();
+        if (pid_ == 0) {
+            setenv("XDG_DATA_HOME", data.c_str(), 1);
+            setenv("XDG_CACHE_HOME", (data / "cache").c_str(), 1);
+            const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+            dup2(out, STDOUT_FILENO);
+            dup2(out, STDERR_FILENO);
+            std::vector<char*> argv;
+            for (std::string& arg : args) {
+                argv.push_back(arg.data());
+            }
+            argv.push_back(nullptr);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+    }
+    ~Browser() {
+        if (running()) {
+            terminate();
+        }
+    }
+    Browser(const Browser&) = delete;
+    Browser& operator=(const Browser&) = delete;
+
+    bool running() { return pid_ > 0 && !status_ && waitpid(pid_, &raw_status_, WNOHANG) == 0; }
+
+    // Waits for the process to end by itself; its exit status, or none after the timeout.
+    std::optional<int> wait_exit(std::chrono::milliseconds timeout) {
+        const auto until = Clock::now() + timeout;
+        while (Clock::now() < until) {
+            if (!running()) {
+                status_ = WIFEXITED(raw_status_) ? WEXITSTATUS(raw_status_) : -1;
+                return status_;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return std::nullopt;
+    }
+
+    // SIGTERM, then the exit status; -1 when it did not end within ten seconds. Returns once
+    // the engine's helper processes of this run have gone too.
+    int terminate() {
+        kill(pid_, SIGTERM);
+        const std::optional<int> code = wait_exit(10s);
+        if (!code) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+            status_ = -1;
+        }
+        wait_for_helpers_to_end();
+        return *status_;
+    }
+
+private:
+    // The sandboxed web and network processes outlive the browser for a moment; they carry the
+    // run's environment, which names its data folder.
+    void wait_for_helpers_to_end() const {
+        const std::string marker = "XDG_DATA_HOME=" + data_.string();
+        const auto until = Clock::now() + 10s;
+        while (Clock::now() < until && any_process_has(marker)) {
+            std::this_thread::sleep_for(50ms);
+        }
+    }
+    static bool any_process_has(const std::string& marker) {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+            const std::string name = entry.path().filename().string();
+            if (name.find_first_not_of("0123456789") != std::string::npos) {
+                continue;
+            }
+            std::string environ = read_file(entry.path() / "environ");
+            std::replace(environ.begin(), environ.end(), '\0', '\n');
+            if ((environ + "\n").find(marker + "\n") != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    std::filesystem::path data_;
+    pid_t pid_ = -1;
+    int raw_status_ = 0;
+    std::optional<int> status_;
+};
+
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
+    const auto until = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
+class ProcessTest : public ::testing::Test {
+protected:
+    std::string page(const std::string& name) const { return server.origin() + "/page-" + name; }
+    bool loaded(const std::string& name, std::size_t times = 1) {
+        return wait_until([&] { return server.count("/loaded-" + name) >= times; });
+    }
+    std::filesystem::path store_dir() const { return data / "com.halbrin.corvane"; }
+    nlohmann::json session() const {
+        return nlohmann::json::parse(read_file(store_dir() / "session.json"));
+    }
+    std::string log_text() const {
+        return std::filesystem::exists(log) ? read_file(log) : std::string();
+    }
+
+    LoopbackServer server{serve};
+    TempDir home;
+    std::filesystem::path data = home / "data";
+    std::filesystem::path log = home / "corvane.log";
+};
+
+using Session = ProcessTest;
+using SingleInstance = ProcessTest;
+
+TEST_F(Session, TabsSurviveSigtermAndOnlyTheActiveOneLoadsAgain) {
+    {
+        Browser first(data, {page("one"), page("two")}, log);
+        ASSERT_TRUE(loaded("one") && loaded("two")) << log_text();
+        std::this_thread::sleep_for(500ms); // the titles' events are handled
+        EXPECT_EQ(first.terminate(), 0) << log_text();
+    }
+    const nlohmann::json saved = session();
+    ASSERT_EQ(saved.size(), 1u) << saved.dump();
+    EXPECT_EQ(saved[0]["active"], 1);
+    ASSERT_EQ(saved[0]["tabs"].size(), 2u);
+    EXPECT_EQ(saved[0]["tabs"][0]["url"], page("one"));
+    EXPECT_EQ(saved[0]["tabs"][0]["title"], "Page one");
+    EXPECT_EQ(saved[0]["tabs"][1]["url"], page("two"));
+    EXPECT_EQ(saved[0]["tabs"][1]["title"], "Page two");
+    // The visits were written when the loop ended.
+    const nlohmann::json history = nlohmann::json::parse(read_file(store_dir() / "history.json"));
+    EXPECT_EQ(history.size(), 2u) << history.dump();
+
+    {
+        Browser second(data, {}, log);
+        ASSERT_TRUE(loaded("two", 2)) << log_text();
+        std::this_thread::sleep_for(1s);
+        EXPECT_EQ(server.count("/page-one"), 1u) << "the background tab stays asleep";
+        EXPECT_EQ(second.terminate(), 0);
+    }
+    EXPECT_EQ(session(), saved) << "the same two tabs, the first still asleep";
+}
+
+TEST_F(SingleInstance, SecondLaunchOpensItsUrlAsATabOfTheFirst) {
+    Browser first(data, {page("first")}, log);
+    ASSERT_TRUE(loaded("first")) << log_text();
+
+    const auto started = Clock::now();
+    Browser second(data, {page("second")}, log);
+    const std::optional<int> code = second.wait_exit(10s);
+    ASSERT_TRUE(code.has_value()) << "the second launch hands over and exits";
+    EXPECT_EQ(*code, 0);
+    EXPECT_LT(Clock::now() - started, 5s);
+    ASSERT_TRUE(loaded("second")) << log_text();
+    std::this_thread::sleep_for(500ms);
+
+    ASSERT_EQ(first.terminate(), 0);
+    const nlohmann::json saved = session();
+    ASSERT_EQ(saved.size(), 1u) << "one window: " << saved.dump();
+    ASSERT_EQ(saved[0]["tabs"].size(), 2u);
+    EXPECT_EQ(saved[0]["tabs"][1]["url"], page("second"));
+    EXPECT_EQ(saved[0]["active"], 1);
+}
+
+} // namespace
+} // namespace corvane::test
