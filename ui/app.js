@@ -307,9 +307,9 @@ function onOmniKey(ev) {
     if (ev.isComposing) return;
     if (ev.key === 'Enter') {
         ev.preventDefault();
+        // A highlighted row counts only when it has an address; otherwise the typed text goes.
         const row = selIdx >= 0 ? suggestions[selIdx] : null;
-        if (row && typeof row.url === 'string' && row.url !== '') openRow(row, newTabKey(ev));
-        else openRow(null, newTabKey(ev));
+        openRow(row && str(row.url) ? row : null, newTabKey(ev));
     } else if (ev.key === 'Escape') {
         ev.preventDefault();
         if (suggestShown()) {
