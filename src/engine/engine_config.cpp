@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
+#include <variant>
 
 namespace corvane {
 
@@ -30,7 +31,7 @@ std::filesystem::path cache_home() {
     return std::filesystem::path(home != nullptr ? home : "/tmp") / ".cache";
 }
 
-platform::SchemeResponse to_platform(const SchemeResponse& response) {
+platform::SchemeResponse to_platform(SchemeResponse response) {
     platform::SchemeResponse result;
     result.status = response.status;
     for (const SchemeHeader& header : response.headers) {
@@ -39,7 +40,9 @@ platform::SchemeResponse to_platform(const SchemeResponse& response) {
         }
         result.headers.emplace_back(std::string(header.name), std::string(header.value));
     }
-    result.body = std::string(response.body_view());
+    result.body = std::visit(
+        [](auto& bytes) -> std::variant<std::string_view, std::string> { return std::move(bytes); },
+        response.body);
     return result;
 }
 

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace corvane::platform {
@@ -28,7 +30,13 @@ struct SchemeResponse {
     std::string content_type;
     // Further headers, sent as given.
     std::vector<std::pair<std::string, std::string>> headers;
-    std::string body;
+    // Bytes in static storage (an embedded file) go to the engine without a copy; generated
+    // text is owned by the response.
+    std::variant<std::string_view, std::string> body;
+
+    std::string_view body_bytes() const {
+        return std::visit([](const auto& bytes) { return std::string_view(bytes); }, body);
+    }
 };
 
 // Answers one request synchronously on the main thread.

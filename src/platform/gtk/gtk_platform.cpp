@@ -10,6 +10,9 @@
 
 #include <libsoup/soup.h>
 #include <map>
+#include <string>
+#include <utility>
+#include <variant>
 
 namespace corvane::platform::gtk {
 
@@ -36,11 +39,22 @@ SchemeRequest read_request(WebKitURISchemeRequest* request) {
     return result;
 }
 
-void answer(WebKitURISchemeRequest* request, const SchemeResponse& response) {
-    GBytes* bytes = g_bytes_new(response.body.data(), response.body.size());
+// Static bytes are wrapped as they are; owned text moves into the GBytes, which frees it.
+GBytes* body_bytes(std::variant<std::string_view, std::string> body) {
+    if (const auto* fixed = std::get_if<std::string_view>(&body)) {
+        return g_bytes_new_static(fixed->data(), fixed->size());
+    }
+    auto* owned = new std::string(std::move(std::get<std::string>(body)));
+    return g_bytes_new_with_free_func(
+        owned->data(), owned->size(), [](gpointer text) { delete static_cast<std::string*>(text); },
+        owned);
+}
+
+void answer(WebKitURISchemeRequest* request, SchemeResponse response) {
+    GBytes* bytes = body_bytes(std::move(response.body));
     GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
     WebKitURISchemeResponse* reply =
-        webkit_uri_scheme_response_new(stream, static_cast<gint64>(response.body.size()));
+        webkit_uri_scheme_response_new(stream, static_cast<gint64>(g_bytes_get_size(bytes)));
     webkit_uri_scheme_response_set_status(reply, static_cast<guint>(response.status), nullptr);
     if (!response.content_type.empty()) {
         webkit_uri_scheme_response_set_content_type(reply, response.content_type.c_str());

@@ -92,7 +92,7 @@ protected:
                                               frame_server_->origin() + "/frame'></iframe>";
                               if (request.uri.ends_with(".png")) {
                                   response.content_type = "image/png";
-                                  response.body = "not really a png";
+                                  response.body = std::string("not really a png");
                               }
                               return response;
                           });

@@ -79,7 +79,9 @@ TEST(EngineConfig, SchemeHandlersAnswerPerContext) {
     ASSERT_TRUE(ui);
     EXPECT_EQ(ui->status, 200);
     EXPECT_EQ(ui->content_type, "image/svg+xml");
-    EXPECT_NE(ui->body.find("<svg"), std::string::npos);
+    EXPECT_NE(ui->body_bytes().find("<svg"), std::string::npos);
+    // Embedded files reach the engine as views of the executable's own bytes, not copies.
+    EXPECT_TRUE(std::holds_alternative<std::string_view>(ui->body));
 
     // The chrome page is unknown to content tabs: a 404 with the five headers.
     auto in_tab = f.platform.request(WebContextKind::content,
@@ -98,7 +100,7 @@ TEST(EngineConfig, SchemeHandlersAnswerPerContext) {
         f.platform.request(WebContextKind::content, {"corvane://newtab/", "GET", "tab-2", false});
     ASSERT_TRUE(newtab);
     EXPECT_EQ(newtab->status, 200);
-    EXPECT_NE(newtab->body.find("<html"), std::string::npos);
+    EXPECT_NE(newtab->body_bytes().find("<html"), std::string::npos);
 }
 
 TEST(EngineConfig, PrivateStoresReportDownloadsToo) {
