@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -172,6 +173,7 @@ protected:
 
 using Session = ProcessTest;
 using SingleInstance = ProcessTest;
+using ColdStart = ProcessTest;
 
 TEST_F(Session, TabsSurviveSigtermAndOnlyTheActiveOneLoadsAgain) {
     {
@@ -221,6 +223,29 @@ TEST_F(SingleInstance, SecondLaunchOpensItsUrlAsATabOfTheFirst) {
     ASSERT_EQ(saved[0]["tabs"].size(), 2u);
     EXPECT_EQ(saved[0]["tabs"][1]["url"], page("second"));
     EXPECT_EQ(saved[0]["active"], 1);
+}
+
+// A measurement, not a check: the time from starting `corvane URL` to that page's finished
+// load, each run on a fresh data folder. Runs only when asked for.
+TEST_F(ColdStart, MedianOfFiveRunsToThePageLoaded) {
+    if (std::getenv("CORVANE_MEASURE_STARTUP") == nullptr) {
+        GTEST_SKIP() << "a measurement; set CORVANE_MEASURE_STARTUP to run it";
+    }
+    std::vector<double> times;
+    for (int run = 0; run < 5; ++run) {
+        const std::string name = "cold" + std::to_string(run);
+        const auto started = Clock::now();
+        Browser browser(home / name, {page(name)}, log);
+        ASSERT_TRUE(loaded(name)) << log_text();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
+        browser.terminate();
+    }
+    std::sort(times.begin(), times.end());
+    std::printf("cold start to page loaded, ms:");
+    for (const double ms : times) {
+        std::printf(" %.0f", ms);
+    }
+    std::printf("; median %.0f\n", times[2]);
 }
 
 } // namespace

@@ -1,0 +1,30 @@
+#include "core/browser.h"
+#include "fake/fake_platform.h"
+#include "support/temp_dir.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace corvane::test {
+namespace {
+
+// The whole start on the fake: the primary command line opens the windows, the end of the loop
+// saves the session into the data folder.
+TEST(RunBrowser, StartsOnTheFirstCommandLineAndSavesAtTheEnd) {
+    TempDir data;
+    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    FakePlatform platform;
+    EXPECT_EQ(run_browser(platform, {"corvane", "-x", "https://a.test/", "b.test"}), 0);
+    EXPECT_EQ(platform.app.run_arguments,
+              (std::vector<std::string>{"corvane", "-x", "https://a.test/", "b.test"}));
+    EXPECT_EQ(
+        read_file(data / "com.halbrin.corvane" / "session.json"),
+        R"([{"tabs":[{"url":"https://a.test/","title":""},{"url":"https://b.test/","title":""}],"active":1}])");
+    // The hooks are gone with the browser.
+    EXPECT_FALSE(platform.app.on_command_line);
+    EXPECT_FALSE(platform.app.on_wake);
+    ::unsetenv("XDG_DATA_HOME");
+}
+
+} // namespace
+} // namespace corvane::test
