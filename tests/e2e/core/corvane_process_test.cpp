@@ -94,10 +94,10 @@ public:
         return std::nullopt;
     }
 
-    // SIGTERM, then the exit status; -1 when it did not end within ten seconds. Returns once
-    // the engine's helper processes of this run have gone too.
-    int terminate() {
-        kill(pid_, SIGTERM);
+    // SIGTERM (or signal), then the exit status; -1 when it did not end within ten seconds.
+    // Returns once the engine's helper processes of this run have gone too.
+    int terminate(int signal = SIGTERM) {
+        kill(pid_, signal);
         const std::optional<int> code = wait_exit(10s);
         if (!code) {
             kill(pid_, SIGKILL);
@@ -175,7 +175,7 @@ using Session = ProcessTest;
 using SingleInstance = ProcessTest;
 using ColdStart = ProcessTest;
 
-TEST_F(Session, TabsSurviveSigtermAndOnlyTheActiveOneLoadsAgain) {
+TEST_F(Session, TabsSurviveSigtermAndSigintAndOnlyTheActiveOneLoadsAgain) {
     {
         Browser first(data, {page("one"), page("two")}, log);
         ASSERT_TRUE(loaded("one") && loaded("two")) << log_text();
@@ -199,7 +199,7 @@ TEST_F(Session, TabsSurviveSigtermAndOnlyTheActiveOneLoadsAgain) {
         ASSERT_TRUE(loaded("two", 2)) << log_text();
         std::this_thread::sleep_for(1s);
         EXPECT_EQ(server.count("/page-one"), 1u) << "the background tab stays asleep";
-        EXPECT_EQ(second.terminate(), 0);
+        EXPECT_EQ(second.terminate(SIGINT), 0) << "Ctrl+C ends it as cleanly";
     }
     EXPECT_EQ(session(), saved) << "the same two tabs, the first still asleep";
 }
@@ -223,6 +223,30 @@ TEST_F(SingleInstance, SecondLaunchOpensItsUrlAsATabOfTheFirst) {
     ASSERT_EQ(saved[0]["tabs"].size(), 2u);
     EXPECT_EQ(saved[0]["tabs"][1]["url"], page("second"));
     EXPECT_EQ(saved[0]["active"], 1);
+}
+
+TEST_F(SingleInstance, ClosingTheLastWindowKeepsItRunningForTheNextLaunch) {
+    Browser first(data, {page("first")}, log);
+    ASSERT_TRUE(loaded("first")) << log_text();
+    std::this_thread::sleep_for(300ms);
+    // Closed as a person would: the window manager's close key on the focused window.
+    ASSERT_EQ(std::system("xdotool search --sync --onlyvisible --name '^Corvane$' "
+                          "windowactivate --sync >/dev/null 2>&1 && xdotool key alt+F4"),
+              0);
+    ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(store_dir() / "session.json"); }))
+        << "closing the last window saves the session";
+    EXPECT_EQ(session()[0]["tabs"][0]["url"], page("first"));
+    std::this_thread::sleep_for(300ms);
+    ASSERT_TRUE(first.running()) << "no window, still running";
+
+    Browser second(data, {page("again")}, log);
+    EXPECT_EQ(second.wait_exit(10s), 0);
+    ASSERT_TRUE(loaded("again")) << "the running instance opened a window for it";
+    ASSERT_EQ(first.terminate(), 0);
+    const nlohmann::json saved = session();
+    ASSERT_EQ(saved.size(), 1u);
+    ASSERT_EQ(saved[0]["tabs"].size(), 1u);
+    EXPECT_EQ(saved[0]["tabs"][0]["url"], page("again"));
 }
 
 // A measurement, not a check: the time from starting `corvane URL` to that page's finished
