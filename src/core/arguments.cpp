@@ -40,4 +40,36 @@ std::vector<std::string> collect_open_arguments(const Arguments& args) {
     return result;
 }
 
+std::string open_argument_text(const std::string& argument,
+                               const std::filesystem::path& working_directory) {
+    // Text with a scheme, or nothing at all, is never a file name here.
+    if (argument.empty() || argument.find("://") != std::string::npos) {
+        return argument;
+    }
+    std::error_code error;
+    const std::filesystem::path path =
+        std::filesystem::absolute(working_directory / argument, error).lexically_normal();
+    if (error || !std::filesystem::exists(path, error)) {
+        return argument;
+    }
+    // The address parser encodes the rest; these three would end the path early.
+    std::string url = "file://";
+    for (const char c : path.string()) {
+        switch (c) {
+        case '%':
+            url += "%25";
+            break;
+        case '?':
+            url += "%3F";
+            break;
+        case '#':
+            url += "%23";
+            break;
+        default:
+            url += c;
+        }
+    }
+    return url;
+}
+
 } // namespace corvane

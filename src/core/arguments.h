@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,5 +21,10 @@ std::optional<std::string> selftest_value(const Arguments& args);
 // The arguments after the program's path that do not begin with "-", in order. Empty arguments
 // are kept: they open the new tab page like any refused text.
 std::vector<std::string> collect_open_arguments(const Arguments& args);
+
+// What an argument asks to open: the file URL of an existing file or folder it names (absolute,
+// or relative to working_directory), else the argument itself, to be resolved as typed text.
+std::string open_argument_text(const std::string& argument,
+                               const std::filesystem::path& working_directory);
 
 } // namespace corvane

@@ -5,6 +5,7 @@
 #include "engine/shield_wiring.h"
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace corvane {
@@ -30,8 +31,14 @@ std::unique_ptr<EventLoopHandler> start_browser(platform::Platform& platform,
     App app = make_app(platform, proxy, load_store());
     app.wants_devtools = wants_devtools(arguments);
     install_rule_list(app.engine, app.store.settings.shield_allowlist);
-    auto handler = std::make_unique<EventLoopHandler>(
-        std::move(app), collect_open_arguments(arguments), queue, platform.application());
+    std::vector<std::string> open_args = collect_open_arguments(arguments);
+    std::error_code no_directory;
+    const std::filesystem::path here = std::filesystem::current_path(no_directory);
+    for (std::string& arg : open_args) {
+        arg = open_argument_text(arg, here);
+    }
+    auto handler = std::make_unique<EventLoopHandler>(std::move(app), std::move(open_args), queue,
+                                                      platform.application());
     handler->start();
     return handler;
 }
@@ -49,7 +56,7 @@ int run_browser(platform::Platform& platform, const std::vector<std::string>& ar
         if (!line.remote && !handler) {
             handler = start_browser(platform, queue, line.arguments);
         } else if (line.remote && handler) {
-            handler->remote_command_line(line.arguments);
+            handler->remote_command_line(line);
         }
     };
     application.on_wake = [&] {

@@ -1,6 +1,7 @@
 #include "core/event_loop.h"
 
 #include "address/address_input.h"
+#include "core/arguments.h"
 #include "core/navigate.h"
 #include "core/overloaded.h"
 #include "core/page_calls.h"
@@ -30,9 +31,11 @@ void EventLoopHandler::start() {
     post(Start{});
 }
 
-void EventLoopHandler::remote_command_line(const std::vector<std::string>& arguments) {
-    std::vector<std::string> urls(arguments.begin() + (arguments.empty() ? 0 : 1), arguments.end());
-    std::erase_if(urls, [](const std::string& arg) { return arg.starts_with('-'); });
+void EventLoopHandler::remote_command_line(const platform::CommandLine& line) {
+    std::vector<std::string> urls = collect_open_arguments(line.arguments);
+    for (std::string& url : urls) {
+        url = open_argument_text(url, line.working_directory);
+    }
     if (urls.empty()) {
         post(Reopen{application_.has_visible_windows()});
     } else {

@@ -33,7 +33,7 @@ public:
     // The loop has started: the first windows open.
     void start();
     // A later launch's command line: its arguments open as tabs, none is a reopen request.
-    void remote_command_line(const std::vector<std::string>& arguments);
+    void remote_command_line(const platform::CommandLine& line);
     // Posted user events are waiting, or the tick is due.
     void wake();
     void window_event(const WindowEvent& event);

@@ -1,4 +1,5 @@
 #include "core/arguments.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,20 @@ TEST(Arguments, OpenArgumentsSkipFlagsAndKeepEmptyOnes) {
               (std::vector<std::string>{"a", "", "c"}));
     EXPECT_TRUE(collect_open_arguments({"-corvane"}).empty());
     EXPECT_TRUE(collect_open_arguments({}).empty());
+}
+
+TEST(Arguments, ExistingFilesOpenAsFileUrls) {
+    test::TempDir dir;
+    test::write_file(dir / "page #1?.html", "<title>x</title>");
+    const std::string base = "file://" + dir.path().string();
+    EXPECT_EQ(open_argument_text("page #1?.html", dir.path()), base + "/page %231%3F.html");
+    EXPECT_EQ(open_argument_text((dir / "page #1?.html").string(), "/elsewhere"),
+              base + "/page %231%3F.html");
+    EXPECT_EQ(open_argument_text(".", dir.path()), base + "/");
+    // Anything else stays text for the address resolver.
+    EXPECT_EQ(open_argument_text("example.com", dir.path()), "example.com");
+    EXPECT_EQ(open_argument_text("", dir.path()), "");
+    EXPECT_EQ(open_argument_text("file:///etc", dir.path()), "file:///etc");
 }
 
 } // namespace

@@ -178,23 +178,23 @@ TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
 TEST_F(EventLoopTest, SecondLaunchOpensTabsOrReopens) {
     make_handler({});
     handler->start();
-    handler->remote_command_line({"corvane", "--flag", "example.org"});
+    handler->remote_command_line({{"corvane", "--flag", "example.org"}, true, "/"});
     EXPECT_EQ(urls(0), (std::vector<std::string>{"corvane://newtab/", "https://example.org/"}));
     // A reopen request with a window open does nothing, hidden or not.
-    handler->remote_command_line({"corvane"});
+    handler->remote_command_line({{"corvane"}, true, "/"});
     EXPECT_EQ(app().windows.size(), 1u);
 
     close_window(app(), 0);
     platform.app.visible_windows = true;
-    handler->remote_command_line({"corvane"});
+    handler->remote_command_line({{"corvane"}, true, "/"});
     EXPECT_TRUE(app().windows.empty());
     platform.app.visible_windows = false;
-    handler->remote_command_line({"corvane"});
+    handler->remote_command_line({{"corvane"}, true, "/"});
     EXPECT_EQ(urls(0), (std::vector<std::string>{"corvane://newtab/"}));
 
     // Without a window a URL opens one, resolved as typed text is.
     close_window(app(), 0);
-    handler->remote_command_line({"corvane", "example.net", "example.com"});
+    handler->remote_command_line({{"corvane", "example.net", "example.com"}, true, "/"});
     ASSERT_EQ(app().windows.size(), 1u);
     EXPECT_EQ(urls(0), (std::vector<std::string>{"https://example.net/", "https://example.com/"}));
 }
