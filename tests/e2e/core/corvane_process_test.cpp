@@ -2,6 +2,7 @@
 // launch hands its URL to the running instance. Pages come from a loopback server; each page
 // reports its finished load by requesting a beacon, so the test knows what the browser loaded
 // without looking inside it.
+#include "helper_processes.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
@@ -112,26 +113,7 @@ private:
     // The sandboxed web and network processes outlive the browser for a moment; they carry the
     // run's environment, which names its data folder.
     void wait_for_helpers_to_end() const {
-        const std::string marker = "XDG_DATA_HOME=" + data_.string();
-        const auto until = Clock::now() + 10s;
-        while (Clock::now() < until && any_process_has(marker)) {
-            std::this_thread::sleep_for(50ms);
-        }
-    }
-    static bool any_process_has(const std::string& marker) {
-        std::error_code ignored;
-        for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
-            const std::string name = entry.path().filename().string();
-            if (name.find_first_not_of("0123456789") != std::string::npos) {
-                continue;
-            }
-            std::string environ = read_file(entry.path() / "environ");
-            std::replace(environ.begin(), environ.end(), '\0', '\n');
-            if ((environ + "\n").find(marker + "\n") != std::string::npos) {
-                return true;
-            }
-        }
-        return false;
+        wait_for_helper_processes("XDG_DATA_HOME=" + data_.string());
     }
 
     std::filesystem::path data_;

@@ -1,6 +1,7 @@
 #include "core_world.h"
 
 #include "core/windows.h"
+#include "helper_processes.h"
 #include "store/store.h"
 
 namespace corvane::test {
@@ -30,10 +31,17 @@ HttpResponse serve(const HttpRequest& request) {
     return HttpResponse{404, "text/plain", "missing", {}};
 }
 
+// The environment entry that marks this program's helper processes.
+std::string cache_entry(const CoreWorld& world) {
+    return "XDG_CACHE_HOME=" + (world.data / "cache").string();
+}
+
 } // namespace
 
 CoreWorld::CoreWorld()
-    : platform([] {
+    : platform([this] {
+          // Caches go to a folder of this test, which waits for the helpers before it goes.
+          ::setenv("XDG_CACHE_HOME", (data / "cache").c_str(), 1);
           auto made = platform::gtk::make_gtk_platform({"com.halbrin.corvane.coretests", false});
           platform::gtk::start_without_running(*made);
           return made;
@@ -51,6 +59,8 @@ CoreWorld::CoreWorld()
 CoreWorld::~CoreWorld() {
     platform->application().on_wake = nullptr;
     handler.reset();
+    platform.reset();
+    wait_for_helper_processes(cache_entry(*this));
 }
 
 CoreWorld& world() {

@@ -24,8 +24,9 @@ struct CoreWorld {
     CoreWorld();
     ~CoreWorld();
 
-    std::unique_ptr<platform::Platform> platform;
+    // First, so that the engine's caches (and those of its helper processes) land inside it.
     TempDir data;
+    std::unique_ptr<platform::Platform> platform;
     std::unique_ptr<LoopbackServer> server;
     std::shared_ptr<UserEventQueue> queue;
     std::unique_ptr<EventLoopHandler> handler;
