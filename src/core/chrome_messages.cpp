@@ -1,6 +1,5 @@
 #include "core/chrome_messages.h"
 
-#include "core/arguments.h"
 #include "core/commands.h"
 #include "core/devtools.h"
 #include "core/layout.h"

@@ -5,7 +5,6 @@
 #include "core/windows.h"
 #include "engine/actions.h"
 
-#include <functional>
 #include <utility>
 
 namespace corvane {
