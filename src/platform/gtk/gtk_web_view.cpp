@@ -60,6 +60,9 @@ GtkWebView::~GtkWebView() {
     if (fallback_idle_ != 0) {
         g_source_remove(fallback_idle_);
     }
+    if (empty_title_idle_ != 0) {
+        g_source_remove(empty_title_idle_);
+    }
     connections_.clear();
     if (host_ != nullptr) {
         g_object_remove_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
@@ -244,9 +247,29 @@ void GtkWebView::terminate_web_process() {
 
 void GtkWebView::handle_notify_title(GObject*, GParamSpec*, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
-    if (view->on_title_changed) {
-        view->on_title_changed(view->title());
+    std::string title = view->title();
+    if (title.empty()) {
+        if (view->empty_title_idle_ == 0) {
+            view->empty_title_idle_ = g_idle_add(deliver_empty_title, view);
+        }
+        return;
     }
+    if (view->empty_title_idle_ != 0) {
+        g_source_remove(view->empty_title_idle_);
+        view->empty_title_idle_ = 0;
+    }
+    if (view->on_title_changed) {
+        view->on_title_changed(title);
+    }
+}
+
+gboolean GtkWebView::deliver_empty_title(gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    view->empty_title_idle_ = 0;
+    if (view->on_title_changed && view->title().empty()) {
+        view->on_title_changed("");
+    }
+    return G_SOURCE_REMOVE;
 }
 
 void GtkWebView::handle_notify_uri(GObject*, GParamSpec*, gpointer self) {
@@ -260,6 +283,10 @@ void GtkWebView::handle_notify_uri(GObject*, GParamSpec*, gpointer self) {
 void GtkWebView::handle_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                    gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
+    if (view->empty_title_idle_ != 0) {
+        g_source_remove(view->empty_title_idle_);
+        view->empty_title_idle_ = 0;
+    }
     if (!view->on_web_process_terminated) {
         return;
     }

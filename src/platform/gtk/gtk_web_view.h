@@ -72,6 +72,7 @@ private:
 
     // Other signals (gtk_web_view.cpp).
     static void handle_notify_title(GObject*, GParamSpec*, gpointer self);
+    static gboolean deliver_empty_title(gpointer self);
     static void handle_notify_uri(GObject*, GParamSpec*, gpointer self);
     static void handle_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                   gpointer self);
@@ -87,6 +88,9 @@ private:
     std::shared_ptr<NetworkSession> session_;
     Cancellable cancellable_;
     std::string last_uri_;
+    // A title that became empty waits one turn of the loop: a crashing web process clears the
+    // title just before the termination is reported, and that title is not the page's.
+    guint empty_title_idle_ = 0;
 
     // HTTPS-Only: the http URL whose response was replaced, the https URL tried instead, the
     // hosts whose https attempt failed, and whether the next "finished" closes a load we

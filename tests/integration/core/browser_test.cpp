@@ -148,6 +148,7 @@ TEST_F(BrowserTest, EndedWebProcessReloadsTheActiveTabAndPutsABackgroundTabToSle
     kill_web_process_of(*tab(0, 1).webview);
     ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview; }));
     EXPECT_EQ(tab(0, 1).url, url("/plain-back"));
+    EXPECT_EQ(tab(0, 1).title, "Plain -back");
     EXPECT_FALSE(tab(0, 1).loading);
     EXPECT_TRUE(tab(0, 0).webview);
 
