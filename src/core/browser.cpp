@@ -2,6 +2,7 @@
 
 #include "core/arguments.h"
 #include "core/event_loop.h"
+#include "core/menu_model.h"
 #include "engine/shield_wiring.h"
 
 #include <chrono>
@@ -24,7 +25,7 @@ std::unique_ptr<EventLoopHandler> start_browser(platform::Platform& platform,
                                                 const std::shared_ptr<UserEventQueue>& queue,
                                                 const Arguments& arguments) {
     const EventLoopProxy proxy(queue);
-    // FIXME: the menu bar and its commands are installed here once they exist.
+    install_app_menu(platform, proxy);
     if (std::optional<std::string> panel = selftest_value(arguments)) {
         std::thread(delayed_event_thread, proxy, std::move(*panel)).detach();
     }

@@ -1,14 +1,24 @@
 #include "core/chrome_messages.h"
 
+#include "address/url_classify.h"
+#include "core/bookmark_toggle.h"
 #include "core/commands.h"
 #include "core/devtools.h"
+#include "core/find.h"
 #include "core/layout.h"
 #include "core/navigate.h"
+#include "core/newtab_data.h"
 #include "core/overloaded.h"
 #include "core/page_calls.h"
+#include "core/panels.h"
+#include "core/settings_changes.h"
+#include "core/suggest.h"
 #include "core/tabs.h"
 #include "core/windows.h"
 #include "engine/actions.h"
+#include "engine/shield_wiring.h"
+#include "engine/website_data.h"
+#include "store/history.h"
 
 #include <algorithm>
 
@@ -33,9 +43,13 @@ void on_ready(const Context& c) {
     }
     render(c.app, c.window);
     if (const Tab* tab = window.active_tab(); tab && tab->url.starts_with(kNewTabUrl)) {
-        window.chrome->focus();
+        focus_webview(*window.chrome);
         call_ui_page(*window.chrome, "focusOmnibox", {});
     }
+}
+
+void on_navigate(const Context& c, std::string_view text, bool new_tab) {
+    navigate(c.app, c.window, text, new_tab ? NavigateTarget::new_tab : NavigateTarget::active_tab);
 }
 
 void on_close_tab(const Context& c, TabId id) {
@@ -44,49 +58,111 @@ void on_close_tab(const Context& c, TabId id) {
     }
 }
 
+std::optional<std::size_t> tab_index(const BrowserWindow& window, TabId id) {
+    const auto it = std::find_if(window.tabs.begin(), window.tabs.end(),
+                                 [id](const Tab& tab) { return tab.id == id; });
+    if (it == window.tabs.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(it - window.tabs.begin());
+}
+
 void on_select_tab(const Context& c, TabId id) {
-    const std::vector<Tab>& tabs = c.record().tabs;
-    const auto it =
-        std::find_if(tabs.begin(), tabs.end(), [id](const Tab& tab) { return tab.id == id; });
-    if (it != tabs.end()) {
-        select_tab(c.app, c.window, static_cast<std::size_t>(it - tabs.begin()));
+    if (const std::optional<std::size_t> index = tab_index(c.record(), id)) {
+        select_tab(c.app, c.window, *index);
     }
 }
 
+// The moved tab keeps its web view and state; the active tab stays the active one.
 void on_move_tab(const Context& c, TabId id, std::uint64_t to) {
     BrowserWindow& window = c.record();
-    std::vector<Tab>& tabs = window.tabs;
-    const auto it =
-        std::find_if(tabs.begin(), tabs.end(), [id](const Tab& tab) { return tab.id == id; });
-    if (it != tabs.end()) {
+    if (const std::optional<std::size_t> from = tab_index(window, id)) {
+        std::vector<Tab>& tabs = window.tabs;
         const TabId active_id = window.has_active_tab() ? tabs[window.active].id : 0;
-        Tab moved = std::move(*it);
-        tabs.erase(it);
-        const std::size_t target =
-            static_cast<std::size_t>(std::min<std::uint64_t>(to, tabs.size()));
+        Tab moved = std::move(tabs[*from]);
+        tabs.erase(tabs.begin() + static_cast<std::ptrdiff_t>(*from));
+        const auto target = static_cast<std::size_t>(std::min<std::uint64_t>(to, tabs.size()));
         tabs.insert(tabs.begin() + static_cast<std::ptrdiff_t>(target), std::move(moved));
-        const auto active = std::find_if(
-            tabs.begin(), tabs.end(), [active_id](const Tab& tab) { return tab.id == active_id; });
-        window.active = active == tabs.end() ? 0 : static_cast<std::size_t>(active - tabs.begin());
+        window.active = tab_index(window, active_id).value_or(0);
     }
     render(c.app, c.window);
 }
 
+// While a popover or sheet is open the chrome view covers the whole window, so the popover can
+// reach over the page.
 void on_overlay(const Context& c, bool on) {
     BrowserWindow& window = c.record();
     window.overlay_open = on;
     if (on) {
-        window.chrome->bring_to_front();
+        bring_to_front(*window.chrome);
     }
     const platform::Size size = window.window->inner_size();
     const double height =
         on ? size.height : (window.findbar_open ? strip_height_with_findbar : strip_height);
-    window.chrome->set_bounds({0, 0, size.width, height});
+    set_webview_bounds(*window.chrome, {0, 0, size.width, height});
 }
 
 void on_active_view(const Context& c, void (*action)(platform::WebView&)) {
     if (Tab* tab = c.record().active_tab(); tab && tab->webview) {
         action(*tab->webview);
+    }
+}
+
+void on_clear_data(const Context& c, bool history, bool site) {
+    App& app = c.app;
+    if (history) {
+        clear_history(app.store);
+        app.closed_tabs.clear();
+    }
+    if (site) {
+        clear_website_data(app.engine);
+    }
+    flush_store(app.store);
+    update_newtab_snapshot(app);
+    show_toast(app.windows, c.window, "Browsing data cleared");
+}
+
+void on_remove_bookmark(const Context& c, std::string_view url) {
+    App& app = c.app;
+    remove_bookmark(app.store.bookmarks, url);
+    app.store.bookmarks_dirty = true;
+    update_newtab_snapshot(app);
+    send_panel(app, c.window, "bookmarks");
+    render(app, c.window);
+}
+
+// The allowlist holds the hosts the Shield is off for, each at most once.
+void on_shield_site(const Context& c, bool on) {
+    App& app = c.app;
+    const Tab* tab = c.record().active_tab();
+    const std::string host = tab != nullptr ? display_host(tab->url) : std::string();
+    if (host.empty()) {
+        return;
+    }
+    std::vector<std::string>& allowlist = app.store.settings.shield_allowlist;
+    remove_from_allowlist(allowlist, host);
+    if (!on) {
+        allowlist.push_back(host);
+    }
+    app.store.settings_dirty = true;
+    flush_store(app.store);
+    install_rule_list(app.engine, allowlist);
+    send_panel(app, c.window, "shield");
+    render(app, c.window);
+}
+
+// Index 0 is the newest download, as the downloads panel lists them.
+void on_reveal_download(const Context& c, std::uint64_t index) {
+    const std::vector<Download>& downloads = c.app.downloads;
+    if (index < downloads.size()) {
+        const Download& download = downloads[downloads.size() - 1 - index];
+        c.app.platform->system().reveal_file(download.path);
+    }
+}
+
+void on_dev_close(const Context& c) {
+    if (c.record().devtools) {
+        toggle_devtools(c.app, c.window);
     }
 }
 
@@ -99,14 +175,8 @@ void handle_ui_message(App& app, std::size_t window, UiMsg msg, ControlFlow& flo
                    // Both act in the intake while the mouse press is still current; never posted.
                    [](msg::Drag&) {},
                    [](msg::ZoomWindow&) {},
-                   [&](msg::Navigate& m) {
-                       navigate(app, window, m.text,
-                                m.new_tab ? NavigateTarget::new_tab : NavigateTarget::active_tab);
-                   },
-                   [&](msg::OpenUrl& m) {
-                       navigate(app, window, m.url,
-                                m.new_tab ? NavigateTarget::new_tab : NavigateTarget::active_tab);
-                   },
+                   [&](msg::Navigate& m) { on_navigate(c, m.text, m.new_tab); },
+                   [&](msg::OpenUrl& m) { on_navigate(c, m.url, m.new_tab); },
                    [&](msg::NewTab&) { run_command(app, "newTab", flow); },
                    [&](msg::CloseTab& m) { on_close_tab(c, m.id); },
                    [&](msg::SelectTab& m) { on_select_tab(c, m.id); },
@@ -116,23 +186,21 @@ void handle_ui_message(App& app, std::size_t window, UiMsg msg, ControlFlow& flo
                    [&](msg::Reload&) { run_command(app, "reload", flow); },
                    [&](msg::Stop&) { on_active_view(c, stop_loading); },
                    [&](msg::Overlay& m) { on_overlay(c, m.on); },
+                   [&](msg::Suggest& m) { suggest(app, window, m.q, m.complete); },
+                   [&](msg::ToggleBookmark&) { toggle_active_bookmark(app, window); },
                    [&](msg::Cmd& m) { run_command(app, m.cmd, flow); },
+                   [&](msg::Find& m) { find_in_page(app, window, m.q, m.back, m.fresh); },
+                   [&](msg::Findbar& m) { set_findbar_open(app, window, m.open); },
+                   [&](msg::Panel& m) { send_panel(app, window, m.name); },
+                   [&](msg::Setting& m) { apply_setting(app, window, m.key, std::move(m.value)); },
+                   [&](msg::ClearData& m) { on_clear_data(c, m.history, m.site); },
+                   [&](msg::RemoveBookmark& m) { on_remove_bookmark(c, m.url); },
+                   [&](msg::ShieldSite& m) { on_shield_site(c, m.on); },
+                   [&](msg::RevealDownload& m) { on_reveal_download(c, m.index); },
                    [&](msg::FocusPage&) { on_active_view(c, focus_webview); },
-                   [&](msg::Findbar& m) {
-                       // FIXME: closing the bar also clears the page's selection and focuses the
-                       // page once find in page is there.
-                       app.windows[window].findbar_open = m.open;
-                       layout_window(app.windows[window]);
-                   },
-                   [&](msg::DevClose&) {
-                       if (app.windows[window].devtools) {
-                           toggle_devtools(app, window);
-                       }
-                   },
-                   // FIXME: suggestions, bookmarks, find, panels, settings, clearing data, the
-                   // per-site Shield switch, revealing downloads and the developer-tools bridge
-                   // come with their own features; until then these messages do nothing.
-                   [](auto&) {},
+                   [&](msg::DevEval& m) { evaluate_for_devtools(app, window, m.id, m.code); },
+                   [&](msg::DevResize& m) { resize_devtools(app, window, m.h); },
+                   [&](msg::DevClose&) { on_dev_close(c); },
                },
                msg);
 }

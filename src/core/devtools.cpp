@@ -2,6 +2,10 @@
 
 #include "core/page_calls.h"
 #include "core/windows.h"
+#include "engine/actions.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace corvane {
 
@@ -13,6 +17,27 @@ void toggle_devtools(App& app, std::size_t window) {
         record.devtools.reset();
         layout_window(record);
     }
+}
+
+void evaluate_for_devtools(App& app, std::size_t window, std::uint64_t id,
+                           const std::string& code) {
+    BrowserWindow& record = app.windows[window];
+    Tab* tab = record.active_tab();
+    if (tab != nullptr && tab->webview && code.size() <= kMaxDevCodeBytes) {
+        eval_with_callback_devtools(*tab->webview, code, app.proxy, record.id(), id);
+        return;
+    }
+    // Posted rather than answered here, so the reply reaches the page after this message.
+    app.proxy.send_event(event::DevEvalResult{"null", record.id(), id});
+}
+
+void resize_devtools(App& app, std::size_t window, double height) {
+    if (!std::isfinite(height)) {
+        return;
+    }
+    BrowserWindow& record = app.windows[window];
+    record.devtools_height = std::clamp(height, kMinDevtoolsHeight, kMaxDevtoolsHeight);
+    layout_window(record);
 }
 
 void handle_dev_eval_result(App& app, const event::DevEvalResult& result) {

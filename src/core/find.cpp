@@ -1,13 +1,65 @@
 #include "core/find.h"
 
+#include "address/unicode_text.h"
+#include "core/windows.h"
+#include "engine/actions.h"
+#include "protocol/page_call.h"
+
 namespace corvane {
 
-void handle_find_result(App& app, const event::FindResult& result) {
-    if (!find_window(app, result.window)) {
+namespace {
+
+constexpr std::string_view kClearSelectionScript = "getSelection().removeAllRanges()";
+
+std::string_view flag(bool value) {
+    return value ? "true" : "false";
+}
+
+} // namespace
+
+std::string find_script(std::string_view query, bool back, bool fresh) {
+    const std::string literal =
+        page_call_arg(std::string(text::first_characters(query, kMaxFindCharacters)));
+    std::string script = "(()=>{if(";
+    script += flag(fresh);
+    script += "){const s=getSelection();s&&s.removeAllRanges()}return window.find(";
+    script += literal;
+    script += ",false,";
+    script += flag(back);
+    script += ",true,false,true,false)})()";
+    return script;
+}
+
+void find_in_page(App& app, std::size_t window, std::string_view query, bool back, bool fresh) {
+    BrowserWindow& record = app.windows[window];
+    Tab* tab = record.active_tab();
+    if (tab == nullptr || !tab->webview) {
         return;
     }
-    // FIXME: the find bar's status script comes with find in page; until then a result only
-    // confirms that its window still exists.
+    if (query.empty()) {
+        eval_script(*tab->webview, std::string(kClearSelectionScript));
+        return;
+    }
+    eval_with_callback_find(*tab->webview, find_script(query, back, fresh), app.proxy, record.id());
+}
+
+void set_findbar_open(App& app, std::size_t window, bool open) {
+    BrowserWindow& record = app.windows[window];
+    record.findbar_open = open;
+    layout_window(record);
+    if (Tab* tab = record.active_tab(); !open && tab && tab->webview) {
+        eval_script(*tab->webview, std::string(kClearSelectionScript));
+        focus_webview(*tab->webview);
+    }
+}
+
+void handle_find_result(App& app, const event::FindResult& result) {
+    const std::optional<std::size_t> index = find_window(app, result.window);
+    if (!index) {
+        return;
+    }
+    eval_script(*app.windows[*index].chrome, "document.getElementById('find-status').textContent=" +
+                                                 page_call_arg(result.found ? "" : "Not found"));
 }
 
 } // namespace corvane

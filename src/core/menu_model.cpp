@@ -1,0 +1,180 @@
+#include "core/menu_model.h"
+
+#include <array>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <utility>
+
+namespace corvane {
+
+namespace {
+
+using platform::MenuEntry;
+using platform::PredefinedItem;
+
+struct Row {
+    MenuEntry::Kind kind;
+    std::string_view id;
+    std::string_view title;
+    std::string_view accelerator;
+    PredefinedItem predefined = PredefinedItem::undo;
+};
+
+constexpr Row item(std::string_view id, std::string_view title, std::string_view accelerator = {}) {
+    return {MenuEntry::Kind::item, id, title, accelerator};
+}
+
+constexpr Row separator() {
+    return {MenuEntry::Kind::separator, {}, {}, {}};
+}
+
+constexpr Row predefined(PredefinedItem which) {
+    return {MenuEntry::Kind::predefined, {}, {}, {}, which};
+}
+
+constexpr std::array kApplicationMenu{
+    item("about", "About Corvane"),
+    separator(),
+    item("settings", "Settings…", "CmdOrCtrl+Comma"),
+    item("clear", "Clear Browsing Data…", "CmdOrCtrl+Shift+Backspace"),
+    separator(),
+    predefined(PredefinedItem::services),
+    separator(),
+    predefined(PredefinedItem::hide),
+    predefined(PredefinedItem::hide_others),
+    predefined(PredefinedItem::show_all),
+    separator(),
+    item("quit", "Quit Corvane", "CmdOrCtrl+Q"),
+};
+
+constexpr std::array kFileMenu{
+    item("newTab", "New Tab", "CmdOrCtrl+T"),
+    item("newWindow", "New Window", "CmdOrCtrl+N"),
+    item("privateWindow", "New Private Window", "CmdOrCtrl+Shift+N"),
+    item("focusOmnibox", "Open Location…", "CmdOrCtrl+L"),
+    separator(),
+    item("closeTab", "Close Tab", "CmdOrCtrl+W"),
+    item("closeWindow", "Close Window", "CmdOrCtrl+Shift+W"),
+    item("reopenTab", "Reopen Closed Tab", "CmdOrCtrl+Shift+T"),
+    separator(),
+    item("print", "Print…", "CmdOrCtrl+P"),
+};
+
+constexpr std::array kEditMenu{
+    predefined(PredefinedItem::undo),
+    predefined(PredefinedItem::redo),
+    separator(),
+    predefined(PredefinedItem::cut),
+    predefined(PredefinedItem::copy),
+    predefined(PredefinedItem::paste),
+    predefined(PredefinedItem::select_all),
+    separator(),
+    item("find", "Find…", "CmdOrCtrl+F"),
+};
+
+constexpr std::array kViewMenu{
+    item("reload", "Reload Page", "CmdOrCtrl+R"),
+    separator(),
+    item("zoomIn", "Zoom In", "CmdOrCtrl+Equal"),
+    item("zoomOut", "Zoom Out", "CmdOrCtrl+Minus"),
+    item("zoomReset", "Actual Size", "CmdOrCtrl+Digit0"),
+    separator(),
+    item("devtools", "Developer Tools", "CmdOrCtrl+Alt+I"),
+    separator(),
+    predefined(PredefinedItem::fullscreen),
+};
+
+constexpr std::array kHistoryMenu{
+    item("back", "Back", "CmdOrCtrl+BracketLeft"),
+    item("forward", "Forward", "CmdOrCtrl+BracketRight"),
+    separator(),
+    item("history", "Show All History", "CmdOrCtrl+Y"),
+};
+
+constexpr std::array kBookmarksMenu{
+    item("bookmark", "Bookmark This Page", "CmdOrCtrl+D"),
+    item("bookmarks", "Show All Bookmarks", "CmdOrCtrl+Alt+B"),
+};
+
+constexpr std::array kWindowMenu{
+    predefined(PredefinedItem::minimize),
+    predefined(PredefinedItem::zoom),
+    separator(),
+    item("nextTab", "Show Next Tab", "Control+Tab"),
+    item("prevTab", "Show Previous Tab", "Control+Shift+Tab"),
+    item("downloads", "Downloads", "CmdOrCtrl+Alt+L"),
+};
+
+constexpr std::array kHelpMenu{
+    item("helpSite", "Corvane Website"),
+    item("helpPrivacy", "Privacy Policy"),
+};
+
+struct SubmenuRows {
+    std::string_view title;
+    std::span<const Row> rows;
+};
+
+constexpr std::array<SubmenuRows, 8> kMenuBar{{
+    {"Corvane", kApplicationMenu},
+    {"File", kFileMenu},
+    {"Edit", kEditMenu},
+    {"View", kViewMenu},
+    {"History", kHistoryMenu},
+    {"Bookmarks", kBookmarksMenu},
+    {"Window", kWindowMenu},
+    {"Help", kHelpMenu},
+}};
+
+// The tab-number items are appended to this one.
+constexpr std::size_t kWindowSubmenu = 6;
+static_assert(kMenuBar[kWindowSubmenu].title == "Window");
+
+MenuEntry entry(const Row& row) {
+    switch (row.kind) {
+    case MenuEntry::Kind::separator:
+        return MenuEntry::separator();
+    case MenuEntry::Kind::predefined:
+        return MenuEntry::predefined_item(row.predefined);
+    case MenuEntry::Kind::item:
+        break;
+    }
+    return MenuEntry::item(std::string(row.id), std::string(row.title),
+                           std::string(row.accelerator));
+}
+
+} // namespace
+
+platform::MenuBar build_app_menu() {
+    platform::MenuBar bar;
+    bar.reserve(kMenuBar.size());
+    for (const SubmenuRows& table : kMenuBar) {
+        platform::Submenu submenu{std::string(table.title), {}};
+        for (const Row& row : table.rows) {
+            submenu.entries.push_back(entry(row));
+        }
+        bar.push_back(std::move(submenu));
+    }
+    platform::Submenu& window = bar[kWindowSubmenu];
+    for (int n = 1; n <= kTabNumberItems; ++n) {
+        const std::string digit = std::to_string(n);
+        window.entries.push_back(
+            MenuEntry::item("tab" + digit, "Tab " + digit, "CmdOrCtrl+Digit" + digit));
+    }
+    return bar;
+}
+
+void MenuEventForwarder::forward_menu_event(const std::string& id) {
+    std::lock_guard lock(mutex_);
+    proxy_.send_event(event::MenuCommand{id});
+}
+
+void install_app_menu(platform::Platform& platform, const EventLoopProxy& proxy) {
+    auto forwarder = std::make_shared<MenuEventForwarder>(proxy);
+    platform.install_menu_bar(build_app_menu(), [forwarder](const std::string& id) {
+        forwarder->forward_menu_event(id);
+    });
+}
+
+} // namespace corvane
