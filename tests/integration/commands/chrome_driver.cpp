@@ -1,0 +1,185 @@
+#include "chrome_driver.h"
+
+#include "core/menu_model.h"
+#include "support/loopback_server.h"
+
+#include <glib.h>
+
+namespace corvane::test {
+
+namespace {
+
+// A 16 by 16 orange disc, so site icons show in screenshots without a network.
+constexpr const char* kIcon =
+    "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAYAAAAf8/9hAAAAQUlEQVR42mNgwAJeRfD8x4"
+    "YZCAFcGokyiFjNWA0hVTOGIRQZgEsSHeA0hBjN+"
+    "AwZrgaQFIgDnw6okpSpkpnIzc4Ay18UjzlbGRsAAAAASUVORK5CYII=";
+
+HttpResponse html(std::string body, bool no_store = false) {
+    HttpResponse response{200, "text/html; charset=utf-8", "<!doctype html>" + std::move(body), {}};
+    if (no_store) {
+        response.headers.emplace_back("Cache-Control", "no-store");
+    }
+    return response;
+}
+
+std::string article(const std::string& title, const std::string& heading) {
+    return "<title>" + title + "</title><link rel=icon href='" + kIcon +
+           "'><style>body{font:16px sans-serif;margin:40px auto;max-width:680px;color:#222}"
+           "h1{font-size:30px}p{line-height:1.5}</style><h1>" +
+           heading +
+           "</h1><p>Lorem ipsum dolor sit amet, consectetur adipiscing elit. Integer nec odio. "
+           "Praesent libero. Sed cursus ante dapibus diam.</p><p>find-me once, find-me twice.</p>";
+}
+
+HttpResponse serve(const HttpRequest& request) {
+    const std::string& path = request.path;
+    if (path.starts_with("/article-")) {
+        const std::string name = path.substr(9);
+        return html(article("Article " + name, "Article " + name));
+    }
+    if (path == "/markup-title") {
+        // The title is text that looks like markup; a page that parsed it would load x.png.
+        return html("<title>&lt;img src=/x.png onerror=alert(1)&gt; Tom &amp; Jerry</title>hi");
+    }
+    if (path == "/broken-icon") {
+        return html("<title>Broken icon</title><link rel=icon href='https://127.0.0.1:9/i.png'>");
+    }
+    if (path == "/slow") {
+        g_usleep(2500 * 1000); // the tab shows its spinner meanwhile
+        return html("<title>Slow</title>slow", true);
+    }
+    return HttpResponse{404, "text/plain", "missing", {}};
+}
+
+LoopbackServer& server() {
+    static LoopbackServer instance(serve);
+    return instance;
+}
+
+// Helpers for dispatching DOM events and reading the chrome back, defined once per page.
+constexpr const char* kDriver = R"JS(
+window.D = window.D || {
+    $(sel) { return typeof sel === 'string' ? document.querySelector(sel) : sel; },
+    key(sel, key, mods) {
+        const ev = new KeyboardEvent('keydown',
+            Object.assign({ key, bubbles: true, cancelable: true }, mods || {}));
+        D.$(sel).dispatchEvent(ev);
+        return ev.defaultPrevented;
+    },
+    type(sel, text) {
+        const input = D.$(sel);
+        input.focus();
+        input.value = text;
+        input.dispatchEvent(new InputEvent('input', { inputType: 'insertText', data: text }));
+        return input.value;
+    },
+    pointer(type, sel, x, button) {
+        const target = D.$(sel);
+        const r = target.getBoundingClientRect();
+        const clientX = x === undefined ? r.left + r.width / 2 : x;
+        target.dispatchEvent(new PointerEvent(type, { bubbles: true, cancelable: true,
+            button: button || 0, clientX, clientY: r.top + r.height / 2, pointerId: 1,
+            isPrimary: true }));
+    },
+    tab(i) { return document.querySelectorAll('.tab')[i]; },
+    strip() {
+        return [...document.querySelectorAll('.tab')].map((e) => {
+            const use = e.querySelector('.tab-icon use');
+            return {
+                id: +e.dataset.id,
+                title: e.querySelector('.tab-title').textContent,
+                titleNodes: e.querySelector('.tab-title').childElementCount,
+                active: e.classList.contains('active'),
+                sleeping: e.classList.contains('sleeping'),
+                loading: !!e.querySelector('.spinner'),
+                icon: e.querySelector('.tab-icon img') ? 'img'
+                    : use ? use.getAttribute('href').slice(3) : '',
+            };
+        });
+    },
+    shown(id) {
+        const e = document.getElementById(id);
+        return !!e && !e.hidden && getComputedStyle(e).display !== 'none';
+    },
+};
+)JS";
+
+} // namespace
+
+std::string page_url(const std::string& path) {
+    return server().origin() + path;
+}
+
+nlohmann::json js(platform::WebView& view, const std::string& script) {
+    const std::optional<std::string> text = evaluate(view, script);
+    if (!text || text->empty()) {
+        return nullptr;
+    }
+    return nlohmann::json::parse(*text, nullptr, false);
+}
+
+bool xdotool(const std::vector<std::string>& args) {
+    gchar* program = g_find_program_in_path("xdotool");
+    if (program == nullptr) {
+        return false;
+    }
+    std::vector<gchar*> argv{program};
+    for (const std::string& arg : args) {
+        argv.push_back(const_cast<gchar*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    gint status = -1;
+    const gboolean ran = g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_STDOUT_TO_DEV_NULL,
+                                      nullptr, nullptr, nullptr, nullptr, &status, nullptr);
+    g_free(program);
+    return ran && g_spawn_check_wait_status(status, nullptr);
+}
+
+void ChromePageTest::SetUp() {
+    BrowserTest::SetUp();
+    static const bool menu_installed = [] {
+        install_app_menu(*world().platform, EventLoopProxy(world().queue));
+        return true;
+    }();
+    ASSERT_TRUE(menu_installed);
+}
+
+std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t active,
+                                 WindowKind kind) {
+    const std::size_t count = tabs.empty() ? 1 : tabs.size();
+    const std::optional<std::size_t> index = create_window(app(), kind, std::move(tabs), active);
+    EXPECT_TRUE(index);
+    const std::size_t window = index.value_or(0);
+    EXPECT_TRUE(wait_until([&] {
+        return app().windows.size() > window && app().windows[window].ready_seen &&
+               strip(window).size() == count;
+    })) << "the chrome page never showed the window's tabs";
+    return window;
+}
+
+nlohmann::json ChromePageTest::page(const std::string& script, std::size_t window) {
+    return js(chrome(window), std::string(kDriver) + ";\n" + script);
+}
+
+nlohmann::json ChromePageTest::strip(std::size_t window) {
+    nlohmann::json shown = page("D.strip()", window);
+    return shown.is_array() ? shown : nlohmann::json::array();
+}
+
+std::vector<std::string> ChromePageTest::tab_urls(std::size_t window) {
+    std::vector<std::string> urls;
+    for (const Tab& t : app().windows.at(window).tabs) {
+        urls.push_back(t.url);
+    }
+    return urls;
+}
+
+bool ChromePageTest::loaded(std::size_t window, std::size_t tab, const std::string& title) {
+    return wait_until([&] {
+        const std::vector<Tab>& tabs = app().windows.at(window).tabs;
+        return tab < tabs.size() && tabs[tab].title == title && !tabs[tab].loading;
+    });
+}
+
+} // namespace corvane::test

@@ -1,0 +1,43 @@
+#pragma once
+
+// Driving the real chrome page of a real browser window: DOM events dispatched in the chrome
+// view (the page cannot tell them from a person's), the strip and fields read back, and the
+// loopback pages the tabs show.
+
+#include "core/windows.h"
+#include "core_world.h"
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace corvane::test {
+
+// "http://127.0.0.1:PORT" + path on this program's own page server.
+std::string page_url(const std::string& path);
+
+// The value of a script as parsed JSON; null when the view gave none.
+nlohmann::json js(platform::WebView& view, const std::string& script);
+
+// Runs xdotool with the arguments; false when it is missing or fails.
+bool xdotool(const std::vector<std::string>& args);
+
+class ChromePageTest : public BrowserTest {
+protected:
+    void SetUp() override;
+
+    // Opens a window and waits until its chrome page is ready and shows every tab.
+    std::size_t open(std::vector<SessionTab> tabs, std::size_t active = 0,
+                     WindowKind kind = WindowKind::normal);
+    platform::WebView& chrome(std::size_t window = 0) { return *app().windows.at(window).chrome; }
+    // Runs a script in the window's chrome page with the driver object D defined.
+    nlohmann::json page(const std::string& script, std::size_t window = 0);
+    // The strip as shown: per tab its id, title, the active, sleeping and loading marks and its
+    // icon ("img" for a site icon, else the line icon's name).
+    nlohmann::json strip(std::size_t window = 0);
+    std::vector<std::string> tab_urls(std::size_t window = 0);
+    // Waits until the tab has its title and has finished loading.
+    bool loaded(std::size_t window, std::size_t tab, const std::string& title);
+};
+
+} // namespace corvane::test
