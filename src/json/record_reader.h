@@ -13,8 +13,10 @@
 // Object form: members are looked up by key; other members are ignored (duplicate keys were
 // already refused by parse_strict). Array form: element i (after `skip` leading elements, such as
 // a message tag) is field i; more elements than fields refuse the record.
+//
+// Records are read from a Node of a parsed Document (document.h) or from a Json value.
 
-#include "json/strict_reader.h"
+#include "json/document.h"
 #include <array>
 #include <cstddef>
 #include <string_view>
@@ -24,7 +26,7 @@ namespace corvane::json {
 template <typename Record>
 struct Field {
     std::string_view key;
-    bool (*read)(const Json& value, Record& into);
+    bool (*read)(Node value, Record& into);
 };
 
 namespace detail {
@@ -36,13 +38,30 @@ template <auto Member>
 using RecordOf = decltype(record_of(Member));
 
 template <auto Member>
-bool read_member(const Json& value, RecordOf<Member>& into) {
+bool read_member(Node value, RecordOf<Member>& into) {
     return read_value(value, into.*Member);
+}
+
+template <typename Record, std::size_t N>
+bool read_array_record(Node value, const std::array<Field<Record>, N>& fields, Record& into,
+                       bool all_required, std::size_t skip) {
+    const std::size_t size = value.size();
+    if (size < skip || size - skip > N || (all_required && size - skip < N)) {
+        return false;
+    }
+    if constexpr (N == 0) {
+        return true; // nothing but the leading elements, already counted
+    }
+    std::size_t at = 0;
+    return value.every_element([&](Node element) {
+        const std::size_t i = at++;
+        return i < skip || fields[i - skip].read(element, into);
+    });
 }
 
 } // namespace detail
 
-// A row of a field table that reads the member with read_value (strict_reader.h, or an overload
+// A row of a field table that reads the member with read_value (document.h, or an overload
 // for the member's type found beside that type).
 template <auto Member>
 constexpr Field<detail::RecordOf<Member>> field(std::string_view key) {
@@ -58,28 +77,27 @@ enum class Missing {
 // Reads one record into `into` by its field table. On refusal `into` may be partly filled; the
 // caller drops it.
 template <typename Record, std::size_t N>
-bool read_record(const Json& value, const std::array<Field<Record>, N>& fields, Record& into,
+bool read_record(Node value, const std::array<Field<Record>, N>& fields, Record& into,
                  Missing missing, std::size_t skip = 0) {
-    const bool is_array = value.is_array();
-    if (!is_array && !value.is_object()) {
+    if (value.is_array()) {
+        return detail::read_array_record(value, fields, into, missing == Missing::reject, skip);
+    }
+    if (!value.is_object()) {
         return false;
     }
-    if (is_array && (value.size() < skip || value.size() - skip > N)) {
-        return false;
-    }
-    for (std::size_t i = 0; i < N; ++i) {
-        const Json* field_value = nullptr;
-        if (is_array) {
-            field_value = i + skip < value.size() ? &value[i + skip] : nullptr;
-        } else if (const auto member = value.find(fields[i].key); member != value.end()) {
-            field_value = &*member;
-        }
-        if (field_value == nullptr ? missing == Missing::reject
-                                   : !fields[i].read(*field_value, into)) {
+    for (const Field<Record>& field : fields) {
+        const std::optional<Node> member = value.member(field.key);
+        if (member ? !field.read(*member, into) : missing == Missing::reject) {
             return false;
         }
     }
     return true;
+}
+
+template <typename Record, std::size_t N>
+bool read_record(const Json& value, const std::array<Field<Record>, N>& fields, Record& into,
+                 Missing missing, std::size_t skip = 0) {
+    return read_record(Node(value), fields, into, missing, skip);
 }
 
 } // namespace corvane::json

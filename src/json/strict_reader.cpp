@@ -1,107 +1,27 @@
 #include "json/strict_reader.h"
 
+#include "json/document.h"
+#include "json/fast_reader.h"
+#include "json/nlohmann_reader.h"
 #include <limits>
 #include <utility>
 
 namespace corvane::json {
 
-namespace {
-
-// Builds the value from nlohmann's SAX events, adding the checks its own DOM parser does not
-// make: duplicate keys and the nesting limit. Returning false from any event stops the parse.
-class StrictBuilder {
-public:
-    explicit StrictBuilder(std::size_t max_depth) : max_depth_(max_depth) {}
-
-    bool null() { return add(Json(nullptr)); }
-    bool boolean(bool value) { return add(Json(value)); }
-    bool number_integer(Json::number_integer_t value) { return add(Json(value)); }
-    bool number_unsigned(Json::number_unsigned_t value) { return add(Json(value)); }
-    bool number_float(Json::number_float_t value, const Json::string_t& /*text*/) {
-        return add(Json(value));
-    }
-    bool string(Json::string_t& value) { return add(Json(std::move(value))); }
-    bool binary(Json::binary_t& /*value*/) { return false; }
-
-    bool start_object(std::size_t /*size*/) { return open(Json::object()); }
-    bool start_array(std::size_t /*size*/) { return open(Json::array()); }
-    bool end_object() { return close(); }
-    bool end_array() { return close(); }
-
-    bool key(Json::string_t& name) {
-        auto& members = open_.back()->get_ref<Json::object_t&>();
-        const auto [member, added] = members.emplace(std::move(name), nullptr);
-        pending_member_ = &member->second;
-        return added;
-    }
-
-    bool parse_error(std::size_t /*position*/, const std::string& /*token*/,
-                     const nlohmann::detail::exception& /*error*/) {
-        return false;
-    }
-
-    Json take() { return std::move(root_); }
-
-private:
-    // Places a finished value and returns where it now lives.
-    Json* place(Json&& value) {
-        if (open_.empty()) {
-            root_ = std::move(value);
-            return &root_;
-        }
-        Json& parent = *open_.back();
-        if (parent.is_array()) {
-            parent.push_back(std::move(value));
-            return &parent.back();
-        }
-        *pending_member_ = std::move(value);
-        return pending_member_;
-    }
-
-    bool add(Json&& value) {
-        place(std::move(value));
-        return true;
-    }
-
-    bool open(Json&& container) {
-        if (open_.size() >= max_depth_) {
-            return false;
-        }
-        open_.push_back(place(std::move(container)));
-        return true;
-    }
-
-    bool close() {
-        open_.pop_back();
-        return true;
-    }
-
-    std::size_t max_depth_;
-    Json root_;
-    std::vector<Json*> open_;
-    Json* pending_member_ = nullptr;
-};
-
-// nlohmann skips a leading byte order mark and takes a NUL byte for the end of the input, so
-// "{}\0junk" would pass; neither belongs in plain JSON text.
-bool has_bytes_the_parser_would_hide(std::string_view text) {
-    return text.starts_with("\xEF\xBB\xBF") || text.find('\0') != std::string_view::npos;
-}
-
-} // namespace
-
 std::optional<Json> parse_strict(std::string_view text, std::size_t max_depth) {
     if (has_bytes_the_parser_would_hide(text)) {
         return std::nullopt;
     }
-    StrictBuilder builder(max_depth);
-    const bool accepted = Json::sax_parse(text.data(), text.data() + text.size(), &builder,
-                                          nlohmann::detail::input_format_t::json, /*strict=*/true,
-                                          /*ignore_comments=*/false);
-    if (!accepted) {
+    Json tree;
+    switch (fast::read_tree(text, max_depth, tree)) {
+    case fast::Verdict::accepted:
+        return tree;
+    case fast::Verdict::refused:
         return std::nullopt;
+    case fast::Verdict::undecided:
+        break;
     }
-    return builder.take();
+    return parse_strict_with_nlohmann(text, max_depth);
 }
 
 std::optional<std::string> as_string(const Json& value) {
@@ -142,38 +62,21 @@ std::optional<double> as_f64(const Json& value) {
     return value.get<double>();
 }
 
-namespace {
-
-template <typename T>
-bool store(const std::optional<T>& read, T& into) {
-    if (!read) {
-        return false;
-    }
-    into = *read;
-    return true;
-}
-
-} // namespace
-
+// The same rules, shared with the reading of records in place.
 bool read_value(const Json& value, std::string& into) {
-    if (!value.is_string()) {
-        return false;
-    }
-    into = value.get_ref<const std::string&>();
-    return true;
+    return read_value(Node(value), into);
 }
-
 bool read_value(const Json& value, bool& into) {
-    return store(as_bool(value), into);
+    return read_value(Node(value), into);
 }
 bool read_value(const Json& value, std::uint32_t& into) {
-    return store(as_u32(value), into);
+    return read_value(Node(value), into);
 }
 bool read_value(const Json& value, std::uint64_t& into) {
-    return store(as_u64(value), into);
+    return read_value(Node(value), into);
 }
 bool read_value(const Json& value, double& into) {
-    return store(as_f64(value), into);
+    return read_value(Node(value), into);
 }
 
 } // namespace corvane::json

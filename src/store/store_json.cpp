@@ -7,14 +7,14 @@
 namespace corvane {
 
 using json::field;
-using json::Json;
+using json::Node;
 
 // Record readers for the element types of lists. They live in this namespace, beside the
 // records, so json::read_value of a list finds them.
-static bool read_value(const Json& value, SessionTab& into);
-static bool read_value(const Json& value, HistoryEntry& into);
-static bool read_value(const Json& value, Bookmark& into);
-static bool read_value(const Json& value, SessionWindow& into);
+static bool read_value(Node value, SessionTab& into);
+static bool read_value(Node value, HistoryEntry& into);
+static bool read_value(Node value, Bookmark& into);
+static bool read_value(Node value, SessionWindow& into);
 
 namespace {
 
@@ -51,15 +51,16 @@ constexpr std::array kSessionWindowFields{
     field<&SessionWindow::active>("active"),
 };
 
-std::optional<Json> parse_file(std::string_view text) {
-    return json::parse_strict(text, json::kMaxDepth);
+// The records are read straight from the parsed text, without a Json tree in between.
+std::optional<json::Document> parse_file(std::string_view text) {
+    return json::parse_document(text, json::kMaxDepth);
 }
 
 template <typename Record>
 std::optional<std::vector<Record>> read_list(std::string_view text) {
-    const auto value = parse_file(text);
+    const auto document = parse_file(text);
     std::vector<Record> list;
-    if (!value || !json::read_value(*value, list)) {
+    if (!document || !json::read_value(document->root(), list)) {
         return std::nullopt;
     }
     return list;
@@ -105,16 +106,16 @@ std::string list_text(const std::vector<Record>& list) {
 
 } // namespace
 
-static bool read_value(const Json& value, SessionTab& into) {
+static bool read_value(Node value, SessionTab& into) {
     return json::read_record(value, kSessionTabFields, into, json::Missing::reject);
 }
-static bool read_value(const Json& value, HistoryEntry& into) {
+static bool read_value(Node value, HistoryEntry& into) {
     return json::read_record(value, kHistoryFields, into, json::Missing::reject);
 }
-static bool read_value(const Json& value, Bookmark& into) {
+static bool read_value(Node value, Bookmark& into) {
     return json::read_record(value, kBookmarkFields, into, json::Missing::reject);
 }
-static bool read_value(const Json& value, SessionWindow& into) {
+static bool read_value(Node value, SessionWindow& into) {
     return json::read_record(value, kSessionWindowFields, into, json::Missing::reject);
 }
 
@@ -148,10 +149,10 @@ std::string write_session(const std::vector<SessionWindow>& session) {
 }
 
 std::optional<Settings> read_settings(std::string_view text) {
-    const auto value = parse_file(text);
+    const auto document = parse_file(text);
     Settings settings;
-    if (!value ||
-        !json::read_record(*value, kSettingsFields, settings, json::Missing::keep_default)) {
+    if (!document || !json::read_record(document->root(), kSettingsFields, settings,
+                                        json::Missing::keep_default)) {
         return std::nullopt;
     }
     return settings;
