@@ -51,12 +51,13 @@ bool read_array_record(Node value, const std::array<Field<Record>, N>& fields, R
     }
     if constexpr (N == 0) {
         return true; // nothing but the leading elements, already counted
+    } else {
+        std::size_t at = 0;
+        return value.every_element([&](Node element) {
+            const std::size_t i = at++;
+            return i < skip || fields[i - skip].read(element, into);
+        });
     }
-    std::size_t at = 0;
-    return value.every_element([&](Node element) {
-        const std::size_t i = at++;
-        return i < skip || fields[i - skip].read(element, into);
-    });
 }
 
 } // namespace detail
