@@ -57,9 +57,12 @@ LoopbackServer& server() {
     return instance;
 }
 
-// Helpers for dispatching DOM events and reading the chrome back, defined once per page.
+// Helpers for dispatching DOM events and reading the chrome back, defined once per page. D.sent
+// records every message the page posts from then on, as the bridge sees it.
 constexpr const char* kDriver = R"JS(
+if (!window.D) document.addEventListener('corvane-ipc', (e) => D.sent.push(JSON.parse(e.detail)));
 window.D = window.D || {
+    sent: [],
     $(sel) { return typeof sel === 'string' ? document.querySelector(sel) : sel; },
     key(sel, key, mods) {
         const ev = new KeyboardEvent('keydown',
@@ -159,7 +162,19 @@ std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t activ
 }
 
 nlohmann::json ChromePageTest::page(const std::string& script, std::size_t window) {
-    return js(chrome(window), std::string(kDriver) + ";\n" + script);
+    // A block, so that declarations of one call do not clash with the next one's.
+    return js(chrome(window), std::string(kDriver) + ";\n{" + script + "\n}");
+}
+
+nlohmann::json ChromePageTest::type_into(const std::string& selector, const std::string& text,
+                                         std::size_t window) {
+    const std::string field = "D.$(" + nlohmann::json(selector).dump() + ")";
+    chrome(window).focus();
+    EXPECT_TRUE(wait_until([&] { return page("document.hasFocus()", window) == true; }));
+    page(field + ".focus()", window);
+    EXPECT_TRUE(
+        wait_until([&] { return page("document.activeElement === " + field, window) == true; }));
+    return page("D.type(" + field + ", " + nlohmann::json(text).dump() + ")", window);
 }
 
 nlohmann::json ChromePageTest::strip(std::size_t window) {
@@ -175,11 +190,24 @@ std::vector<std::string> ChromePageTest::tab_urls(std::size_t window) {
     return urls;
 }
 
-bool ChromePageTest::loaded(std::size_t window, std::size_t tab, const std::string& title) {
-    return wait_until([&] {
+::testing::AssertionResult ChromePageTest::loaded(std::size_t window, std::size_t tab,
+                                                  const std::string& title) {
+    const bool done = wait_until([&] {
         const std::vector<Tab>& tabs = app().windows.at(window).tabs;
         return tab < tabs.size() && tabs[tab].title == title && !tabs[tab].loading;
     });
+    if (done) {
+        return ::testing::AssertionSuccess();
+    }
+    const std::vector<Tab>& tabs = app().windows.at(window).tabs;
+    if (tab >= tabs.size()) {
+        return ::testing::AssertionFailure() << "the window has " << tabs.size() << " tabs";
+    }
+    const Tab& shown = tabs[tab];
+    return ::testing::AssertionFailure()
+           << "the tab shows \"" << shown.title << "\" at " << shown.url
+           << (shown.loading ? ", loading" : "") << (shown.webview ? "" : ", asleep")
+           << "; the view is at " << (shown.webview ? shown.webview->uri() : std::string("-"));
 }
 
 } // namespace corvane::test

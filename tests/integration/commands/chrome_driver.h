@@ -32,12 +32,18 @@ protected:
     platform::WebView& chrome(std::size_t window = 0) { return *app().windows.at(window).chrome; }
     // Runs a script in the window's chrome page with the driver object D defined.
     nlohmann::json page(const std::string& script, std::size_t window = 0);
+    // Gives the field of the chrome page the keyboard, as a click would, then types text into it
+    // (one input event); returns the field's value.
+    nlohmann::json type_into(const std::string& selector, const std::string& text,
+                             std::size_t window = 0);
     // The strip as shown: per tab its id, title, the active, sleeping and loading marks and its
     // icon ("img" for a site icon, else the line icon's name).
     nlohmann::json strip(std::size_t window = 0);
     std::vector<std::string> tab_urls(std::size_t window = 0);
-    // Waits until the tab has its title and has finished loading.
-    bool loaded(std::size_t window, std::size_t tab, const std::string& title);
+    // Waits until the tab has its title and has finished loading; on failure says what the tab
+    // shows instead.
+    ::testing::AssertionResult loaded(std::size_t window, std::size_t tab,
+                                      const std::string& title);
 };
 
 } // namespace corvane::test

@@ -14,16 +14,15 @@ TEST_F(ChromePage, ReturnLoadsTheAddressAndControlReturnOpensANewTab) {
     open({{page_url("/article-one"), ""}});
     ASSERT_TRUE(loaded(0, 0, "Article one"));
     const std::string two = page_url("/article-two");
-    chrome(0).focus();
-    EXPECT_EQ(page("D.type('#omni-input', '" + two + "')"), two);
+    EXPECT_EQ(type_into("#omni-input", two), two);
     page("D.key('#omni-input', 'Enter')");
-    ASSERT_TRUE(loaded(0, 0, "Article two"));
+    ASSERT_TRUE(loaded(0, 0, "Article two")) << page("D.sent").dump();
     EXPECT_EQ(tab_urls(), std::vector<std::string>{two});
     // The field gave the keyboard back and shows the new address at rest.
     EXPECT_TRUE(wait_until([&] { return page("D.$('#omni-host').textContent") == "127.0.0.1"; }));
 
     const std::string three = page_url("/article-three");
-    page("D.type('#omni-input', '" + three + "')");
+    type_into("#omni-input", three);
     page("D.key('#omni-input', 'Enter', { ctrlKey: true })");
     ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 2; }));
     ASSERT_TRUE(loaded(0, 1, "Article three"));
@@ -31,7 +30,7 @@ TEST_F(ChromePage, ReturnLoadsTheAddressAndControlReturnOpensANewTab) {
     EXPECT_EQ(app().windows[0].active, 1u);
 
     // Refused text stays in the window as a toast and loads nothing.
-    page("D.type('#omni-input', 'javascript:alert(1)')");
+    type_into("#omni-input", "javascript:alert(1)");
     page("D.key('#omni-input', 'Enter')");
     EXPECT_TRUE(wait_until([&] {
         return page("D.shown('toast') && D.$('#toast').textContent") == "Blocked: blocked scheme";
@@ -97,30 +96,44 @@ TEST_F(ChromePage, ClosingSelectingAndDraggingTabsReorderTheWindow) {
     };
     ASSERT_TRUE(loaded(0, 0, "Article a"));
 
+    // What the page sent for the last gesture, and nothing else.
+    const auto sent = [&] {
+        return page("D.sent.splice(0)");
+    };
+    sent();
+
     // Dragging the first tab past the last one's middle moves it to the end; A stays active.
+    const TabId a = tab(0, 0).id;
     page("D.pointer('pointerdown', D.tab(0));"
          "const last = D.tab(3).getBoundingClientRect();"
          "D.pointer('pointermove', document.body, last.left + 10);"
          "D.pointer('pointermove', document.body, last.right - 5);"
          "D.pointer('pointerup', document.body, last.right - 5)");
+    EXPECT_EQ(sent(), json::parse(R"([{"t":"moveTab","id":)" + std::to_string(a) + R"(,"to":3}])"));
     ASSERT_TRUE(wait_until([&] { return titles().back() == "Article a"; }));
     EXPECT_EQ(titles(), (std::vector<std::string>{"B", "C", "D", "Article a"}));
     EXPECT_EQ(app().windows[0].active, 3u);
     ASSERT_TRUE(wait_until([&] { return strip()[3]["active"] == true; }));
 
     // A short drag only selects.
+    const TabId c = tab(0, 1).id;
     page("D.pointer('pointerdown', D.tab(1)); const r = D.tab(1).getBoundingClientRect();"
          "D.pointer('pointermove', document.body, r.left + r.width / 2 + 3);"
          "D.pointer('pointerup', document.body, r.left + r.width / 2 + 3)");
+    EXPECT_EQ(sent(), json::parse(R"([{"t":"selectTab","id":)" + std::to_string(c) + "}]"));
     ASSERT_TRUE(wait_until([&] { return app().windows[0].active == 1; }));
     EXPECT_TRUE(loaded(0, 1, "Article c")) << "woken by the selection, in the same place";
 
     // The close button and a middle click close exactly their tab.
     const TabId b = tab(0, 0).id;
     page("D.tab(0).querySelector('.tab-close').click()");
+    EXPECT_EQ(sent(), json::parse(R"([{"t":"closeTab","id":)" + std::to_string(b) + "}]"));
     ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 3; }));
     EXPECT_NE(tab(0, 0).id, b);
+    const TabId d = tab(0, 1).id;
+    ASSERT_TRUE(wait_until([&] { return strip().size() == 3; }));
     page("D.tab(1).dispatchEvent(new MouseEvent('auxclick', { button: 1, bubbles: true }))");
+    EXPECT_EQ(sent(), json::parse(R"([{"t":"closeTab","id":)" + std::to_string(d) + "}]"));
     ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 2; }));
     EXPECT_EQ(titles(), (std::vector<std::string>{"Article c", "Article a"}));
     ASSERT_TRUE(wait_until([&] { return strip().size() == 2; }));
@@ -167,8 +180,7 @@ TEST_F(ChromePage, TypingShowsSuggestionsFromHistory) {
     open({{page_url("/article-history"), ""}});
     ASSERT_TRUE(loaded(0, 0, "Article history"));
     ASSERT_TRUE(wait_until([&] { return !app().store.history.empty(); }));
-    chrome(0).focus();
-    page("D.type('#omni-input', 'Article hist')");
+    type_into("#omni-input", "Article hist");
     json rows;
     ASSERT_TRUE(wait_until([&] {
         rows = page("D.shown('suggest') && [...document.querySelectorAll('.srow-main')]"

@@ -74,13 +74,14 @@ TEST_F(EngineCommands, FindSearchesThePageAndReportsInTheBar) {
     ASSERT_TRUE(wait_until([&] { return app().windows[0].findbar_open; }));
     EXPECT_EQ(page("document.activeElement.id"), "find-input");
 
-    page("D.type('#find-input', 'find-me')");
+    type_into("#find-input", "find-me");
     ASSERT_TRUE(wait_until([&] { return js(view, "getSelection().toString()") == "find-me"; }));
     EXPECT_EQ(page("D.$('#find-status').textContent"), "");
-    page("D.type('#find-input', 'no such words')");
+    type_into("#find-input", "no such words");
     ASSERT_TRUE(wait_until([&] { return page("D.$('#find-status').textContent") == "Not found"; }));
 
-    page("D.type('#find-input', 'find-me'); D.$('#find-done').click()");
+    type_into("#find-input", "find-me");
+    page("D.$('#find-done').click()");
     ASSERT_TRUE(wait_until([&] { return !app().windows[0].findbar_open; }));
     EXPECT_TRUE(wait_until([&] { return js(view, "getSelection().toString()") == ""; }));
     EXPECT_TRUE(view.has_focus());
@@ -89,9 +90,8 @@ TEST_F(EngineCommands, FindSearchesThePageAndReportsInTheBar) {
 TEST_F(EngineCommands, HistoryButtonsGoBackAndForward) {
     open({{page_url("/article-first"), ""}});
     ASSERT_TRUE(loaded(0, 0, "Article first"));
-    page("D.type('#omni-input', '" + page_url("/article-second") +
-         "');"
-         "D.key('#omni-input', 'Enter')");
+    type_into("#omni-input", page_url("/article-second"));
+    page("D.key('#omni-input', 'Enter')");
     ASSERT_TRUE(loaded(0, 0, "Article second"));
     ASSERT_TRUE(wait_until([&] { return page("D.$('#back').disabled") == false; }));
     page("D.$('#back').click()");

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <gtk/gtk.h>
+#include <unistd.h>
 
 namespace corvane::test {
 namespace {
@@ -119,12 +120,15 @@ protected:
             ADD_FAILURE() << "no active window";
             return std::nullopt;
         }
+        // Written aside and renamed, so a reader never sees half a file.
         const auto file = std::filesystem::path(CORVANE_SHOT_DIR) / (name + ".png");
-        std::filesystem::remove(file);
-        if (!output_of({"import", "-window", id->substr(0, id->find('\n')), file.string()})) {
+        const auto part =
+            std::filesystem::path(file).concat("." + std::to_string(getpid()) + ".png");
+        if (!output_of({"import", "-window", id->substr(0, id->find('\n')), part.string()})) {
             ADD_FAILURE() << "import failed for " << file;
             return std::nullopt;
         }
+        std::filesystem::rename(part, file);
         std::optional<Shot> shot = read_png(file);
         if (shot) {
             menubar = shot->height - static_cast<int>(app().windows[0].window->inner_size().height);
@@ -181,7 +185,7 @@ TEST_F(Look, MenuAndFindBarOpen) {
         page("D.key(document.body, 'Escape')");
         ControlFlow flow = ControlFlow::wait;
         run_command(app(), "find", flow);
-        page("D.type('#find-input', 'nothing like this')");
+        type_into("#find-input", "nothing like this");
         ASSERT_TRUE(
             wait_until([&] { return page("D.$('#find-status').textContent") == "Not found"; }));
         ASSERT_TRUE(shoot(std::string("window-find-") + (dark ? "dark" : "light"), menubar));
