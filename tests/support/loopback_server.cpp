@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 namespace corvane::test {
 
@@ -101,6 +102,10 @@ void send_all(int client, const std::string& data) {
 }
 
 } // namespace
+
+HttpResponse html_page(std::string body) {
+    return HttpResponse{200, "text/html; charset=utf-8", "<!doctype html>" + std::move(body), {}};
+}
 
 LoopbackServer::LoopbackServer(Handler handler, const std::string& address)
     : handler_(std::move(handler)), address_(address) {

@@ -28,6 +28,9 @@ struct HttpResponse {
     std::vector<std::pair<std::string, std::string>> headers;
 };
 
+// A 200 answer carrying an HTML page: the body after a doctype, so pages render in standards mode.
+HttpResponse html_page(std::string body);
+
 // A small HTTP server on a loopback address and a port of the system's choosing, answering on a
 // thread of its own. It also serves as a plain HTTP proxy (absolute request targets), so pages
 // can name hosts that are not local; CONNECT is refused, so https through it always fails.

@@ -16,7 +16,7 @@ constexpr const char* kIcon =
     "AwZrgaQFIgDnw6okpSpkpnIzc4Ay18UjzlbGRsAAAAASUVORK5CYII=";
 
 HttpResponse html(std::string body, bool no_store = false) {
-    HttpResponse response{200, "text/html; charset=utf-8", "<!doctype html>" + std::move(body), {}};
+    HttpResponse response = html_page(std::move(body));
     if (no_store) {
         response.headers.emplace_back("Cache-Control", "no-store");
     }

@@ -4,13 +4,10 @@
 #include "core/windows.h"
 #include "core_world.h"
 #include "engine/actions.h"
+#include "support/web_processes.h"
 
 #include <csignal>
-#include <cstdio>
-#include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
-#include <unistd.h>
 
 namespace corvane::test {
 namespace {
@@ -88,44 +85,6 @@ TEST_F(BrowserTest, BlankTargetLinkOpensATabRightAfterTheActiveOne) {
     EXPECT_TRUE(tab(0, 1).webview);  // the opener keeps its page, hidden
     EXPECT_TRUE(tab(0, 1).webview->is_hidden());
     EXPECT_FALSE(tab(0, 2).webview->is_hidden());
-}
-
-// The web process below this one with the largest resident size. No call tells which process
-// shows a view, so the test makes its page the largest.
-std::optional<pid_t> largest_web_process() {
-    std::map<pid_t, pid_t> parents;
-    std::map<pid_t, long> sizes;
-    FILE* ps = popen("/bin/ps -axo pid=,ppid=,rss=,comm=", "r");
-    char line[512];
-    while (ps != nullptr && fgets(line, sizeof line, ps) != nullptr) {
-        std::istringstream fields(line);
-        pid_t pid = 0;
-        pid_t ppid = 0;
-        long rss = 0;
-        std::string command;
-        if (fields >> pid >> ppid >> rss >> command) {
-            parents[pid] = ppid;
-            if (command == "WebKitWebProces") {
-                sizes[pid] = rss;
-            }
-        }
-    }
-    if (ps != nullptr) {
-        pclose(ps);
-    }
-    std::optional<pid_t> largest;
-    long largest_size = 0;
-    for (const auto& [pid, size] : sizes) {
-        bool ours = false;
-        for (pid_t up = parents[pid], steps = 0; up > 1 && steps < 64; up = parents[up], ++steps) {
-            ours = ours || up == getpid();
-        }
-        if (ours && size > largest_size) {
-            largest = pid;
-            largest_size = size;
-        }
-    }
-    return largest;
 }
 
 // Kills the web process of the view by making it the largest first.

@@ -8,23 +8,19 @@ namespace corvane::test {
 
 namespace {
 
-HttpResponse page(const std::string& body) {
-    return HttpResponse{200, "text/html; charset=utf-8", "<!doctype html>" + body, {}};
-}
-
 HttpResponse serve(const HttpRequest& request) {
     const std::string& path = request.path;
     if (path == "/page") {
-        return page("<title>Core page</title>"
-                    "<link rel=icon href='https://127.0.0.1:9/fav.png'>"
-                    "<a id=blank target=_blank href=/popup>new</a>");
+        return html_page("<title>Core page</title>"
+                         "<link rel=icon href='https://127.0.0.1:9/fav.png'>"
+                         "<a id=blank target=_blank href=/popup>new</a>");
     }
     if (path == "/popup") {
-        return page("<title>Popup</title>");
+        return html_page("<title>Popup</title>");
     }
     if (path.starts_with("/plain")) {
         // Never cached, so every load, a reload after a crash too, reaches the server.
-        HttpResponse response = page("<title>Plain " + path.substr(6) + "</title>");
+        HttpResponse response = html_page("<title>Plain " + path.substr(6) + "</title>");
         response.headers.emplace_back("Cache-Control", "no-store");
         return response;
     }

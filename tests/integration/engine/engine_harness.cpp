@@ -6,28 +6,25 @@ namespace corvane::test {
 
 namespace {
 
-HttpResponse page(const std::string& body) {
-    return HttpResponse{200, "text/html; charset=utf-8", "<!doctype html>" + body, {}};
-}
-
 HttpResponse serve(const HttpRequest& request) {
     const std::string& path = request.path;
     if (path == "/page") {
-        return page("<title>Engine page</title><link rel=icon href='https://cdn.example/i.png'>"
-                    "<a id=blank target=_blank href=/popup>new</a>"
-                    "<a id=mail href='mailto:someone@example.com?subject=Hi'>mail</a>");
+        return html_page(
+            "<title>Engine page</title><link rel=icon href='https://cdn.example/i.png'>"
+            "<a id=blank target=_blank href=/popup>new</a>"
+            "<a id=mail href='mailto:someone@example.com?subject=Hi'>mail</a>");
     }
     if (path == "/news") {
-        return page("<title>news</title><script src='http://doubleclick.net/ad.js'></script>");
+        return html_page("<title>news</title><script src='http://doubleclick.net/ad.js'></script>");
     }
     if (path == "/ad.js") {
         return HttpResponse{200, "text/javascript", "document.title+=' ad-ran'", {}};
     }
     if (path == "/store") {
-        return page("<title>store</title>");
+        return html_page("<title>store</title>");
     }
     if (path == "/probe-scheme") {
-        return page(
+        return html_page(
             "<title>probing</title><img id=i src='corvane://newtab/newtab.css'><script>"
             "const r={img:'pending',fetch:'pending'};const done=()=>{"
             "if(r.img!=='pending'&&r.fetch!=='pending')document.title=r.img+' '+r.fetch};"
@@ -37,7 +34,7 @@ HttpResponse serve(const HttpRequest& request) {
             "()=>{r.fetch='fetch-failed';done()})</script>");
     }
     if (path == "/shop") {
-        return page("<title>shop over http</title>");
+        return html_page("<title>shop over http</title>");
     }
     return HttpResponse{404, "text/plain", "missing", {}};
 }

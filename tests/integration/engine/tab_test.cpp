@@ -3,12 +3,10 @@
 #include "engine/actions.h"
 #include "engine/website_data.h"
 #include "engine_harness.h"
+#include "support/web_processes.h"
 
 #include <csignal>
-#include <cstdio>
 #include <fstream>
-#include <map>
-#include <sstream>
 
 namespace corvane::test {
 namespace {
@@ -94,50 +92,12 @@ TEST_F(TabEvents, MailtoIsPostedAsExternalAndNotLoaded) {
     }
 }
 
-// The web process below this one with the largest resident size. There is no way to ask WebKit
-// which process shows a view, so the test makes its page the largest.
-std::optional<int> largest_web_process_of(int own) {
-    std::map<int, int> parents;
-    std::map<int, std::pair<long, std::string>> rows;
-    FILE* ps = popen("/bin/ps -axo pid=,ppid=,rss=,comm=", "r");
-    char line[512];
-    while (ps != nullptr && fgets(line, sizeof line, ps) != nullptr) {
-        std::istringstream fields(line);
-        int pid = 0;
-        int ppid = 0;
-        long rss = 0;
-        std::string command;
-        if (fields >> pid >> ppid >> rss >> command) {
-            parents[pid] = ppid;
-            rows[pid] = {rss, command};
-        }
-    }
-    if (ps != nullptr) {
-        pclose(ps);
-    }
-    std::optional<int> largest;
-    long largest_rss = 0;
-    for (const auto& [pid, row] : rows) {
-        if (row.second != "WebKitWebProces" || row.first <= largest_rss) {
-            continue;
-        }
-        for (int up = parents[pid], steps = 0; up > 1 && steps < 64; up = parents[up], ++steps) {
-            if (up == own) {
-                largest = pid;
-                largest_rss = row.first;
-                break;
-            }
-        }
-    }
-    return largest;
-}
-
 TEST_F(TabEvents, KilledWebProcessPostsTermination) {
     auto tab = open_tab(url("/page"), 25);
     ASSERT_TRUE(loaded(25, url("/page")));
     EXPECT_EQ(evaluate(*tab, "window.ballast=new Uint8Array(400*1024*1024).fill(7);ballast.length"),
               "419430400");
-    std::optional<int> process = largest_web_process_of(getpid());
+    const std::optional<pid_t> process = largest_web_process();
     ASSERT_TRUE(process.has_value()) << "web processes run behind the sandbox, below this process";
     kill(*process, SIGKILL);
     auto ended = wait_for<event::WebContentTerminated>(
