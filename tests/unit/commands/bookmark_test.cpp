@@ -12,9 +12,8 @@
 namespace corvane::test {
 namespace {
 
-class BookmarkTest : public CoreTest {
+class BookmarkTest : public CommandsFixture {
 protected:
-    void run(std::string_view id) { run_command(app, id, flow); }
     std::vector<std::string> bookmark_urls() const {
         std::vector<std::string> urls;
         for (const Bookmark& bookmark : app.store.bookmarks) {
@@ -22,7 +21,6 @@ protected:
         }
         return urls;
     }
-    ControlFlow flow = ControlFlow::wait;
 };
 
 TEST_F(BookmarkTest, TwiceAddsThenRemovesWithToastStarAndNewTabData) {

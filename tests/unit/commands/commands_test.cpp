@@ -6,9 +6,8 @@
 namespace corvane::test {
 namespace {
 
-class CommandTest : public CoreTest {
+class CommandTest : public CommandsFixture {
 protected:
-    void run(std::string_view id) { run_command(app, id, flow); }
     void open(std::size_t count, std::size_t active, WindowKind kind = WindowKind::normal) {
         std::vector<SessionTab> tabs;
         for (std::size_t i = 0; i < count; ++i) {
@@ -17,7 +16,6 @@ protected:
         create_window(app, kind, std::move(tabs), active);
         make_ready(app.windows.size() - 1);
     }
-    ControlFlow flow = ControlFlow::wait;
 };
 
 TEST(TabNumber, ReadsAnUnsignedDecimalAfterTab) {

@@ -48,11 +48,7 @@ TEST(ZoomLadder, StepsAndToasts) {
     EXPECT_EQ(zoom_toast_text(0.125), "Zoom 13%");
 }
 
-class ZoomTest : public CoreTest {
-protected:
-    void run(std::string_view id) { run_command(app, id, flow); }
-    ControlFlow flow = ControlFlow::wait;
-};
+using ZoomTest = CommandsFixture;
 
 TEST_F(ZoomTest, AwakeTabZoomsItsViewToastsAndRenders) {
     create_window(app, WindowKind::normal, {{"https://a.test/", "A"}}, 0);

@@ -5,11 +5,7 @@
 namespace corvane::test {
 namespace {
 
-class CommandsTest : public CoreTest {
-protected:
-    void run(std::string_view id) { run_command(app, id, flow); }
-    ControlFlow flow = ControlFlow::wait;
-};
+using CommandsTest = CommandsFixture;
 
 TEST_F(CommandsTest, WindowCommandsWorkWithoutAWindow) {
     run("closeTab");

@@ -1,5 +1,6 @@
 #include "core_fixture.h"
 
+#include "core/commands.h"
 #include "store/store.h"
 
 namespace corvane::test {
@@ -67,6 +68,10 @@ std::vector<std::string> CoreTest::tab_urls(std::size_t window) const {
         urls.push_back(tab.url);
     }
     return urls;
+}
+
+void CommandsFixture::run(std::string_view id) {
+    run_command(app, id, flow);
 }
 
 } // namespace corvane::test

@@ -4,6 +4,7 @@
 // clock the test moves, and helpers to look at what the core asked of its web views.
 
 #include "core/app.h"
+#include "core/user_events.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_web_view.h"
 #include "support/temp_dir.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane::test {
@@ -50,6 +52,15 @@ protected:
     Instant now = Instant{} + std::chrono::hours(1000);
     std::uint64_t wall = 1'700'000'000;
     App app;
+};
+
+// A core whose test runs commands by id, as the menu bar and the keyboard do.
+class CommandsFixture : public CoreTest {
+protected:
+    void run(std::string_view id);
+
+    // Where the last command left the event loop.
+    ControlFlow flow = ControlFlow::wait;
 };
 
 } // namespace corvane::test
