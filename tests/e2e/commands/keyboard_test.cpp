@@ -103,14 +103,20 @@ TEST(Keyboard, ShortcutsOpenTabsAndAPrivateWindowAndQuitSaves) {
     wait_for_helper_processes("XDG_DATA_HOME=" + data.path().string());
 
     // The private window is not part of the session; the normal one has its three tabs, the
-    // last one active.
+    // last one active. A new tab page still loading at Ctrl+Q has no title yet, so the new tabs'
+    // titles are the page's or empty.
     const nlohmann::json session = nlohmann::json::parse(
         read_file(data / "com.halbrin.corvane" / "session.json"), nullptr, false);
-    const nlohmann::json expected =
-        nlohmann::json::parse(R"([{"tabs":[{"url":")" + start +
-                              R"(","title":"Start"},{"url":"corvane://newtab/","title":"New Tab"},)"
-                              R"({"url":"corvane://newtab/","title":"New Tab"}],"active":2}])");
-    EXPECT_EQ(session, expected) << session.dump();
+    ASSERT_TRUE(session.is_array() && session.size() == 1) << session.dump();
+    const nlohmann::json& window = session[0];
+    EXPECT_EQ(window["active"], 2) << session.dump();
+    ASSERT_TRUE(window["tabs"].is_array() && window["tabs"].size() == 3) << session.dump();
+    EXPECT_EQ(window["tabs"][0], nlohmann::json({{"url", start}, {"title", "Start"}}));
+    for (int i : {1, 2}) {
+        const nlohmann::json& tab = window["tabs"][i];
+        EXPECT_EQ(tab["url"], "corvane://newtab/") << session.dump();
+        EXPECT_TRUE(tab["title"] == "New Tab" || tab["title"] == "") << session.dump();
+    }
 }
 
 } // namespace
