@@ -25,6 +25,8 @@ struct Route {
     std::string_view type;
 };
 
+constexpr const char* kChromeUri = "corvane://ui/index.html";
+
 constexpr Route kRoutes[] = {
     {"/", "index.html", "text/html; charset=utf-8"},
     {"/index.html", "index.html", "text/html; charset=utf-8"},
@@ -200,9 +202,46 @@ gboolean set_flag(gpointer flag) {
     return G_SOURCE_REMOVE;
 }
 
+// Removes a deadline's timer when the wait ends early, also when a ViewGone leaves it.
+class Deadline {
+public:
+    explicit Deadline(std::chrono::milliseconds timeout)
+        : timer_(g_timeout_add(static_cast<guint>(timeout.count()), set_flag, &expired_)) {}
+    ~Deadline() {
+        if (!expired_) {
+            g_source_remove(timer_);
+        }
+    }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+    bool expired() const { return expired_; }
+
+private:
+    bool expired_ = false;
+    guint timer_;
+};
+
+std::string describe_end(WebKitWebProcessTerminationReason reason) {
+    switch (reason) {
+    case WEBKIT_WEB_PROCESS_CRASHED:
+        return "crashed";
+    case WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT:
+        return "went over its memory limit";
+    case WEBKIT_WEB_PROCESS_TERMINATED_BY_API:
+        return "was ended by the harness";
+    }
+    return "ended";
+}
+
 } // namespace
 
 ChromeHarness::ChromeHarness() {
+    // Under Xvfb, WebKit's GPU painting runs on Mesa's software rasterizer, whose bookkeeping of
+    // resources shared between GL contexts races when the painting threads and the compositor
+    // thread use it at once: on a loaded machine the web process then crashes in swrast_dri.so.
+    // Skia's CPU painting leaves the compositor the only GL user. The web process inherits this
+    // setting; one given in the environment wins.
+    g_setenv("WEBKIT_SKIA_ENABLE_CPU_RENDERING", "1", FALSE);
     gtk_init();
     context_ = webkit_web_context_new();
     webkit_web_context_register_uri_scheme(context_, "corvane", serve, nullptr, nullptr);
@@ -218,6 +257,7 @@ ChromeHarness::ChromeHarness() {
     }
     view_ = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context_,
                                          "user-content-manager", content_, nullptr));
+    g_signal_connect(view_, "web-process-terminated", G_CALLBACK(on_terminated), this);
     title_ = "corvane-chrome-page-test-" + std::to_string(getpid());
     window_ = GTK_WINDOW(gtk_window_new());
     gtk_window_set_title(window_, title_.c_str());
@@ -231,6 +271,7 @@ ChromeHarness::ChromeHarness() {
 
 ChromeHarness::~ChromeHarness() {
     g_signal_handlers_disconnect_by_data(content_, this);
+    g_signal_handlers_disconnect_by_data(view_, this);
     gtk_window_destroy(window_);
     pump(std::chrono::milliseconds(20));
     g_object_unref(content_);
@@ -248,15 +289,19 @@ void ChromeHarness::on_message(WebKitUserContentManager*, JSCValue* value, gpoin
     g_free(text);
 }
 
+void ChromeHarness::on_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
+                                  gpointer self) {
+    auto* harness = static_cast<ChromeHarness*>(self);
+    if (harness->ended_.empty()) {
+        harness->ended_ = describe_end(reason);
+    }
+}
+
 bool ChromeHarness::run_until(const std::function<bool()>& done,
                               std::chrono::milliseconds timeout) {
-    bool expired = false;
-    const guint timer = g_timeout_add(static_cast<guint>(timeout.count()), set_flag, &expired);
-    while (!done() && !expired) {
+    const Deadline deadline(timeout);
+    while (!done() && !deadline.expired()) {
         g_main_context_iteration(nullptr, TRUE);
-    }
-    if (!expired) {
-        g_source_remove(timer);
     }
     return done();
 }
@@ -267,7 +312,9 @@ void ChromeHarness::pump(std::chrono::milliseconds duration) {
 
 bool ChromeHarness::load() {
     messages_.clear();
-    webkit_web_view_load_uri(view_, "corvane://ui/index.html");
+    ended_.clear();
+    end_reported_ = false;
+    webkit_web_view_load_uri(view_, kChromeUri);
     const bool ready = run_until(
         [this] {
             for (const auto& m : messages_) {
@@ -283,18 +330,48 @@ bool ChromeHarness::load() {
 }
 
 json ChromeHarness::eval(const std::string& script) {
+    if (!ended_.empty()) {
+        throw_view_gone(script);
+    }
+    // Each call has its own result: a late answer to a call that gave up lands there, unread.
     auto result = std::make_shared<EvalResult>();
     webkit_web_view_evaluate_javascript(view_, script.c_str(), -1, nullptr, nullptr, nullptr,
                                         on_eval, new std::shared_ptr<EvalResult>(result));
-    if (!run_until([&] { return result->done; }, std::chrono::seconds(5))) {
-        ADD_FAILURE() << "script timed out: " << script;
-        return nullptr;
+    if (!run_until([&] { return result->done; }, std::chrono::seconds(5)) && ended_.empty()) {
+        // A process that stops answering is ended, so the next load starts a fresh one. WebKit
+        // reports this end before the call returns, under the description set here.
+        ended_ = "stopped answering scripts for 5 s";
+        webkit_web_view_terminate_web_process(view_);
+    }
+    // A crash fails the calls in flight ("Unsupported result type") before the view's
+    // web-process-terminated handler runs, in the same dispatch: by now ended_ tells them apart.
+    if (!ended_.empty()) {
+        throw_view_gone(script);
     }
     if (!result->error.empty()) {
         ADD_FAILURE() << "script failed: " << result->error << "\n" << script;
         return nullptr;
     }
     return json::parse(result->json_text, nullptr, false);
+}
+
+void ChromeHarness::throw_view_gone(const std::string& script) {
+    end_reported_ = true;
+    throw ViewGone("the chrome page's web process " + ended_ +
+                   "; the view is gone, so this test stops here (next script was: " + script + ")");
+}
+
+std::optional<std::string> ChromeHarness::take_unreported_end() {
+    if (ended_.empty() || end_reported_) {
+        return std::nullopt;
+    }
+    end_reported_ = true;
+    return "the chrome page's web process " + ended_;
+}
+
+std::string ChromeHarness::uri() const {
+    const char* uri = webkit_web_view_get_uri(view_);
+    return uri ? uri : "";
 }
 
 void ChromeHarness::call(const std::string& function, const std::vector<json>& args) {
@@ -478,6 +555,11 @@ void ChromePageTest::TearDownTestSuite() {
 }
 
 void ChromePageTest::SetUp() {
+    // A web process that ended in an earlier test failed that test; a load starts a new one
+    // before anything here talks to the page.
+    if (!h().web_process_end().empty()) {
+        ASSERT_TRUE(h().load());
+    }
     h().set_transparent(false);
     h().reset_view_size();
     h().set_dark(false);
@@ -486,8 +568,27 @@ void ChromePageTest::SetUp() {
 }
 
 void ChromePageTest::TearDown() {
+    if (const auto end = h().take_unreported_end()) {
+        ADD_FAILURE() << *end;
+    }
+    if (!h().web_process_end().empty()) {
+        return;
+    }
+    EXPECT_EQ(h().uri(), kChromeUri) << "the chrome page navigated its own view";
     EXPECT_EQ(js("window.__csp"), json::array()) << "security policy violations";
     EXPECT_EQ(js("window.__errors"), json::array()) << "uncaught script errors";
+}
+
+void ChromePageTest::settle() {
+    // Endless animations (the loading spinner) never finish, so only finite ones are waited for.
+    const char* const probe = "document.getAnimations().every((a) => a.playState !== 'running' ||"
+                              " a.effect.getComputedTiming().endTime === Infinity)";
+    EXPECT_TRUE(h().run_until([&] { return js(probe) == true; }, std::chrono::seconds(5)))
+        << "animations still running";
+    js("window.__framed = false;"
+       "requestAnimationFrame(() => requestAnimationFrame(() => { window.__framed = true; }))");
+    EXPECT_TRUE(
+        h().run_until([&] { return js("window.__framed") == true; }, std::chrono::seconds(5)));
 }
 
 void ChromePageTest::focus_omni() {

@@ -6,6 +6,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include <webkit/webkit.h>
@@ -25,13 +27,22 @@ public:
     ChromeHarness(const ChromeHarness&) = delete;
     ChromeHarness& operator=(const ChromeHarness&) = delete;
 
-    // Loads (or reloads) the chrome page and waits for its `ready` message. Returns false on a
-    // timeout or a failed load.
+    // Loads (or reloads) the chrome page and waits for its `ready` message, starting a new web
+    // process when the last one ended. Returns false on a timeout or a failed load.
     bool load();
 
     // Evaluates a script in the page and returns its value as JSON (null for undefined). A
-    // thrown error or a timeout fails the current test and yields null.
+    // thrown error fails the current test and yields null. When the view's web process has
+    // ended, or stops answering, it throws ViewGone instead: nothing more can be learnt from
+    // the view until the next load().
     nlohmann::json eval(const std::string& script);
+
+    // Why the view's web process ended, or empty while it runs.
+    const std::string& web_process_end() const { return ended_; }
+    // Hands out the end's description once, for the one failure it causes.
+    std::optional<std::string> take_unreported_end();
+    // The address the view shows.
+    std::string uri() const;
 
     // Calls a page function of window.CV with JSON arguments, like the core does.
     void call(const std::string& function, const std::vector<nlohmann::json>& args = {});
@@ -70,7 +81,10 @@ public:
 
 private:
     GdkTexture* take_snapshot(bool keep_transparency);
+    [[noreturn]] void throw_view_gone(const std::string& script);
     static void on_message(WebKitUserContentManager*, JSCValue* value, gpointer self);
+    static void on_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
+                              gpointer self);
 
     GtkWindow* window_ = nullptr;   // owned: destroyed in the destructor
     WebKitWebView* view_ = nullptr; // owned by window_
@@ -78,6 +92,15 @@ private:
     WebKitUserContentManager* content_ = nullptr;
     std::string title_;
     std::vector<std::string> messages_;
+    std::string ended_;
+    bool end_reported_ = false;
+};
+
+// Thrown by eval() once the view's web process is gone. GoogleTest turns it into one failure
+// of the running test, which stops there; the next test's SetUp loads the page afresh.
+class ViewGone : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // A sample window state as the core would push it: three tabs (ids 3, 7, 9), the second one
@@ -96,6 +119,9 @@ protected:
     static ChromeHarness& h() { return *harness_; }
     nlohmann::json js(const std::string& script) { return h().eval(script); }
     void render(const nlohmann::json& state) { h().call("render", {state}); }
+    // Waits until the page's finite animations and transitions have run their course and a
+    // frame has been drawn after them.
+    void settle();
     // Focuses the address field and waits for the frame in which it selects its text.
     void focus_omni();
     // Focuses the address field, types `text` and drops the messages this sent.

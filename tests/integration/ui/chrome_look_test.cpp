@@ -35,8 +35,7 @@ json busy_state(bool is_private) {
 class ChromeLook : public ChromePageTest {
 protected:
     void shoot(const std::string& name) {
-        // Let transitions and the first paint of images finish.
-        h().pump(std::chrono::milliseconds(350));
+        settle();
         const auto file = std::filesystem::path(CORVANE_SHOT_DIR) / (name + ".png");
         ASSERT_TRUE(h().snapshot(file)) << file;
         EXPECT_GT(std::filesystem::file_size(file), 2000u) << file;
@@ -133,7 +132,7 @@ TEST_F(ChromeLook, PageAreaStaysSeeThroughUnderEveryPalette) {
         h().set_dark(dark);
         for (const bool is_private : {false, true}) {
             render(busy_state(is_private));
-            h().pump(std::chrono::milliseconds(100));
+            settle();
             // The strip and toolbar are opaque on this platform; the page area is not painted.
             EXPECT_EQ(h().alpha_at({{600, 10}, {600, 60}, {600, 400}, {20, 700}}),
                       std::vector<int>({255, 255, 0, 0}))
@@ -142,7 +141,7 @@ TEST_F(ChromeLook, PageAreaStaysSeeThroughUnderEveryPalette) {
     }
     // A sheet dims the page behind it.
     h().call("panel", {"clear", json::object()});
-    h().pump(std::chrono::milliseconds(250));
+    settle();
     const std::vector<int> dimmed = h().alpha_at({{20, 700}});
     ASSERT_EQ(dimmed.size(), 1u);
     EXPECT_GT(dimmed[0], 0);
