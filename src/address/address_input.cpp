@@ -19,7 +19,7 @@ bool has_blocked_scheme(std::string_view trimmed) {
            lowered.starts_with("vbscript:");
 }
 
-// Step 5: a URL typed in full, for the schemes the address field opens.
+// A URL typed in full, for the schemes the address field opens.
 std::optional<std::string> typed_url(std::string_view trimmed) {
     std::optional<Url> url = Url::parse(trimmed);
     if (!url) {
@@ -35,7 +35,7 @@ std::optional<std::string> typed_url(std::string_view trimmed) {
     return std::nullopt;
 }
 
-// Step 7: a bare host, opened over http when local and https otherwise.
+// A bare host, opened over http when local and https otherwise.
 std::optional<std::string> host_url(std::string_view trimmed) {
     if (!looks_like_host(trimmed)) {
         return std::nullopt;

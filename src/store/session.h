@@ -1,17 +1,9 @@
 #pragma once
 
 // Session capture: the browser's non-private windows turned into SessionWindow records for
-// save_session. The browser core describes its windows through the small views below, so the
-// capture runs without a display:
-//
-//   SessionWindowView view{window.is_private(), {}, window.active_index()};
-//   for (const Tab& tab : window.tabs()) {
-//       view.tabs.push_back({tab.url(), tab.title(),
-//                            tab.has_web_view() ? [&tab] { return tab.web_view().uri(); }
-//                                               : LiveUrl{}});
-//   }
-//
-// The views borrow the strings; they live only for the call.
+// save_session. The browser core describes its windows through the small views below (see
+// session_views in core/windows.cpp), so the capture runs without a display. The views borrow
+// the strings; they live only for the call.
 
 #include "store/records.h"
 
