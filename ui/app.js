@@ -11,6 +11,7 @@ let omniFocused = false;
 let suggestions = [];
 let selIdx = -1;
 let lastTyped = '';
+let omniTab = null; // the tab whose address, or text typed over it, the address field holds
 let overlayOn = false;
 let drag = null;
 let toastTimer = 0;
@@ -252,7 +253,14 @@ function renderOmni() {
             setIcon(sec, 'info');
         }
     }
-    if (!omniFocused) omniInput.value = restingValue();
+    // Text typed for one tab never follows the keyboard into another one.
+    const switched = S.active !== omniTab;
+    omniTab = S.active;
+    if (!omniFocused || switched) omniInput.value = restingValue();
+    if (omniFocused && switched) {
+        lastTyped = omniInput.value;
+        if (suggestShown()) hideSuggest();
+    }
     const star = $('star');
     star.classList.toggle('on', !!S.bookmarked);
     star.hidden = !!S.newtab;

@@ -194,6 +194,27 @@ TEST_F(ChromePage, TypingShowsSuggestionsFromHistory) {
     EXPECT_TRUE(wait_until([&] { return !app().windows[0].overlay_open; }));
 }
 
+TEST_F(ChromePage, ANewOrSelectedTabShowsItsOwnAddressNotTextTypedForAnother) {
+    const std::string article = page_url("/article-typed-away");
+    open({{article, ""}});
+    ASSERT_TRUE(loaded(0, 0, "Article typed-away"));
+    type_into("#omni-input", "typed words");
+    ASSERT_TRUE(wait_until([&] { return page("D.shown('suggest')") == true; }));
+    page("D.key('#omni-input', 'Escape')");
+    ASSERT_EQ(page("!D.shown('suggest') && D.$('#omni-input').value"), "typed words");
+
+    ControlFlow flow = ControlFlow::wait;
+    run_command(app(), "newTab", flow);
+    ASSERT_TRUE(
+        wait_until([&] { return page("D.$('.tab.active .tab-title').textContent") == "New Tab"; }));
+    EXPECT_TRUE(wait_until([&] {
+        return page("document.activeElement.id + '|' + D.$('#omni-input').value") == "omni-input|";
+    })) << page("D.$('#omni-input').value");
+    run_command(app(), "prevTab", flow);
+    EXPECT_TRUE(wait_until([&] { return page("D.$('#omni-input').value") == article; }))
+        << page("D.$('#omni-input').value");
+}
+
 TEST_F(ChromePage, TheToastShowsAndHidesAgain) {
     open({{page_url("/article-toast"), ""}});
     ASSERT_TRUE(loaded(0, 0, "Article toast"));
