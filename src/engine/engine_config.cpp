@@ -4,23 +4,16 @@
 #include "pages/scheme_routes.h"
 #include "shield/rule_list.h"
 #include "url/url.h"
-#include "url/utf8.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <sys/utsname.h>
 #include <system_error>
 #include <variant>
 
 namespace corvane {
 
 namespace {
-
-constexpr std::string_view kVersionKey = "<key>CFBundleShortVersionString</key>";
-constexpr std::string_view kStringOpen = "<string>";
-constexpr std::string_view kStringClose = "</string>";
 
 std::filesystem::path cache_home() {
     const char* cache = std::getenv("XDG_CACHE_HOME");
@@ -83,44 +76,19 @@ std::optional<std::string> https_twin(const std::string& url) {
 
 } // namespace
 
-std::string safari_version_from_plist(std::optional<std::string_view> plist_text) {
-    const std::string fallback(kFallbackSafariVersion);
-    if (!plist_text || !is_valid_utf8(*plist_text)) {
-        return fallback;
+std::string machine_architecture() {
+    utsname names{};
+    if (uname(&names) != 0) {
+        return "x86_64";
     }
-    std::string_view text = *plist_text;
-    std::size_t key = text.find(kVersionKey);
-    if (key == std::string_view::npos) {
-        return fallback;
-    }
-    std::size_t open = text.find(kStringOpen, key);
-    if (open == std::string_view::npos) {
-        return fallback;
-    }
-    std::size_t start = open + kStringOpen.size();
-    std::size_t close = text.find(kStringClose, start);
-    if (close == std::string_view::npos) {
-        return fallback;
-    }
-    std::string_view candidate = text.substr(start, close - start);
-    bool digits_and_points = std::all_of(candidate.begin(), candidate.end(),
-                                         [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
-    return digits_and_points ? std::string(candidate) : fallback;
+    return names.machine;
 }
 
-std::string read_safari_version(const std::filesystem::path& plist) {
-    std::ifstream in(plist, std::ios::binary);
-    std::ostringstream text;
-    if (!in || !(text << in.rdbuf())) {
-        return safari_version_from_plist(std::nullopt);
-    }
-    return safari_version_from_plist(text.view());
-}
-
-std::string format_user_agent(std::string_view safari_version) {
-    std::string agent = "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/605.1.15 "
-                        "(KHTML, like Gecko) Version/";
-    agent += safari_version;
+std::string format_user_agent(std::string_view architecture) {
+    std::string agent = "Mozilla/5.0 (X11; Linux ";
+    agent += architecture;
+    agent += ") AppleWebKit/605.1.15 (KHTML, like Gecko) Version/";
+    agent += kEngineVersion;
     agent += " Safari/605.1.15 Corvane/";
     agent += kBrowserVersion;
     return agent;
@@ -139,7 +107,7 @@ EngineConfig make_engine_config(platform::Platform& platform, EventLoopProxy pro
     config.platform = &platform;
     config.proxy = std::move(proxy);
     config.newtab = std::move(newtab);
-    config.user_agent = format_user_agent(read_safari_version(std::string(kSafariInfoPlist)));
+    config.user_agent = format_user_agent(machine_architecture());
     EngineFolders folders = engine_folders(data_folder);
     std::error_code error;
     std::filesystem::create_directories(folders.website_data, error);

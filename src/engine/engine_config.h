@@ -18,8 +18,9 @@ namespace corvane {
 class ShieldRuleSlot;
 
 inline constexpr std::string_view kBrowserVersion = "0.2.0";
-inline constexpr std::string_view kSafariInfoPlist = "/Applications/Safari.app/Contents/Info.plist";
-inline constexpr std::string_view kFallbackSafariVersion = "26.0";
+// The Safari release whose web features this engine's WebKit matches; sites that sniff the
+// version get what this engine can do.
+inline constexpr std::string_view kEngineVersion = "26.0";
 
 struct EngineConfig {
     // Not owned; outlives the configuration (it is made first and dropped last).
@@ -57,11 +58,11 @@ EngineConfig make_engine_config(platform::Platform& platform, EventLoopProxy pro
                                 SharedNewTabSnapshotPtr newtab,
                                 const std::filesystem::path& data_folder);
 
-// The version after "Version/" in the user agent, from the text of Safari's Info.plist; the
-// fallback when there is no text or it is of another shape.
-std::string safari_version_from_plist(std::optional<std::string_view> plist_text);
-std::string read_safari_version(const std::filesystem::path& plist);
-std::string format_user_agent(std::string_view safari_version);
+// The machine's architecture as the kernel names it ("x86_64", "aarch64").
+std::string machine_architecture();
+// The Safari-style agent on this platform: "X11; Linux <architecture>", the engine version and
+// the browser's own.
+std::string format_user_agent(std::string_view architecture);
 
 // The options of a content tab's view before its own label, URL, scripts and bounds: the data
 // store (the private window's, else the default one), the fixed security preferences, the

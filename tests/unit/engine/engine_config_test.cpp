@@ -9,55 +9,17 @@ namespace {
 
 using test::EngineFixture;
 
-struct PlistCase {
-    const char* name;
-    std::optional<std::string> text;
-    std::string version;
-};
-
-std::string plist_with(std::string_view value) {
-    return "<plist><dict><key>CFBundleName</key><string>Safari</string>"
-           "<key>CFBundleShortVersionString</key>\n\t<string>" +
-           std::string(value) + "</string></dict></plist>";
+TEST(UserAgent, NamesThisPlatformAndEndsInTheBrowserVersion) {
+    EXPECT_EQ(format_user_agent("aarch64"),
+              "Mozilla/5.0 (X11; Linux aarch64) AppleWebKit/605.1.15 (KHTML, like Gecko) "
+              "Version/26.0 Safari/605.1.15 Corvane/0.2.0");
+    EXPECT_FALSE(machine_architecture().empty());
 }
 
-TEST(SafariVersion, ReadsOnlyDigitsAndPoints) {
-    const std::vector<PlistCase> cases{
-        {"digits and points", plist_with("18.4"), "18.4"},
-        {"three parts", plist_with("17.6.1"), "17.6.1"},
-        {"empty candidate is used", plist_with(""), ""},
-        {"blank", plist_with("18 .4"), "26.0"},
-        {"letter", plist_with("18.4b"), "26.0"},
-        {"comma", plist_with("18,4"), "26.0"},
-        {"non-ASCII digit", plist_with("18\xd9\xa1"), "26.0"},
-        {"no file", std::nullopt, "26.0"},
-        {"key missing", "<key>CFBundleVersion</key><string>1</string>", "26.0"},
-        {"no string after key", "<key>CFBundleShortVersionString</key><integer>3</integer>",
-         "26.0"},
-        {"unclosed string", "<key>CFBundleShortVersionString</key><string>18.4", "26.0"},
-        {"invalid UTF-8", plist_with("18.4") + "\xff", "26.0"},
-        // The first <string> after the key counts, even one further down.
-        {"string later", "<key>CFBundleShortVersionString</key><x/><string>5.1</string>", "5.1"},
-    };
-    for (const PlistCase& c : cases) {
-        EXPECT_EQ(safari_version_from_plist(c.text), c.version) << c.name;
-    }
-}
-
-TEST(SafariVersion, MissingPlistFileFallsBack) {
-    EXPECT_EQ(read_safari_version("/nonexistent/Info.plist"), "26.0");
-}
-
-TEST(UserAgent, SafariStyleEndingInCorvaneVersion) {
-    EXPECT_EQ(format_user_agent("18.4"),
-              "Mozilla/5.0 (Macintosh; Intel Mac OS X 10_15_7) AppleWebKit/605.1.15 (KHTML, like "
-              "Gecko) Version/18.4 Safari/605.1.15 Corvane/0.2.0");
-}
-
-TEST(EngineConfig, MadeWithStoresSchemesAndTheFallbackAgent) {
+TEST(EngineConfig, MadeWithStoresSchemesAndThisMachinesAgent) {
     setenv("XDG_CACHE_HOME", "/tmp/corvane-cache-test", 1);
     EngineFixture f;
-    EXPECT_EQ(f.config.user_agent, format_user_agent("26.0"));
+    EXPECT_EQ(f.config.user_agent, format_user_agent(machine_architecture()));
     EXPECT_FALSE(f.config.rule_list_ready);
     ASSERT_EQ(f.platform.sessions.size(), 2u);
     EXPECT_FALSE(f.session(0).is_ephemeral());
