@@ -111,6 +111,40 @@ constexpr std::array kHelpMenu{
     item("helpPrivacy", "Privacy Policy"),
 };
 
+// The keys that browsers on Linux share, as second shortcuts of the items above: the menus keep
+// showing the first ones. An item is named by its id, a system item by its kind.
+struct SecondAccelerator {
+    std::string_view id;
+    std::string_view accelerator;
+    PredefinedItem predefined = PredefinedItem::undo;
+};
+
+constexpr SecondAccelerator second(std::string_view id, std::string_view accelerator) {
+    return {id, accelerator};
+}
+
+constexpr SecondAccelerator second(PredefinedItem which, std::string_view accelerator) {
+    return {{}, accelerator, which};
+}
+
+constexpr std::array kSecondAccelerators{
+    second("back", "Alt+Left"),
+    second("forward", "Alt+Right"),
+    second("reload", "F5"),
+    second("reload", "CmdOrCtrl+Shift+R"),
+    second("history", "CmdOrCtrl+H"),
+    second("bookmarks", "CmdOrCtrl+Shift+O"),
+    second("downloads", "CmdOrCtrl+Shift+Y"),
+    second("devtools", "CmdOrCtrl+Shift+I"),
+    second("devtools", "F12"),
+    second("clear", "CmdOrCtrl+Shift+Delete"),
+    second("nextTab", "CmdOrCtrl+PageDown"),
+    second("prevTab", "CmdOrCtrl+PageUp"),
+    second("focusOmnibox", "F6"),
+    second(PredefinedItem::fullscreen, "F11"),
+    second("zoomIn", "CmdOrCtrl+Plus"),
+};
+
 struct SubmenuRows {
     std::string_view title;
     std::span<const Row> rows;
@@ -131,17 +165,31 @@ constexpr std::array<SubmenuRows, 8> kMenuBar{{
 constexpr std::size_t kWindowSubmenu = 6;
 static_assert(kMenuBar[kWindowSubmenu].title == "Window");
 
+bool names(const SecondAccelerator& key, const Row& row) {
+    return row.kind == MenuEntry::Kind::predefined
+               ? key.id.empty() && key.predefined == row.predefined
+               : row.kind == MenuEntry::Kind::item && key.id == row.id;
+}
+
 MenuEntry entry(const Row& row) {
+    MenuEntry result;
     switch (row.kind) {
     case MenuEntry::Kind::separator:
         return MenuEntry::separator();
     case MenuEntry::Kind::predefined:
-        return MenuEntry::predefined_item(row.predefined);
+        result = MenuEntry::predefined_item(row.predefined);
+        break;
     case MenuEntry::Kind::item:
+        result = MenuEntry::item(std::string(row.id), std::string(row.title),
+                                 std::string(row.accelerator));
         break;
     }
-    return MenuEntry::item(std::string(row.id), std::string(row.title),
-                           std::string(row.accelerator));
+    for (const SecondAccelerator& key : kSecondAccelerators) {
+        if (names(key, row)) {
+            result.second_accelerators.emplace_back(key.accelerator);
+        }
+    }
+    return result;
 }
 
 } // namespace

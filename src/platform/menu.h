@@ -31,17 +31,20 @@ struct MenuEntry {
     std::string id;
     std::string title;
     // Modifiers joined by "+" and a key name: "CmdOrCtrl+Shift+N", "Control+Tab",
-    // "CmdOrCtrl+Digit0". Empty for none; a text that does not parse gives none.
+    // "CmdOrCtrl+Digit0", "Alt+Left", "F5". Empty for none; a text that does not parse gives none.
     std::string accelerator;
     PredefinedItem predefined = PredefinedItem::undo;
+    // Further shortcuts of the same item, in the same form; the menu shows only the first one.
+    std::vector<std::string> second_accelerators;
 
     static MenuEntry item(std::string id, std::string title, std::string accelerator = {}) {
-        return {Kind::item, std::move(id), std::move(title), std::move(accelerator),
-                PredefinedItem::undo};
+        return {Kind::item,           std::move(id),
+                std::move(title),     std::move(accelerator),
+                PredefinedItem::undo, {}};
     }
-    static MenuEntry separator() { return {Kind::separator, {}, {}, {}, PredefinedItem::undo}; }
+    static MenuEntry separator() { return {Kind::separator, {}, {}, {}, PredefinedItem::undo, {}}; }
     static MenuEntry predefined_item(PredefinedItem which) {
-        return {Kind::predefined, {}, {}, {}, which};
+        return {Kind::predefined, {}, {}, {}, which, {}};
     }
 };
 

@@ -31,7 +31,23 @@ constexpr std::array kKeyNames{
     KeyName{"Escape", "Escape"},
     KeyName{"Enter", "Return"},
     KeyName{"Space", "space"},
+    KeyName{"Left", "Left"},
+    KeyName{"Right", "Right"},
+    KeyName{"Delete", "Delete"},
+    KeyName{"PageUp", "Page_Up"},
+    KeyName{"PageDown", "Page_Down"},
+    KeyName{"Plus", "plus"},
 };
+
+// "F1" to "F12".
+bool function_key(std::string_view key) {
+    if (key.size() < 2 || key.size() > 3 || key[0] != 'F' || key[1] == '0') {
+        return false;
+    }
+    const bool digits =
+        std::all_of(key.begin() + 1, key.end(), [](char c) { return g_ascii_isdigit(c); });
+    return digits && std::stoi(std::string(key.substr(1))) <= 12;
+}
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kModifiers{{
     {"CmdOrCtrl", "<Control>"},
@@ -47,6 +63,9 @@ std::optional<std::string> key_name(std::string_view key) {
     }
     if (key.size() == 6 && key.starts_with("Digit") && g_ascii_isdigit(key[5])) {
         return std::string(1, key[5]);
+    }
+    if (function_key(key)) {
+        return std::string(key);
     }
     for (const KeyName& name : kKeyNames) {
         if (name.ours == key) {
@@ -160,14 +179,27 @@ void add_action(GtkApplication* application, const char* name, GCallback handler
     g_object_unref(action);
 }
 
-void bind_accelerator(GtkApplication* application, const char* detailed, const std::string& text) {
-    std::optional<std::string> accel = gtk_accelerator(text);
-    if (!accel) {
+// The entry's own shortcut first: GTK shows the first of the list in the menu.
+void bind_accelerators(GtkApplication* application, const char* detailed, const MenuEntry& entry) {
+    std::vector<std::string> accels;
+    if (std::optional<std::string> own = gtk_accelerator(entry.accelerator)) {
+        accels.push_back(std::move(*own));
+    }
+    for (const std::string& text : entry.second_accelerators) {
+        if (std::optional<std::string> accel = gtk_accelerator(text)) {
+            accels.push_back(std::move(*accel));
+        }
+    }
+    if (accels.empty()) {
         return;
     }
     // GTK stores "<Shift>ISO_Left_Tab" as "<Shift>Tab", so one form serves Shift+Tab.
-    const char* list[] = {accel->c_str(), nullptr};
-    gtk_application_set_accels_for_action(application, detailed, list);
+    std::vector<const char*> list;
+    for (const std::string& accel : accels) {
+        list.push_back(accel.c_str());
+    }
+    list.push_back(nullptr);
+    gtk_application_set_accels_for_action(application, detailed, list.data());
 }
 
 GMenu* build_submenu(GtkApplication* application, const Submenu& submenu) {
@@ -188,15 +220,14 @@ GMenu* build_submenu(GtkApplication* application, const Submenu& submenu) {
                 char* detailed = g_action_print_detailed_name("app.predefined",
                                                               g_variant_new_string(predefined->id));
                 g_menu_append(section, predefined->title, detailed);
+                bind_accelerators(application, detailed, entry);
                 g_free(detailed);
             }
         } else {
             char* detailed =
                 g_action_print_detailed_name("app.cmd", g_variant_new_string(entry.id.c_str()));
             g_menu_append(section, entry.title.c_str(), detailed);
-            if (!entry.accelerator.empty()) {
-                bind_accelerator(application, detailed, entry.accelerator);
-            }
+            bind_accelerators(application, detailed, entry);
             g_free(detailed);
         }
     }
