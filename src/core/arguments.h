@@ -15,6 +15,13 @@ using Arguments = std::vector<std::string>;
 // "--devtools-selftest": the chrome's first ready message then opens the developer-tools pane.
 bool wants_devtools(const Arguments& args);
 
+// A launch may ask for a window of its own: "--new-window" or "--private-window" (the desktop
+// entry's actions). Its URLs then open in that window.
+enum class WindowRequest { none, normal, private_window };
+
+// "--private-window" wins over "--new-window" when both are given.
+WindowRequest requested_window(const Arguments& args);
+
 // The value of the first "--devtools-selftest=VALUE" argument (possibly empty); none without one.
 std::optional<std::string> selftest_value(const Arguments& args);
 

@@ -38,8 +38,9 @@ std::unique_ptr<EventLoopHandler> start_browser(platform::Platform& platform,
     for (std::string& arg : open_args) {
         arg = open_argument_text(arg, here);
     }
-    auto handler = std::make_unique<EventLoopHandler>(std::move(app), std::move(open_args), queue,
-                                                      platform.application());
+    auto handler =
+        std::make_unique<EventLoopHandler>(std::move(app), std::move(open_args), queue,
+                                           platform.application(), requested_window(arguments));
     handler->start();
     return handler;
 }

@@ -13,9 +13,9 @@ namespace corvane {
 
 EventLoopHandler::EventLoopHandler(App app, std::vector<std::string> open_args,
                                    std::shared_ptr<UserEventQueue> queue,
-                                   platform::Application& application)
-    : app_(std::move(app)), open_args_(std::move(open_args)), queue_(std::move(queue)),
-      application_(application), deadline_(app_.now() + kTickInterval) {
+                                   platform::Application& application, WindowRequest window_request)
+    : app_(std::move(app)), open_args_(std::move(open_args)), window_request_(window_request),
+      queue_(std::move(queue)), application_(application), deadline_(app_.now() + kTickInterval) {
     app_.window_events = [this](const WindowEvent& event) {
         window_event(event);
     };
@@ -36,7 +36,10 @@ void EventLoopHandler::remote_command_line(const platform::CommandLine& line) {
     for (std::string& url : urls) {
         url = open_argument_text(url, line.working_directory);
     }
-    if (urls.empty()) {
+    if (const WindowRequest request = requested_window(line.arguments);
+        request != WindowRequest::none) {
+        post(OpenWindow{request, std::move(urls)});
+    } else if (urls.empty()) {
         post(Reopen{application_.has_visible_windows()});
     } else {
         post(Opened{std::move(urls)});
@@ -76,6 +79,7 @@ void EventLoopHandler::handle(LoopEvent& event) {
                    [&](Start&) { open_start_up_windows(); },
                    [&](Opened& opened) { open_urls(std::move(opened.urls)); },
                    [&](Reopen& request) { reopen(request.has_visible_windows); },
+                   [&](OpenWindow& request) { open_window(request); },
                    [&](WindowEvent& window) { on_window_event(window); },
                    [&](Drain&) {
                        // One user event per turn, so a tick falls due between any two.
@@ -115,6 +119,10 @@ void EventLoopHandler::open_start_up_windows() {
                           static_cast<std::size_t>(window.active));
         }
     }
+    if (window_request_ != WindowRequest::none) {
+        open_window({window_request_, open_args_});
+        return;
+    }
     // Restored windows take every argument as a tab; otherwise the first one opens the window.
     std::size_t next_arg = 0;
     if (app_.windows.empty()) {
@@ -147,6 +155,20 @@ void EventLoopHandler::open_urls(std::vector<std::string> urls) {
 void EventLoopHandler::reopen(bool has_visible_windows) {
     if (!has_visible_windows && app_.windows.empty()) {
         create_window(app_, WindowKind::normal, {}, 0);
+    }
+}
+
+void EventLoopHandler::open_window(const OpenWindow& request) {
+    const WindowKind kind = request.kind == WindowRequest::private_window
+                                ? WindowKind::private_browsing
+                                : WindowKind::normal;
+    std::vector<SessionTab> tabs;
+    if (!request.urls.empty()) {
+        tabs = resolve_with_engine(app_.store.settings, request.urls.front());
+    }
+    const std::optional<std::size_t> window = create_window(app_, kind, std::move(tabs), 0);
+    for (std::size_t i = 1; window && i < request.urls.size(); ++i) {
+        navigate(app_, *window, request.urls[i], NavigateTarget::new_tab);
     }
 }
 

@@ -5,6 +5,7 @@
 // is being handled (a window hook fired from inside a toolkit call) wait their turn.
 
 #include "core/app.h"
+#include "core/arguments.h"
 #include "core/user_events.h"
 #include "platform/application.h"
 
@@ -24,15 +25,19 @@ inline constexpr std::string_view kHelpPrivacyUrl = "https://corvane.halbrin.com
 class EventLoopHandler {
 public:
     // application is not owned and outlives the handler; queue is where the App's proxy posts.
+    // A window request opens that window at start-up, with every argument in it, after the
+    // restored session.
     EventLoopHandler(App app, std::vector<std::string> open_args,
-                     std::shared_ptr<UserEventQueue> queue, platform::Application& application);
+                     std::shared_ptr<UserEventQueue> queue, platform::Application& application,
+                     WindowRequest window_request = WindowRequest::none);
     ~EventLoopHandler();
     EventLoopHandler(const EventLoopHandler&) = delete;
     EventLoopHandler& operator=(const EventLoopHandler&) = delete;
 
     // The loop has started: the first windows open.
     void start();
-    // A later launch's command line: its arguments open as tabs, none is a reopen request.
+    // A later launch's command line: its arguments open as tabs, none is a reopen request; with
+    // a window request they open in a new window of that kind.
     void remote_command_line(const platform::CommandLine& line);
     // Posted user events are waiting, or the tick is due.
     void wake();
@@ -51,8 +56,13 @@ private:
     struct Reopen {
         bool has_visible_windows = false;
     };
+    struct OpenWindow {
+        WindowRequest kind = WindowRequest::normal;
+        std::vector<std::string> urls;
+    };
     struct Drain {};
-    using LoopEvent = std::variant<Start, Opened, Reopen, WindowEvent, Drain, UserEvent>;
+    using LoopEvent =
+        std::variant<Start, Opened, Reopen, OpenWindow, WindowEvent, Drain, UserEvent>;
 
     void post(LoopEvent event);
     void handle(LoopEvent& event);
@@ -60,12 +70,14 @@ private:
     void open_start_up_windows();
     void open_urls(std::vector<std::string> urls);
     void reopen(bool has_visible_windows);
+    void open_window(const OpenWindow& request);
     void open_help_page(std::string_view url);
     void on_window_event(const WindowEvent& event);
     void on_user_event(UserEvent event);
 
     App app_;
     std::vector<std::string> open_args_;
+    WindowRequest window_request_;
     std::shared_ptr<UserEventQueue> queue_;
     platform::Application& application_;
     Instant deadline_;

@@ -14,7 +14,8 @@ class EventLoopTest : public ::testing::Test {
 protected:
     // A handler over a store in a temporary folder; prepare() may change the store first.
     void make_handler(std::vector<std::string> open_args,
-                      const std::function<void(Store&)>& prepare = {}) {
+                      const std::function<void(Store&)>& prepare = {},
+                      WindowRequest request = WindowRequest::none) {
         Store store = load_store(dir / "data", [] { return 1'700'000'000; });
         if (prepare) {
             prepare(store);
@@ -24,7 +25,7 @@ protected:
             return now;
         };
         handler = std::make_unique<EventLoopHandler>(std::move(app), std::move(open_args), queue,
-                                                     platform.app);
+                                                     platform.app, request);
     }
     App& app() { return handler->app(); }
     std::vector<std::string> urls(std::size_t window) {
@@ -197,6 +198,29 @@ TEST_F(EventLoopTest, SecondLaunchOpensTabsOrReopens) {
     handler->remote_command_line({{"corvane", "example.net", "example.com"}, true, "/"});
     ASSERT_EQ(app().windows.size(), 1u);
     EXPECT_EQ(urls(0), (std::vector<std::string>{"https://example.net/", "https://example.com/"}));
+}
+
+// The desktop entry's actions: a window of the asked kind, after the restored session, holding
+// the launch's URLs.
+TEST_F(EventLoopTest, WindowRequestsOpenTheirOwnWindowWithTheirUrls) {
+    make_handler(
+        {"example.com"}, [](Store& s) { with_two_session_windows(s); },
+        WindowRequest::private_window);
+    handler->start();
+    ASSERT_EQ(app().windows.size(), 3u);
+    EXPECT_EQ(urls(1), (std::vector<std::string>{"https://c.test/"}));
+    EXPECT_TRUE(app().windows[2].is_private);
+    EXPECT_EQ(urls(2), (std::vector<std::string>{"https://example.com/"}));
+
+    handler->remote_command_line({{"corvane", "--new-window"}, true, "/"});
+    ASSERT_EQ(app().windows.size(), 4u);
+    EXPECT_FALSE(app().windows[3].is_private);
+    EXPECT_EQ(urls(3), (std::vector<std::string>{"corvane://newtab/"}));
+    handler->remote_command_line(
+        {{"corvane", "--new-window", "a.test", "--private-window", "b.test"}, true, "/"});
+    ASSERT_EQ(app().windows.size(), 5u);
+    EXPECT_TRUE(app().windows[4].is_private);
+    EXPECT_EQ(urls(4), (std::vector<std::string>{"https://a.test/", "https://b.test/"}));
 }
 
 TEST_F(EventLoopTest, HelpItemsOpenTheMakersPages) {
