@@ -1,5 +1,7 @@
 #include "platform/gtk/gtk_application.h"
 
+#include "platform/gtk/gtk_platform.h"
+
 #include <csignal>
 #include <glib-unix.h>
 #include <mutex>
@@ -86,6 +88,8 @@ GtkApp::GtkApp(const std::string& application_id, bool single_instance) {
     if (!single_instance) {
         flags = GApplicationFlags(flags | G_APPLICATION_NON_UNIQUE);
     }
+    // X11 takes the window class from the program name; otherwise it would be the binary's name.
+    g_set_prgname(kDesktopId);
     application_ =
         GObjectPtr<GtkApplication>::adopt(gtk_application_new(application_id.c_str(), flags));
     connections_.emplace_back(application_.get(), "startup", as_callback(on_startup), this);

@@ -12,8 +12,12 @@
 
 namespace corvane::platform::gtk {
 
+// The desktop entry's name without ".desktop": the icon's name and the windows' class, so a
+// shell matches the windows to the entry.
+inline constexpr const char* kDesktopId = "com.halbrin.corvane";
+
 struct GtkPlatformOptions {
-    std::string application_id = "com.halbrin.corvane";
+    std::string application_id = kDesktopId;
     // One instance per session bus: a second launch hands its command line to the first.
     bool single_instance = true;
 };

@@ -1,5 +1,6 @@
 #include "platform/gtk/gtk_window.h"
 
+#include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/view_host.h"
 
 namespace corvane::platform::gtk {
@@ -9,6 +10,7 @@ GtkBrowserWindow::GtkBrowserWindow(GtkApplication* application, WindowId id,
     : id_(id), window_(GObjectPtr<GtkWidget>::retain(gtk_application_window_new(application))) {
     GtkWindow* window = gtk_window();
     gtk_window_set_title(window, options.title.c_str());
+    gtk_window_set_icon_name(window, kDesktopId);
     gtk_window_set_default_size(window, static_cast<int>(options.size.width),
                                 static_cast<int>(options.size.height));
     gtk_application_window_set_show_menubar(GTK_APPLICATION_WINDOW(window), TRUE);

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -46,10 +47,10 @@ HttpResponse serve(const HttpRequest& request) {
 // One run of the browser with its own data folder; ended with SIGTERM unless it ended itself.
 class Browser {
 public:
+    // The binary is the build's own unless one is named.
     Browser(const std::filesystem::path& data, const std::vector<std::string>& urls,
-            const std::filesystem::path& log)
+            const std::filesystem::path& log, const char* binary = std::getenv("CORVANE_BINARY"))
         : data_(data) {
-        const char* binary = std::getenv("CORVANE_BINARY");
         if (binary == nullptr) {
             ADD_FAILURE() << "CORVANE_BINARY is not set";
             return;
@@ -156,6 +157,74 @@ protected:
 using Session = ProcessTest;
 using SingleInstance = ProcessTest;
 using ColdStart = ProcessTest;
+
+// The build installed as a package would install it, below a DESTDIR with the prefix /usr.
+class Installed : public ProcessTest {
+protected:
+    void SetUp() override {
+        const char* build = std::getenv("CORVANE_BUILD_DIR");
+        ASSERT_NE(build, nullptr) << "CORVANE_BUILD_DIR is not set";
+        const std::string command = "DESTDIR='" + root.string() + "' cmake --install '" + build +
+                                    "' --prefix /usr >'" + log.string() + "' 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << log_text();
+    }
+    std::filesystem::path share() const { return root / "usr/share"; }
+    std::string binary() const { return (root / "usr/bin/corvane").string(); }
+    // Runs a command with the installed files first in the desktop's search paths.
+    int run_installed(const std::string& command) const {
+        const std::string env = "env PATH='" + (root / "usr/bin").string() + ":" +
+                                std::getenv("PATH") + "' XDG_DATA_DIRS='" + share().string() +
+                                "' XDG_CONFIG_HOME='" + (home / "config").string() + "' ";
+        return std::system((env + command + " >>'" + log.string() + "' 2>&1").c_str());
+    }
+
+    std::filesystem::path root = home / "root";
+};
+
+TEST_F(Installed, EntryAndMetadataValidateAndTheBinaryOpensAUrlAsLinux) {
+    const std::filesystem::path entry = share() / "applications/com.halbrin.corvane.desktop";
+    EXPECT_EQ(run_installed("desktop-file-validate '" + entry.string() + "'"), 0) << log_text();
+    EXPECT_EQ(run_installed("appstreamcli validate --no-net '" +
+                            (share() / "metainfo/com.halbrin.corvane.metainfo.xml").string() + "'"),
+              0)
+        << log_text();
+    EXPECT_TRUE(
+        std::filesystem::exists(share() / "icons/hicolor/scalable/apps/com.halbrin.corvane.svg"));
+
+    const std::string path = binary();
+    Browser browser(data, {page("installed")}, log, path.c_str());
+    ASSERT_TRUE(loaded("installed")) << log_text();
+    for (const HttpRequest& request : server.requests()) {
+        const auto header = request.headers.find("user-agent");
+        const std::string agent = header != request.headers.end() ? header->second : "";
+        EXPECT_NE(agent.find("(X11; Linux "), std::string::npos) << agent;
+        EXPECT_NE(agent.find("AppleWebKit/605.1.15"), std::string::npos) << agent;
+        EXPECT_TRUE(agent.ends_with(" Corvane/0.2.0")) << agent;
+        EXPECT_EQ(agent.find("Mac"), std::string::npos) << agent;
+    }
+    // A shell matches the window to the entry by its class.
+    EXPECT_TRUE(wait_until(
+        [&] { return run_installed("xdotool search --classname '^com.halbrin.corvane$'") == 0; }));
+}
+
+// "Open link" in a mail program or a file manager: GIO asks the default web browser, which the
+// desktop's settings made Corvane, and the running instance opens the address as a new tab.
+TEST_F(Installed, GioOpenOfAWebAddressReachesTheRunningInstance) {
+    std::filesystem::create_directories(home / "config");
+    std::ofstream(home / "config/mimeapps.list")
+        << "[Default Applications]\nx-scheme-handler/http=com.halbrin.corvane.desktop\n";
+    const std::string path = binary();
+    Browser first(data, {page("first")}, log, path.c_str());
+    ASSERT_TRUE(loaded("first")) << log_text();
+
+    ASSERT_EQ(run_installed("gio open '" + page("linked") + "'"), 0) << log_text();
+    ASSERT_TRUE(loaded("linked")) << log_text();
+    ASSERT_EQ(first.terminate(), 0);
+    const nlohmann::json saved = session();
+    ASSERT_EQ(saved.size(), 1u) << saved.dump();
+    ASSERT_EQ(saved[0]["tabs"].size(), 2u) << saved.dump();
+    EXPECT_EQ(saved[0]["tabs"][1]["url"], page("linked"));
+}
 
 TEST_F(Session, TabsSurviveSigtermAndSigintAndOnlyTheActiveOneLoadsAgain) {
     {
