@@ -8,11 +8,13 @@
 
 #include "core/browser.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/startup_trace.h"
 
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
+    corvane::platform::startup_mark("main");
     const std::vector<std::string> arguments(argv, argv + argc);
     const std::unique_ptr<corvane::platform::Platform> platform =
         corvane::platform::gtk::make_gtk_platform();

@@ -4,6 +4,7 @@
 #include "core/event_loop.h"
 #include "core/menu_model.h"
 #include "engine/shield_wiring.h"
+#include "platform/startup_trace.h"
 
 #include <chrono>
 #include <filesystem>
@@ -29,7 +30,10 @@ std::unique_ptr<EventLoopHandler> start_browser(platform::Platform& platform,
     if (std::optional<std::string> panel = selftest_value(arguments)) {
         std::thread(delayed_event_thread, proxy, std::move(*panel)).detach();
     }
-    App app = make_app(platform, proxy, load_store());
+    Store store = load_store();
+    platform::startup_mark("store-loaded");
+    App app = make_app(platform, proxy, std::move(store));
+    platform::startup_mark("engine-ready");
     app.wants_devtools = wants_devtools(arguments);
     install_rule_list(app.engine, app.store.settings.shield_allowlist);
     std::vector<std::string> open_args = collect_open_arguments(arguments);

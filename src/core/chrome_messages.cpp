@@ -18,6 +18,7 @@
 #include "engine/actions.h"
 #include "engine/shield_wiring.h"
 #include "engine/website_data.h"
+#include "platform/startup_trace.h"
 #include "store/history.h"
 
 #include <algorithm>
@@ -37,6 +38,7 @@ struct Context {
 void on_ready(const Context& c) {
     BrowserWindow& window = c.record();
     const bool first = !window.ready_seen;
+    platform::startup_mark("chrome-ready");
     window.ready_seen = true;
     if (first && !window.devtools && c.app.wants_devtools) {
         toggle_devtools(c.app, c.window);

@@ -14,6 +14,7 @@
 #include "core/tabs.h"
 #include "engine/actions.h"
 #include "engine/shield_wiring.h"
+#include "platform/startup_trace.h"
 #include "store/history.h"
 
 namespace corvane {
@@ -110,6 +111,7 @@ void on_web_content_terminated(App& app, const event::WebContentTerminated& ende
 }
 
 void on_rule_list_ready(App& app, const event::RuleListReady& ready) {
+    platform::startup_mark("shield-ready");
     app.shield_ready = ready.ok;
     app.engine.rule_list_ready = ready.ok;
     const bool on = ready.ok && app.store.settings.block_trackers;

@@ -3,6 +3,7 @@
 #include "core/layout.h"
 #include "core/tabs.h"
 #include "engine/webviews.h"
+#include "platform/startup_trace.h"
 #include "store/session.h"
 
 #include <algorithm>
@@ -108,6 +109,7 @@ std::optional<std::size_t> create_window(App& app, WindowKind kind, std::vector<
     app.windows.push_back(std::move(record));
     const std::size_t index = app.windows.size() - 1;
     show_tab(app, index);
+    platform::startup_mark("tab-view-created");
     return index;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/gtk/gtk_application.h"
 
+#include "platform/gtk/gl_rendering.h"
 #include "platform/gtk/gtk_platform.h"
 
 #include <csignal>
@@ -167,6 +168,7 @@ void GtkApp::start() {
 
 void GtkApp::on_startup(GApplication* application, gpointer self) {
     auto* app = static_cast<GtkApp*>(self);
+    choose_gtk_renderer();
     // Closing the last window must not end the program; only quit() does.
     if (!app->held_) {
         g_application_hold(application);

@@ -145,6 +145,11 @@ private:
         GObjectPtr<WebKitWebContext>& slot = contexts_[kind];
         if (!slot) {
             slot = GObjectPtr<WebKitWebContext>::adopt(webkit_web_context_new());
+            if (kind == WebContextKind::ui) {
+                // The chrome page is one local page that never navigates: no page cache, and
+                // the smallest memory cache.
+                webkit_web_context_set_cache_model(slot.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
+            }
         }
         return slot.get();
     }

@@ -1,5 +1,6 @@
 #include "platform/gtk/gtk_web_view.h"
 
+#include "platform/gtk/gl_rendering.h"
 #include "platform/gtk/gtk_network.h"
 #include "platform/gtk/gtk_window.h"
 #include "platform/gtk/script_bridge.h"
@@ -19,6 +20,7 @@ WebKitSettings* make_settings(const WebViewOptions& options) {
     if (!options.user_agent.empty()) {
         webkit_settings_set_user_agent(settings, options.user_agent.c_str());
     }
+    choose_web_rendering(settings);
     return settings;
 }
 

@@ -2,6 +2,7 @@
 // the HTTPS-Only upgrade with its fallback to http.
 
 #include "platform/gtk/gtk_web_view.h"
+#include "platform/startup_trace.h"
 
 #include <cstring>
 #include <libsoup/soup.h>
@@ -55,6 +56,16 @@ bool is_attachment(WebKitURIResponse* response) {
         disposition != nullptr && g_ascii_strcasecmp(disposition, "attachment") == 0;
     g_free(disposition);
     return attachment;
+}
+
+// The first load of the chrome page and of a tab, for the start-up timeline.
+void mark_load(const std::string& label, WebKitLoadEvent event) {
+    if (event == WEBKIT_LOAD_REDIRECTED) {
+        return;
+    }
+    constexpr const char* kPhases[] = {"started", "redirected", "committed", "finished"};
+    const std::string kind = label.starts_with("ui-") ? "chrome-" : "tab-";
+    startup_mark(kind + kPhases[event]);
 }
 
 } // namespace
@@ -140,6 +151,7 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
     auto* view = static_cast<GtkWebView*>(self);
     const char* raw = webkit_web_view_get_uri(web_view);
     std::string uri = raw != nullptr ? raw : "";
+    mark_load(view->label_, event);
     if (event == WEBKIT_LOAD_FINISHED && view->drop_next_finish_) {
         // The end of a load that was replaced by its https or http twin.
         view->drop_next_finish_ = false;

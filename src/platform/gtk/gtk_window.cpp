@@ -2,6 +2,7 @@
 
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/view_host.h"
+#include "platform/startup_trace.h"
 
 namespace corvane::platform::gtk {
 
@@ -69,6 +70,8 @@ void GtkBrowserWindow::set_title(const std::string& title) {
 }
 
 void GtkBrowserWindow::present() {
+    g_signal_connect(gtk_window(), "map",
+                     G_CALLBACK(+[](GtkWidget*) { startup_mark("window-mapped"); }), nullptr);
     gtk_window_present(gtk_window());
 }
 
