@@ -6,6 +6,7 @@
 #include "support/temp_dir.h"
 
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 namespace corvane::test {
 namespace {
@@ -160,19 +161,18 @@ TEST_F(PlatformViews, ScriptResultsArriveAsJsonTextOrEmpty) {
     auto view = make_view();
     ASSERT_TRUE(load_and_wait(*view, url("/hello")));
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"'s\"q'", R"("s\"q")"},
-        {"true", "true"},
-        {"42.5", "42.5"},
-        {"({a:[1,null],b:'x'})", R"({"a":[1,null],"b":"x"})"},
-        {"undefined", ""},
-        {"Promise.resolve(1)", ""},
-        {"(()=>{throw new Error('boom')})()", ""},
-        {"(function(){})", ""},
-        {"document.title", R"("Hello")"},
+        {"'s\"q'", R"("s\"q")"},    {"true", "true"},
+        {"42.5", "42.5"},           {"undefined", ""},
+        {"Promise.resolve(1)", ""}, {"(()=>{throw new Error('boom')})()", ""},
+        {"(function(){})", ""},     {"document.title", R"("Hello")"},
     };
     for (const auto& [script, json] : cases) {
         EXPECT_EQ(evaluate(*view, script), json) << script;
     }
+    // An object's keys cross from the web process in an order WebKit does not keep in every
+    // rendering mode (without compositing they come reversed): the value is what counts.
+    EXPECT_EQ(nlohmann::json::parse(evaluate(*view, "({a:[1,null],b:'x'})").value_or("")),
+              nlohmann::json::parse(R"({"a":[1,null],"b":"x"})"));
     std::optional<std::string> awaited;
     view->evaluate_async_function("return await new Promise(r=>setTimeout(()=>r({ok:42}),10))",
                                   [&](std::string result) { awaited = std::move(result); });
