@@ -152,7 +152,8 @@ class Launch:
                 if stats[pid][0] not in BUS_NAMES and stats[pid][1] != "Z"}
 
     def cpu_seconds(self):
-        return sum(stat[3] for stat in self.tree().values())
+        """{pid: (process name, CPU seconds so far)} over the tree."""
+        return {pid: (process_name(pid, stat[0]), stat[3]) for pid, stat in self.tree().items()}
 
     def memory(self):
         """(PSS MB, RSS MB, {process name: [count, PSS MB]}) over the tree."""

@@ -76,11 +76,16 @@ def wait_for_loads(beacons, settle, limit=60):
 
 
 def idle_cpu(launch, start, seconds):
-    """Tree CPU seconds over [start, start + seconds], start on the monotonic clock."""
+    """Tree CPU seconds over [start, start + seconds], start on the monotonic clock, in all and
+    by process name."""
     time.sleep(max(0.0, start - time.monotonic()))
     before = launch.cpu_seconds()
     time.sleep(seconds)
-    return launch.cpu_seconds() - before
+    by_name = {}
+    for pid, (name, cpu) in launch.cpu_seconds().items():
+        used = cpu - before.get(pid, (name, 0.0))[1]
+        by_name[name] = by_name.get(name, 0.0) + used
+    return sum(by_name.values()), {k: round(v, 2) for k, v in by_name.items() if v >= 0.01}
 
 
 def measure(name, command, per_url, urls, args, beacons):
@@ -98,8 +103,10 @@ def measure(name, command, per_url, urls, args, beacons):
         pss, rss, by_name = launch.memory()
         record.update(pss=pss, rss=rss, processes=by_name)
         if len(urls) == args.idle_tabs:
-            record["idle_early"] = idle_cpu(launch, time.monotonic(), args.idle)
-            record["idle_late"] = idle_cpu(launch, t0 + args.late, args.idle)
+            record["idle_early"], record["idle_early_by"] = idle_cpu(launch, time.monotonic(),
+                                                                     args.idle)
+            record["idle_late"], record["idle_late_by"] = idle_cpu(launch, t0 + args.late,
+                                                                   args.idle)
         output = launch.output()
         record["trace"] = {mark: int(us) / 1e6 - t0 for mark, us in TRACE_LINE.findall(output)}
         if onload is None:

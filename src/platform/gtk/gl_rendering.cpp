@@ -62,9 +62,10 @@ bool software_gl_only() {
     return software;
 }
 
-void choose_gtk_renderer() {
-    if (g_getenv("GSK_RENDERER") == nullptr && software_gl_only()) {
+void choose_renderers() {
+    if (software_gl_only()) {
         g_setenv("GSK_RENDERER", "cairo", FALSE);
+        g_setenv("WEBKIT_SKIA_ENABLE_CPU_RENDERING", "1", FALSE);
     }
 }
 

@@ -11,9 +11,11 @@ namespace corvane::platform::gtk {
 // every frame goes through the rasteriser twice. GPU machines keep GL.
 bool software_gl_only();
 
-// Picks GTK's cairo renderer where GL is software, unless GSK_RENDERER is set. Runs before the
-// first window is realized, which is when GTK reads the choice.
-void choose_gtk_renderer();
+// Where GL is software, picks GTK's cairo renderer and has WebKit's web processes paint with
+// Skia on the CPU (without it each one still builds a GL context and compiles shaders before its
+// first load), unless the environment already chose. Runs before the first window is realized
+// and the first web process starts, which is when GTK and WebKit read the choice.
+void choose_renderers();
 
 // Switches WebKit's accelerated compositing off where GL is software.
 void choose_web_rendering(WebKitSettings* settings);

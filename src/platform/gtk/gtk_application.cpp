@@ -168,7 +168,7 @@ void GtkApp::start() {
 
 void GtkApp::on_startup(GApplication* application, gpointer self) {
     auto* app = static_cast<GtkApp*>(self);
-    choose_gtk_renderer();
+    choose_renderers();
     // Closing the last window must not end the program; only quit() does.
     if (!app->held_) {
         g_application_hold(application);
