@@ -68,4 +68,15 @@ std::optional<pid_t> largest_web_process() {
     return largest;
 }
 
+long process_tree_resident_kib() {
+    const std::map<pid_t, ProcessRow> rows = list_processes();
+    long total = 0;
+    for (const auto& [pid, row] : rows) {
+        if (pid == getpid() || runs_below(rows, pid, getpid())) {
+            total += row.resident;
+        }
+    }
+    return total;
+}
+
 } // namespace corvane::test

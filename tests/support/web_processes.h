@@ -12,4 +12,7 @@ namespace corvane::test {
 // when no web process runs below it.
 std::optional<pid_t> largest_web_process();
 
+// The resident size in KiB of this process and every process below it, whatever its command.
+long process_tree_resident_kib();
+
 } // namespace corvane::test

@@ -1,5 +1,7 @@
 #include "platform/gtk/gtk_system.h"
 
+#include "platform/gtk/gobject_ptr.h"
+
 #include <gio/gio.h>
 #include <memory>
 #include <sys/xattr.h>
@@ -9,30 +11,31 @@ namespace corvane::platform::gtk {
 
 namespace {
 
+std::string file_uri(GFile* file) {
+    g_autofree char* uri = g_file_get_uri(file);
+    return uri != nullptr ? uri : "";
+}
+
+// The folder that holds the file (the file itself for a root).
 std::string parent_folder_uri(const std::string& path) {
-    GFile* file = g_file_new_for_path(path.c_str());
-    GFile* parent = g_file_get_parent(file);
-    char* uri = g_file_get_uri(parent != nullptr ? parent : file);
-    std::string result = uri != nullptr ? uri : "";
-    g_free(uri);
-    if (parent != nullptr) {
-        g_object_unref(parent);
-    }
-    g_object_unref(file);
-    return result;
+    auto file = GObjectPtr<GFile>::adopt(g_file_new_for_path(path.c_str()));
+    auto parent = GObjectPtr<GFile>::adopt(g_file_get_parent(file.get()));
+    return file_uri(parent ? parent.get() : file.get());
+}
+
+void open_folder(const std::string& folder_uri) {
+    g_app_info_launch_default_for_uri(folder_uri.c_str(), nullptr, nullptr);
 }
 
 void on_show_items_done(GObject* source, GAsyncResult* result, gpointer data) {
     std::unique_ptr<std::string> folder(static_cast<std::string*>(data));
-    GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
-    if (reply != nullptr) {
-        g_variant_unref(reply);
-        return;
+    g_autoptr(GError) error = nullptr;
+    g_autoptr(GVariant) reply =
+        g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    if (reply == nullptr) {
+        // No file manager answers on the bus: open the folder instead.
+        open_folder(*folder);
     }
-    g_clear_error(&error);
-    // No file manager answers on the bus: open the folder instead.
-    g_app_info_launch_default_for_uri(folder->c_str(), nullptr, nullptr);
 }
 
 } // namespace
@@ -44,25 +47,22 @@ bool GtkSystem::open_uri(const std::string& uri) {
     return launched;
 }
 
+// File managers that implement the freedesktop interface open the folder with the file selected.
 void GtkSystem::reveal_file(const std::string& path) {
     auto folder = std::make_unique<std::string>(parent_folder_uri(path));
-    GError* error = nullptr;
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
-    g_clear_error(&error);
-    if (bus == nullptr) {
-        g_app_info_launch_default_for_uri(folder->c_str(), nullptr, nullptr);
+    auto bus =
+        GObjectPtr<GDBusConnection>::adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+    if (!bus) {
+        open_folder(*folder);
         return;
     }
-    GFile* file = g_file_new_for_path(path.c_str());
-    char* uri = g_file_get_uri(file);
-    const char* uris[] = {uri, nullptr};
-    g_dbus_connection_call(bus, "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-                           "org.freedesktop.FileManager1", "ShowItems",
-                           g_variant_new("(^ass)", uris, ""), nullptr, G_DBUS_CALL_FLAGS_NONE, 5000,
-                           nullptr, on_show_items_done, folder.release());
-    g_free(uri);
-    g_object_unref(file);
-    g_object_unref(bus);
+    auto file = GObjectPtr<GFile>::adopt(g_file_new_for_path(path.c_str()));
+    const std::string uri = file_uri(file.get());
+    const char* uris[] = {uri.c_str(), nullptr};
+    g_dbus_connection_call(
+        bus.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+        "org.freedesktop.FileManager1", "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, on_show_items_done, folder.release());
 }
 
 bool GtkSystem::set_extended_attribute(const std::string& path, const std::string& name,

@@ -49,12 +49,22 @@ HttpResponse serve(const HttpRequest& request) {
         g_usleep(2500 * 1000); // the tab shows its spinner meanwhile
         return html("<title>Slow</title>slow", true);
     }
+    if (path == "/news") {
+        // The tracker's script runs before the page's own, which always marks the title.
+        return html("<title>news</title><script src='http://doubleclick.net/ad.js'></script>"
+                    "<script>document.title += ' done'</script>",
+                    true);
+    }
+    if (path == "/ad.js") {
+        return HttpResponse{200, "text/javascript", "document.title += ' ad-ran'", {}};
+    }
+    if (path == "/file.bin") {
+        return HttpResponse{200,
+                            "application/octet-stream",
+                            std::string(4096, 'x'),
+                            {{"Content-Disposition", "attachment; filename=\"file.bin\""}}};
+    }
     return HttpResponse{404, "text/plain", "missing", {}};
-}
-
-LoopbackServer& server() {
-    static LoopbackServer instance(serve);
-    return instance;
 }
 
 // Helpers for dispatching DOM events and reading the chrome back, defined once per page. D.sent
@@ -109,6 +119,11 @@ window.D = window.D || {
 )JS";
 
 } // namespace
+
+LoopbackServer& server() {
+    static LoopbackServer instance(serve);
+    return instance;
+}
 
 std::string page_url(const std::string& path) {
     return server().origin() + path;

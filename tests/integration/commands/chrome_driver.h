@@ -6,6 +6,7 @@
 
 #include "core/windows.h"
 #include "core_world.h"
+#include "support/loopback_server.h"
 
 #include <nlohmann/json.hpp>
 #include <string>
@@ -13,6 +14,9 @@
 
 namespace corvane::test {
 
+// This program's own page server; it is also a proxy for hosts that are not local, so pages can
+// name them (its /news page loads a tracker's script from doubleclick.net).
+LoopbackServer& server();
 // "http://127.0.0.1:PORT" + path on this program's own page server.
 std::string page_url(const std::string& path);
 
