@@ -25,6 +25,31 @@ std::string_view strip_url_prefixes(std::string_view url) {
     return strip_repeated(strip_repeated(strip_repeated(url, "https://"), "http://"), "www.");
 }
 
+bool is_ldh(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+// The host of an https URL whose host is already a plain lower-case name: dot-separated labels
+// of letters, digits and inner single hyphens, the last starting with a letter, followed by
+// "/", "?", "#" or the end. Such a host parses to itself, so the panels and suggestions need no
+// full parse for the common case; anything else (ports, numbers, IDNA, escapes) gets none here.
+std::optional<std::string_view> plain_https_host(std::string_view url) {
+    constexpr std::string_view scheme = "https://";
+    if (!url.starts_with(scheme)) {
+        return std::nullopt;
+    }
+    const std::size_t end = std::min(url.find_first_of("/?#", scheme.size()), url.size());
+    const std::string_view host = url.substr(scheme.size(), end - scheme.size());
+    const std::size_t last = host.rfind('.') + 1; // 0 without a dot
+    const bool plain =
+        !host.empty() && std::all_of(host.begin(), host.end(), is_ldh) &&
+        host.find("..") == std::string_view::npos && host.find("--") == std::string_view::npos &&
+        host.find(".-") == std::string_view::npos && host.find("-.") == std::string_view::npos &&
+        host.front() != '.' && host.front() != '-' && host.back() != '-' && last < host.size() &&
+        host[last] >= 'a' && host[last] <= 'z';
+    return plain ? std::optional(host) : std::nullopt;
+}
+
 // Matches one query against many entries, reusing its lower-casing buffers.
 class Matcher {
 public:
@@ -147,6 +172,12 @@ std::string display_url(std::string_view url) {
 }
 
 std::optional<std::string> default_favicon_url(std::string_view url) {
+    if (url.starts_with("http://")) {
+        return std::nullopt;
+    }
+    if (std::optional<std::string_view> host = plain_https_host(url)) {
+        return "https://" + std::string(*host) + "/favicon.ico";
+    }
     std::optional<Url> parsed = Url::parse(url);
     if (!parsed || parsed->scheme() != "https") {
         return std::nullopt;

@@ -8,12 +8,13 @@
 #include "engine/engine_config.h"
 #include "engine/website_data.h"
 #include "protocol/chrome_state.h"
+#include "protocol/page_call.h"
 #include "shield/shield_rules.h"
 #include "store/store_json.h"
 #include "url/utf8.h"
 
+#include "json/compact_writer.h"
 #include <algorithm>
-#include <numeric>
 #include <optional>
 
 namespace corvane {
@@ -21,17 +22,35 @@ namespace corvane {
 namespace {
 
 constexpr std::uint64_t kBytesPerMiB = 1024 * 1024;
+// About what one history item takes as text, so the output grows once.
+constexpr std::size_t kWrittenItemBytes = 256;
 
-nlohmann::json favicon_json(std::string_view url) {
-    std::optional<std::string> favicon = default_favicon_url(url);
-    return favicon ? nlohmann::json(std::move(*favicon)) : nlohmann::json(nullptr);
+// A history or bookmark item, members in byte order; `last` for history items only.
+void write_page_item(json::RecordWriter& out, const std::string& url, const std::string& title,
+                     std::optional<std::uint64_t> last) {
+    out.begin_object().key("display").string(display_url(url)).key("favicon");
+    if (std::optional<std::string> favicon = default_favicon_url(url)) {
+        out.string(*favicon);
+    } else {
+        out.null();
+    }
+    if (last) {
+        out.key("last").number(*last);
+    }
+    out.key("title").string(title).key("url").string(url).end_object();
 }
 
-nlohmann::json page_item(const std::string& url, const std::string& title) {
-    return {{"display", display_url(url)},
-            {"favicon", favicon_json(url)},
-            {"title", title},
-            {"url", url}};
+// A list panel's page call, written in one buffer: the history can be long.
+template <typename Records>
+std::string list_panel_script(std::string_view name, const Records& records,
+                              void (*write_items)(json::RecordWriter&, const Records&)) {
+    json::RecordWriter out(ui_page_call_head("panel") + page_call_arg(name) + ",");
+    out.reserve(records.size() * kWrittenItemBytes);
+    out.begin_object().key("items");
+    write_items(out, records);
+    std::string script = out.end_object().take();
+    script += ')';
+    return script;
 }
 
 std::string_view security_name(std::string_view url, bool newtab) {
@@ -81,7 +100,7 @@ nlohmann::json downloads_panel_json(App& app) {
     for (std::size_t each = 0; each < app.windows.size(); ++each) {
         render(app, each);
     }
-    return {{"items", downloads_json(app.downloads)}};
+    return nlohmann::json{{"items", downloads_json(app.downloads)}};
 }
 
 std::optional<nlohmann::json> panel_data(App& app, std::size_t window, std::string_view name) {
@@ -94,14 +113,8 @@ std::optional<nlohmann::json> panel_data(App& app, std::size_t window, std::stri
     if (name == "shield") {
         return shield_json(app, app.windows[window]);
     }
-    if (name == "history") {
-        return nlohmann::json{{"items", history_json(app.store.history)}};
-    }
     if (name == "settings") {
         return settings_panel_json(app);
-    }
-    if (name == "bookmarks") {
-        return nlohmann::json{{"items", bookmarks_json(app.store.bookmarks)}};
     }
     if (name == "downloads") {
         return downloads_panel_json(app);
@@ -109,35 +122,47 @@ std::optional<nlohmann::json> panel_data(App& app, std::size_t window, std::stri
     return std::nullopt;
 }
 
-} // namespace
-
-nlohmann::json history_json(const std::vector<HistoryEntry>& history) {
-    std::vector<std::size_t> order(history.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    const std::size_t kept = std::min(order.size(), kHistoryPanelLimit);
-    // Newest first; equal times keep their stored order.
-    std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(kept), order.end(),
-                      [&history](std::size_t a, std::size_t b) {
-                          return history[a].last != history[b].last
-                                     ? history[a].last > history[b].last
-                                     : a < b;
-                      });
-    nlohmann::json items = nlohmann::json::array();
-    for (std::size_t i = 0; i < kept; ++i) {
-        const HistoryEntry& entry = history[order[i]];
-        nlohmann::json item = page_item(entry.url, entry.title);
-        item["last"] = entry.last;
-        items.push_back(std::move(item));
+std::optional<std::string> panel_script(App& app, std::size_t window, std::string_view name) {
+    if (name == "history") {
+        return list_panel_script(name, app.store.history, history_json);
     }
-    return items;
+    if (name == "bookmarks") {
+        return list_panel_script(name, app.store.bookmarks, bookmarks_json);
+    }
+    if (std::optional<nlohmann::json> data = panel_data(app, window, name)) {
+        return ui_page_call("panel", name, *data);
+    }
+    return std::nullopt;
 }
 
-nlohmann::json bookmarks_json(const std::vector<Bookmark>& bookmarks) {
-    nlohmann::json items = nlohmann::json::array();
-    for (auto it = bookmarks.rbegin(); it != bookmarks.rend(); ++it) {
-        items.push_back(page_item(it->url, it->title));
+} // namespace
+
+void history_json(json::RecordWriter& out, const std::vector<HistoryEntry>& history) {
+    // Newest first; equal times keep their stored order. The keys are unique, so picking the
+    // kept ones and sorting only those gives the order a stable sort of all would.
+    std::vector<std::pair<std::uint64_t, std::size_t>> order; // (age rank, stored position)
+    order.reserve(history.size());
+    for (std::size_t i = 0; i < history.size(); ++i) {
+        order.emplace_back(UINT64_MAX - history[i].last, i);
     }
-    return items;
+    const auto kept =
+        order.begin() + static_cast<std::ptrdiff_t>(std::min(order.size(), kHistoryPanelLimit));
+    std::nth_element(order.begin(), kept, order.end());
+    std::sort(order.begin(), kept);
+    out.begin_array();
+    for (auto it = order.begin(); it != kept; ++it) {
+        const HistoryEntry& entry = history[it->second];
+        write_page_item(out, entry.url, entry.title, entry.last);
+    }
+    out.end_array();
+}
+
+void bookmarks_json(json::RecordWriter& out, const std::vector<Bookmark>& bookmarks) {
+    out.begin_array();
+    for (auto it = bookmarks.rbegin(); it != bookmarks.rend(); ++it) {
+        write_page_item(out, it->url, it->title, std::nullopt);
+    }
+    out.end_array();
 }
 
 nlohmann::json downloads_json(const std::vector<Download>& downloads) {
@@ -160,8 +185,8 @@ nlohmann::json engines_json() {
 }
 
 void send_panel(App& app, std::size_t window, std::string_view name) {
-    if (std::optional<nlohmann::json> data = panel_data(app, window, name)) {
-        call_ui_page(*app.windows[window].chrome, "panel", {name, std::move(*data)});
+    if (std::optional<std::string> script = panel_script(app, window, name)) {
+        app.windows[window].chrome->evaluate_script(*script);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/app.h"
 
+#include "json/compact_writer.h"
 #include <cstddef>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -23,11 +24,12 @@ inline constexpr std::size_t kHistoryPanelLimit = 1500;
 // of every window first.
 void send_panel(App& app, std::size_t window, std::string_view name);
 
-// The panels' item lists, each item an object with its keys in byte order.
+// The panels' item lists, each item an object with its keys in byte order. The two that can be
+// long are written straight into the page call's text.
 // The most recent entries first (equal times in stored order), at most kHistoryPanelLimit.
-nlohmann::json history_json(const std::vector<HistoryEntry>& history);
+void history_json(json::RecordWriter& out, const std::vector<HistoryEntry>& history);
 // Newest first.
-nlohmann::json bookmarks_json(const std::vector<Bookmark>& bookmarks);
+void bookmarks_json(json::RecordWriter& out, const std::vector<Bookmark>& bookmarks);
 // Newest first: an item's position is the index revealDownload sends back.
 nlohmann::json downloads_json(const std::vector<Download>& downloads);
 // The search engines in table order, each with its id and name.

@@ -175,4 +175,10 @@ RecordWriter& RecordWriter::number(std::uint64_t number) {
     return *this;
 }
 
+RecordWriter& RecordWriter::null() {
+    begin_element();
+    out_ += "null";
+    return *this;
+}
+
 } // namespace corvane::json

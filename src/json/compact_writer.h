@@ -27,6 +27,10 @@ std::string write_compact(const nlohmann::json& value);
 // byte as write_compact writes them.
 class RecordWriter {
 public:
+    RecordWriter() = default;
+    // Goes on writing after text that is already there.
+    explicit RecordWriter(std::string start) : out_(std::move(start)) {}
+
     RecordWriter& begin_object();
     RecordWriter& end_object();
     RecordWriter& begin_array();
@@ -35,7 +39,9 @@ public:
     RecordWriter& string(std::string_view text);
     RecordWriter& boolean(bool flag);
     RecordWriter& number(std::uint64_t number);
+    RecordWriter& null();
 
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
     std::string take() { return std::move(out_); }
 
 private:

@@ -19,6 +19,10 @@ std::string page_call_arg(const nlohmann::json& value);
 // "window.CV&&CV.<function>(<args joined by ",">)": a no-op while the page has not defined CV.
 std::string ui_page_script(std::string_view function, std::span<const nlohmann::json> args);
 
+// "window.CV&&CV.<function>(": the start of every page call, for callers that write long
+// arguments straight after it.
+std::string ui_page_call_head(std::string_view function);
+
 // ui_page_script with the arguments given in place: ui_page_call("toast", "Bookmarked").
 template <typename... Args>
 std::string ui_page_call(std::string_view function, const Args&... args) {

@@ -182,6 +182,9 @@ TEST(DefaultFaviconUrl, HttpsHostsOnly) {
     EXPECT_EQ(default_favicon_url("https://example.com:8443/a/b?c"),
               "https://example.com/favicon.ico");
     EXPECT_EQ(default_favicon_url("https://[::1]/"), "https://[::1]/favicon.ico");
+    EXPECT_EQ(default_favicon_url("https://A.b-c.Example./x"),
+              "https://a.b-c.example./favicon.ico");
+    EXPECT_EQ(default_favicon_url("https://0x7f.1/"), "https://127.0.0.1/favicon.ico");
     EXPECT_EQ(default_favicon_url("not a url"), std::nullopt);
     EXPECT_EQ(default_favicon_url("about:blank"), std::nullopt);
 }
