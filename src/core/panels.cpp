@@ -13,7 +13,6 @@
 #include "store/store_json.h"
 #include "url/utf8.h"
 
-#include "json/compact_writer.h"
 #include <algorithm>
 #include <optional>
 
@@ -45,7 +44,7 @@ template <typename Records>
 std::string list_panel_script(std::string_view name, const Records& records,
                               void (*write_items)(json::RecordWriter&, const Records&)) {
     json::RecordWriter out(ui_page_call_head("panel") + page_call_arg(name) + ",");
-    out.reserve(records.size() * kWrittenItemBytes);
+    out.reserve(std::min(records.size(), kHistoryPanelLimit) * kWrittenItemBytes);
     out.begin_object().key("items");
     write_items(out, records);
     std::string script = out.end_object().take();
