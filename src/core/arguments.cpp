@@ -10,22 +10,17 @@ constexpr std::string_view devtools_flag = "--devtools";
 constexpr std::string_view selftest_prefix = "--devtools-selftest";
 constexpr std::string_view selftest_assignment = "--devtools-selftest=";
 
-constexpr std::string_view new_window_flag = "--new-window";
 constexpr std::string_view private_window_flag = "--private-window";
 
 } // namespace
 
 WindowRequest requested_window(const Arguments& args) {
-    WindowRequest request = WindowRequest::none;
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args[i] == private_window_flag) {
             return WindowRequest::private_window;
         }
-        if (args[i] == new_window_flag) {
-            request = WindowRequest::normal;
-        }
     }
-    return request;
+    return WindowRequest::none;
 }
 
 bool wants_devtools(const Arguments& args) {

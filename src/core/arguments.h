@@ -15,11 +15,10 @@ using Arguments = std::vector<std::string>;
 // "--devtools-selftest": the chrome's first ready message then opens the developer-tools pane.
 bool wants_devtools(const Arguments& args);
 
-// A launch may ask for a window of its own: "--new-window" or "--private-window" (the desktop
-// entry's actions). Its URLs then open in that window.
-enum class WindowRequest { none, normal, private_window };
+// A launch may ask for a private window of its own with "--private-window" (the desktop entry's
+// action). Its URLs then open in that window.
+enum class WindowRequest { none, private_window };
 
-// "--private-window" wins over "--new-window" when both are given.
 WindowRequest requested_window(const Arguments& args);
 
 // The value of the first "--devtools-selftest=VALUE" argument (possibly empty); none without one.

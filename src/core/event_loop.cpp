@@ -38,7 +38,7 @@ void EventLoopHandler::remote_command_line(const platform::CommandLine& line) {
     }
     if (const WindowRequest request = requested_window(line.arguments);
         request != WindowRequest::none) {
-        post(OpenWindow{request, std::move(urls)});
+        post(OpenPrivateWindow{std::move(urls)});
     } else if (urls.empty()) {
         post(Reopen{application_.has_visible_windows()});
     } else {
@@ -79,7 +79,7 @@ void EventLoopHandler::handle(LoopEvent& event) {
                    [&](Start&) { open_start_up_windows(); },
                    [&](Opened& opened) { open_urls(std::move(opened.urls)); },
                    [&](Reopen& request) { reopen(request.has_visible_windows); },
-                   [&](OpenWindow& request) { open_window(request); },
+                   [&](OpenPrivateWindow& request) { open_private_window(request.urls); },
                    [&](WindowEvent& window) { on_window_event(window); },
                    [&](Drain&) {
                        // One user event per turn, so a tick falls due between any two.
@@ -120,7 +120,7 @@ void EventLoopHandler::open_start_up_windows() {
         }
     }
     if (window_request_ != WindowRequest::none) {
-        open_window({window_request_, open_args_});
+        open_private_window(open_args_);
         return;
     }
     // Restored windows take every argument as a tab; otherwise the first one opens the window.
@@ -158,17 +158,15 @@ void EventLoopHandler::reopen(bool has_visible_windows) {
     }
 }
 
-void EventLoopHandler::open_window(const OpenWindow& request) {
-    const WindowKind kind = request.kind == WindowRequest::private_window
-                                ? WindowKind::private_browsing
-                                : WindowKind::normal;
+void EventLoopHandler::open_private_window(const std::vector<std::string>& urls) {
     std::vector<SessionTab> tabs;
-    if (!request.urls.empty()) {
-        tabs = resolve_with_engine(app_.store.settings, request.urls.front());
+    if (!urls.empty()) {
+        tabs = resolve_with_engine(app_.store.settings, urls.front());
     }
-    const std::optional<std::size_t> window = create_window(app_, kind, std::move(tabs), 0);
-    for (std::size_t i = 1; window && i < request.urls.size(); ++i) {
-        navigate(app_, *window, request.urls[i], NavigateTarget::new_tab);
+    const std::optional<std::size_t> window =
+        create_window(app_, WindowKind::private_browsing, std::move(tabs), 0);
+    for (std::size_t i = 1; window && i < urls.size(); ++i) {
+        navigate(app_, *window, urls[i], NavigateTarget::new_tab);
     }
 }
 

@@ -56,13 +56,12 @@ private:
     struct Reopen {
         bool has_visible_windows = false;
     };
-    struct OpenWindow {
-        WindowRequest kind = WindowRequest::normal;
+    struct OpenPrivateWindow {
         std::vector<std::string> urls;
     };
     struct Drain {};
     using LoopEvent =
-        std::variant<Start, Opened, Reopen, OpenWindow, WindowEvent, Drain, UserEvent>;
+        std::variant<Start, Opened, Reopen, OpenPrivateWindow, WindowEvent, Drain, UserEvent>;
 
     void post(LoopEvent event);
     void handle(LoopEvent& event);
@@ -70,7 +69,7 @@ private:
     void open_start_up_windows();
     void open_urls(std::vector<std::string> urls);
     void reopen(bool has_visible_windows);
-    void open_window(const OpenWindow& request);
+    void open_private_window(const std::vector<std::string>& urls);
     void open_help_page(std::string_view url);
     void on_window_event(const WindowEvent& event);
     void on_user_event(UserEvent event);

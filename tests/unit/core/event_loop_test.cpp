@@ -200,7 +200,7 @@ TEST_F(EventLoopTest, SecondLaunchOpensTabsOrReopens) {
     EXPECT_EQ(urls(0), (std::vector<std::string>{"https://example.net/", "https://example.com/"}));
 }
 
-// The desktop entry's actions: a window of the asked kind, after the restored session, holding
+// The desktop entry's action: a private window, after the restored session, holding
 // the launch's URLs.
 TEST_F(EventLoopTest, WindowRequestsOpenTheirOwnWindowWithTheirUrls) {
     make_handler({"example.com"}, with_two_session_windows, WindowRequest::private_window);
@@ -208,9 +208,9 @@ TEST_F(EventLoopTest, WindowRequestsOpenTheirOwnWindowWithTheirUrls) {
     ASSERT_EQ(app().windows.size(), 3u);
     EXPECT_TRUE(app().windows[2].is_private);
     EXPECT_EQ(urls(2), (std::vector<std::string>{"https://example.com/"}));
-    handler->remote_command_line({{"corvane", "--new-window", "a.test", "b.test"}, true, "/"});
+    handler->remote_command_line({{"corvane", "--private-window", "a.test", "b.test"}, true, "/"});
     ASSERT_EQ(app().windows.size(), 4u);
-    EXPECT_FALSE(app().windows[3].is_private);
+    EXPECT_TRUE(app().windows[3].is_private);
     EXPECT_EQ(urls(3), (std::vector<std::string>{"https://a.test/", "https://b.test/"}));
 }
 
