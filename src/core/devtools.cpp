@@ -1,27 +1,58 @@
 #include "core/devtools.h"
 
+#include "core/layout.h"
 #include "core/page_calls.h"
 #include "core/windows.h"
 #include "engine/actions.h"
+#include "engine/webviews.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string_view>
 
 namespace corvane {
 
+namespace {
+
+// A closed pane leaves nothing behind in the page: its highlight and a running picker go too.
+constexpr std::string_view kClearPaneTraces =
+    "document.getElementById('__corvane_hl')?.remove();"
+    "if(window.__cvpick){window.__cvpick.stop();delete window.__cvpick}";
+
+} // namespace
+
 void toggle_devtools(App& app, std::size_t window) {
-    // FIXME: opening and closing the pane comes with the developer-tools bridge; until then only
-    // an open pane can be closed.
     BrowserWindow& record = app.windows[window];
-    if (record.devtools) {
-        record.devtools.reset();
-        layout_window(record);
+    if (std::unique_ptr<platform::WebView> closing = std::move(record.devtools)) {
+        closing.reset();
+        // The pane had the keyboard; the page it inspected gets it back.
+        if (Tab* tab = record.active_tab(); tab && tab->webview) {
+            eval_script(*tab->webview, std::string(kClearPaneTraces));
+            focus_webview(*tab->webview);
+        }
+    } else {
+        const std::uint64_t label = app.take_id();
+        const platform::Size size = record.window->inner_size();
+        const double pane = pane_height(record.devtools_height, size.height);
+        record.devtools =
+            create_ui_webview(app.engine, record.window, label, std::string(kDevtoolsUrl),
+                              {0, size.height - pane, size.width, pane}, false);
+        if (record.devtools) {
+            focus_webview(*record.devtools);
+        }
     }
+    // The tab views shrink or grow by the pane; GTK redraws what moved.
+    layout_window(record);
 }
 
 void evaluate_for_devtools(App& app, std::size_t window, std::uint64_t id,
                            const std::string& code) {
     BrowserWindow& record = app.windows[window];
+    // Only an open pane asks; a message from a pane closed meanwhile has nobody to answer.
+    if (!record.devtools) {
+        return;
+    }
     Tab* tab = record.active_tab();
     if (tab != nullptr && tab->webview && code.size() <= kMaxDevCodeBytes) {
         eval_with_callback_devtools(*tab->webview, code, app.proxy, record.id(), id);

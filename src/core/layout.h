@@ -25,6 +25,9 @@ struct WindowLayout {
 inline constexpr double strip_height = 86.0;
 inline constexpr double strip_height_with_findbar = 126.0;
 
+// The developer-tools pane's height: the wanted one, at most three quarters of the content.
+double pane_height(double wanted, double content_height);
+
 WindowLayout compute_layout(const LayoutInput& input);
 
 } // namespace corvane

@@ -66,12 +66,19 @@ void on_page_load(const EventLoopProxy& proxy, TabId tab, platform::LoadPhase ph
 }
 
 void ipc_handler(const EventLoopProxy& proxy, const std::weak_ptr<platform::Window>& window,
-                 WindowId window_id, const std::string& body, const std::string& page_url) {
+                 WindowId window_id, const std::string& body, const std::string& page_url,
+                 UiPage sender) {
     if (!std::string_view(page_url).starts_with(kUiPrefix)) {
         return;
     }
     std::optional<UiMsg> msg = parse_ui_msg(body);
     if (!msg) {
+        return;
+    }
+    const bool for_devtools = std::holds_alternative<msg::DevEval>(*msg) ||
+                              std::holds_alternative<msg::DevResize>(*msg) ||
+                              std::holds_alternative<msg::DevClose>(*msg);
+    if (for_devtools && sender != UiPage::devtools) {
         return;
     }
     if (std::holds_alternative<msg::Drag>(*msg)) {
@@ -115,9 +122,10 @@ create_ui_webview(EngineConfig& config, const std::shared_ptr<platform::Window>&
     };
     // New windows from the chrome page are refused: on_new_window stays unset.
     std::weak_ptr<platform::Window> weak_window = window;
-    view->on_script_message = [proxy = config.proxy, weak_window, id = window->id()](
-                                  const std::string& body, const std::string& page) {
-        ipc_handler(proxy, weak_window, id, body, page);
+    const UiPage sender = url == kDevtoolsUrl ? UiPage::devtools : UiPage::chrome;
+    view->on_script_message = [proxy = config.proxy, weak_window, id = window->id(),
+                               sender](const std::string& body, const std::string& page) {
+        ipc_handler(proxy, weak_window, id, body, page, sender);
     };
     return view;
 }

@@ -18,6 +18,12 @@ namespace corvane {
 // the typed-input flag read by the sleep guard.
 extern const std::string_view kContentTabUserScript;
 
+inline constexpr std::string_view kDevtoolsUrl = "corvane://ui/devtools.html";
+
+// Which built-in page a UI view was made for. Only the developer-tools view may ask to evaluate
+// script in the window's tab, resize or close the pane.
+enum class UiPage { chrome, devtools };
+
 struct TabParams {
     std::string url;
     TabId id = 0;
@@ -48,8 +54,10 @@ void on_page_load(const EventLoopProxy& proxy, TabId tab, platform::LoadPhase ph
                   const std::string& url);
 
 // The chrome page's message intake: accepts messages from corvane://ui/ pages only, moves or
-// maximises the window itself for "drag" and "zoomWindow", posts every other message.
+// maximises the window itself for "drag" and "zoomWindow", posts every other message. The
+// developer-tools messages are heard only from the developer-tools view.
 void ipc_handler(const EventLoopProxy& proxy, const std::weak_ptr<platform::Window>& window,
-                 WindowId window_id, const std::string& body, const std::string& page_url);
+                 WindowId window_id, const std::string& body, const std::string& page_url,
+                 UiPage sender = UiPage::chrome);
 
 } // namespace corvane

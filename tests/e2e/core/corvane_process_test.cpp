@@ -41,6 +41,14 @@ HttpResponse serve(const HttpRequest& request) {
         response.headers.emplace_back("Cache-Control", "no-store");
         return response;
     }
+    if (request.path == "/selftest") {
+        // Reports, by beacon, each read of its title and each warning it is asked to log.
+        return html_page("<title>Self</title><script>const t=document.title;"
+                         "Object.defineProperty(document,'title',{get(){new Image().src="
+                         "'/title-read';return t}});const w=console.warn;console.warn="
+                         "function(...a){new Image().src='/warned-'+a.join(' ').replace(/ /g,"
+                         "'-');return w.apply(this,a)}</script>self");
+    }
     return HttpResponse{204, "text/plain", "", {{"Cache-Control", "no-store"}}};
 }
 
@@ -157,6 +165,7 @@ protected:
 using Session = ProcessTest;
 using SingleInstance = ProcessTest;
 using ColdStart = ProcessTest;
+using DevtoolsSelfTest = ProcessTest;
 
 using Installed = ProcessTest;
 
@@ -278,6 +287,16 @@ TEST_F(SingleInstance, ClosingTheLastWindowKeepsItRunningForTheNextLaunch) {
     ASSERT_EQ(saved.size(), 1u);
     ASSERT_EQ(saved[0]["tabs"].size(), 1u);
     EXPECT_EQ(saved[0]["tabs"][0]["url"], page("again"));
+}
+
+// The pane opens with the window and, six seconds after start, types the console self-test's
+// inputs: the page sees its title read and its warning logged.
+TEST_F(DevtoolsSelfTest, ConsoleInputsRunInThePage) {
+    Browser browser(data, {"--devtools-selftest=console", server.origin() + "/selftest"}, log);
+    ASSERT_TRUE(wait_until([&] { return server.count("/warned-warning-from-the-page") == 1; }, 30s))
+        << log_text();
+    EXPECT_GE(server.count("/title-read"), 1u);
+    EXPECT_EQ(browser.terminate(), 0);
 }
 
 // A measurement, not a check: the time from starting `corvane URL` to that page's finished

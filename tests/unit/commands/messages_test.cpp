@@ -215,6 +215,8 @@ TEST_F(MessagesTest, PanelsAnswerOnlyTheirOwnNames) {
 
 TEST_F(MessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCode) {
     open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
+    send(msg::Cmd{"devtools"});
+    ASSERT_TRUE(app.windows[0].devtools);
     send(msg::DevEval{1, std::string(262144, ' ')});
     ASSERT_EQ(page().scripts.size(), 1u);
     EXPECT_EQ(page().scripts[0].script.size(), 262144u);
@@ -233,6 +235,10 @@ TEST_F(MessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCode) {
     }
     EXPECT_EQ(replies, (std::vector<std::pair<std::uint64_t, std::string>>{
                            {1, R"({"v":1})"}, {2, "null"}, {3, "null"}}));
+    // A request from a pane that has closed meanwhile gets no answer.
+    send(msg::Cmd{"devtools"});
+    send(msg::DevEval{4, "1+1"});
+    EXPECT_TRUE(take_posted().empty());
 }
 
 TEST_F(MessagesTest, DevResizeClampsAndIgnoresNonNumbers) {

@@ -48,6 +48,17 @@ TEST_F(IntakeTest, OnlyTheBrowsersOwnPagesAreHeard) {
     }
 }
 
+TEST_F(IntakeTest, OnlyTheDeveloperToolsViewMayAskForItsMessages) {
+    for (const char* body : {R"({"t":"devEval","id":1,"code":"1"})", R"({"t":"devResize","h":1})",
+                             R"({"t":"devClose"})"}) {
+        send(body, "corvane://ui/devtools.html");
+        EXPECT_TRUE(posted().empty()) << body << " from the chrome view";
+        ipc_handler(EventLoopProxy(queue), window, 77, body, "corvane://ui/devtools.html",
+                    UiPage::devtools);
+        EXPECT_EQ(posted().size(), 1u) << body;
+    }
+}
+
 TEST_F(IntakeTest, MessagesArePostedWithTheirWindowUpToTheSizeLimit) {
     send(back_of_size(65536));
     send(back_of_size(65537));
