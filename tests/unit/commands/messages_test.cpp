@@ -216,7 +216,6 @@ TEST_F(MessagesTest, PanelsAnswerOnlyTheirOwnNames) {
 TEST_F(MessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCode) {
     open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
     send(msg::Cmd{"devtools"});
-    ASSERT_TRUE(app.windows[0].devtools);
     send(msg::DevEval{1, std::string(262144, ' ')});
     ASSERT_EQ(page().scripts.size(), 1u);
     EXPECT_EQ(page().scripts[0].script.size(), 262144u);
