@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(characters(corvane::sanitize_utf8(text)) >= 0);
     require(characters(corvane::download_file_name(text)) >= 0);
 
-    const corvane::event::SleepAnswer answer = corvane::read_sleep_reply(text, 1);
+    const corvane::event::SleepAnswer answer = corvane::read_sleep_reply(text, 1, 1);
     require(answer.ok == (answer.answer == "ok"));
     return 0;
 }

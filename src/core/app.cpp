@@ -36,6 +36,14 @@ std::optional<TabLocation> find_tab(const App& app, TabId id) {
     return std::nullopt;
 }
 
+std::optional<TabLocation> find_tab_view(const App& app, TabId id, ViewId view) {
+    const std::optional<TabLocation> where = find_tab(app, id);
+    if (where && app.windows[where->window].tabs[where->tab].holds(view)) {
+        return where;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::size_t> find_window(const App& app, WindowId id) {
     for (std::size_t w = 0; w < app.windows.size(); ++w) {
         if (app.windows[w].id() == id) {

@@ -32,6 +32,7 @@ struct Tab {
     std::string url;
     std::string title;
     std::unique_ptr<platform::WebView> webview; // none while the tab sleeps
+    ViewId view = 0;                            // the number of webview, whose events carry it
     std::optional<std::string> favicon;
     Instant last_active{};
     TabId id = 0;
@@ -39,6 +40,8 @@ struct Tab {
     bool loading = false;
 
     bool awake() const { return webview != nullptr; }
+    // Whether an event from the view numbered view still concerns this tab.
+    bool holds(ViewId number) const { return webview != nullptr && view == number; }
     // display_host of url, worked out again only when url has changed: render asks for the host
     // of every tab each time.
     const std::string& host() const;
@@ -99,6 +102,7 @@ struct App {
     std::deque<std::string> closed_tabs; // oldest first, at most kMaxClosedTabs
     SharedNewTabSnapshotPtr newtab;
     std::uint64_t next_id = 1;
+    ViewId next_view = 1;
     bool downloads_unseen = false;
     bool shield_ready = false;
     // The command line asked for the developer-tools pane ("--devtools", "--devtools-selftest").
@@ -113,6 +117,7 @@ struct App {
 
     Instant now() const { return clock(); }
     std::uint64_t take_id() { return next_id++; }
+    ViewId take_view_id() { return next_view++; }
 };
 
 // Builds the engine configuration on the store's folder and fills the new tab snapshot. The
@@ -126,6 +131,8 @@ struct TabLocation {
 
 // Windows in order, tabs in strip order: the first tab with the id.
 std::optional<TabLocation> find_tab(const App& app, TabId id);
+// The tab, only while it still holds the view an event came from.
+std::optional<TabLocation> find_tab_view(const App& app, TabId id, ViewId view);
 std::optional<std::size_t> find_window(const App& app, WindowId id);
 
 } // namespace corvane

@@ -40,7 +40,8 @@ void find_in_page(App& app, std::size_t window, std::string_view query, bool bac
         eval_script(*tab->webview, std::string(kClearSelectionScript));
         return;
     }
-    eval_with_callback_find(*tab->webview, find_script(query, back, fresh), app.proxy, record.id());
+    eval_with_callback_find(*tab->webview, find_script(query, back, fresh), app.proxy, record.id(),
+                            tab->view);
 }
 
 void set_findbar_open(App& app, std::size_t window, bool open) {
@@ -55,7 +56,9 @@ void set_findbar_open(App& app, std::size_t window, bool open) {
 
 void handle_find_result(App& app, const event::FindResult& result) {
     const std::optional<std::size_t> index = find_window(app, result.window);
-    if (!index) {
+    // The answer is about the page it searched: none when the user has switched tabs since.
+    const Tab* searched = index ? app.windows[*index].active_tab() : nullptr;
+    if (searched == nullptr || !searched->holds(result.view)) {
         return;
     }
     eval_script(*app.windows[*index].chrome, "document.getElementById('find-status').textContent=" +

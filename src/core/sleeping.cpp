@@ -24,8 +24,8 @@ void request_sleep(App& app, TabId id) {
     }
     // The callback holds the proxy and the id only: the tab may be gone when the answer comes.
     tab.webview->evaluate_script(std::string(kSleepGuardScript),
-                                 [proxy = app.proxy, id](std::string reply) {
-                                     proxy.send_event(read_sleep_reply(reply, id));
+                                 [proxy = app.proxy, id, view = tab.view](std::string reply) {
+                                     proxy.send_event(read_sleep_reply(reply, id, view));
                                  });
 }
 
@@ -53,14 +53,14 @@ void enforce_max_awake(App& app, std::size_t window) {
     }
 }
 
-event::SleepAnswer read_sleep_reply(const std::string& reply_json, TabId tab) {
+event::SleepAnswer read_sleep_reply(const std::string& reply_json, TabId tab, ViewId view) {
     if (const std::optional<json::Json> value = json::parse_strict(reply_json, json::kMaxDepth)) {
         if (std::optional<std::string> answer = json::as_string(*value)) {
             const bool ok = *answer == "ok";
-            return {std::move(*answer), tab, ok};
+            return {std::move(*answer), tab, ok, view};
         }
     }
-    return {"ok", tab, true};
+    return {"ok", tab, true, view};
 }
 
 std::string sleep_debug_line(const event::SleepAnswer& answer, std::string_view url) {
@@ -82,16 +82,16 @@ void handle_sleep_answer(App& app, const event::SleepAnswer& answer) {
         return;
     }
     BrowserWindow& window = app.windows[where->window];
-    if (where->tab == window.active) {
-        return; // the user switched to it meanwhile
-    }
     Tab& tab = window.tabs[where->tab];
-    if (tab.webview) {
-        if (std::optional<std::string> url = current_url(*tab.webview)) {
-            tab.url = std::move(*url);
-        }
-        tab.webview.reset();
+    // The user may have switched to the tab meanwhile; a tab asleep already, or woken since on a
+    // new view whose page was never asked, stays as it is too.
+    if (where->tab == window.active || !tab.holds(answer.view)) {
+        return;
     }
+    if (std::optional<std::string> url = current_url(*tab.webview)) {
+        tab.url = std::move(*url);
+    }
+    tab.webview.reset();
     tab.loading = false;
     render(app, where->window);
 }

@@ -27,7 +27,7 @@ void enforce_max_awake(App& app, std::size_t window);
 
 // Reads the guard script's reply: its answer and whether the tab may sleep. A failed evaluation
 // or a reply that is not a string lets it sleep.
-event::SleepAnswer read_sleep_reply(const std::string& reply_json, TabId tab);
+event::SleepAnswer read_sleep_reply(const std::string& reply_json, TabId tab, ViewId view);
 
 void handle_sleep_answer(App& app, const event::SleepAnswer& answer);
 

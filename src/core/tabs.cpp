@@ -41,14 +41,18 @@ platform::Rect content_bounds(const BrowserWindow& window) {
         .tab;
 }
 
-std::unique_ptr<platform::WebView> spawn_tab_webview(App& app, std::size_t window, TabId id,
-                                                     const std::string& url) {
+void spawn_tab_webview(App& app, std::size_t window, Tab& tab, const std::string& url) {
     BrowserWindow& record = app.windows[window];
     const Settings& settings = app.store.settings;
-    const TabParams params{url, id, record.is_private, settings.https_only,
-                           settings.block_trackers};
-    return create_tab_webview(app.engine, *record.window, record.data_store, *record.chrome, params,
-                              content_bounds(record));
+    const TabParams params{url,
+                           tab.id,
+                           record.is_private,
+                           settings.https_only,
+                           settings.block_trackers,
+                           app.take_view_id()};
+    tab.webview = create_tab_webview(app.engine, *record.window, record.data_store, *record.chrome,
+                                     params, content_bounds(record));
+    tab.view = params.view;
 }
 
 void show_tab(App& app, std::size_t window) {
@@ -59,7 +63,7 @@ void show_tab(App& app, std::size_t window) {
     Tab& active = record.tabs[record.active];
     if (!active.webview) {
         const std::string url = active.url.empty() ? std::string(kNewTabUrl) : active.url;
-        active.webview = spawn_tab_webview(app, window, active.id, url);
+        spawn_tab_webview(app, window, active, url);
         if (active.webview &&
             std::abs(active.zoom - 1.0) > std::numeric_limits<double>::epsilon()) {
             active.webview->set_zoom(active.zoom);
@@ -114,7 +118,7 @@ TabId add_tab(App& app, std::size_t window, std::string url, TabFocus focus, Tab
         ++record.active; // the same tab stays active
     }
     Tab& added = record.tabs[position];
-    added.webview = spawn_tab_webview(app, window, id, added.url);
+    spawn_tab_webview(app, window, added, added.url);
     if (added.webview) {
         added.webview->set_hidden(true);
     }

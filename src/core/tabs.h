@@ -21,9 +21,9 @@ enum class TabPlace { at_end, after_active };
 // Where every awake tab of the window goes: below the chrome strip, above the developer tools.
 platform::Rect content_bounds(const BrowserWindow& window);
 
-// A new content view for the tab, below the window's chrome view. Null when it cannot be built.
-std::unique_ptr<platform::WebView> spawn_tab_webview(App& app, std::size_t window, TabId id,
-                                                     const std::string& url);
+// Gives the tab a new content view on url, below the window's chrome view, with a number of its
+// own. The tab stays asleep when the view cannot be built.
+void spawn_tab_webview(App& app, std::size_t window, Tab& tab, const std::string& url);
 
 // Wakes the active tab when it sleeps, shows it and hides the others, then keeps the number of
 // awake background tabs within the setting. Renders nothing.

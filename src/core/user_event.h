@@ -18,6 +18,10 @@ namespace corvane {
 
 using WindowId = platform::WindowId;
 using TabId = std::uint64_t;
+// A tab's web view, numbered when it is built and never numbered again. Everything a view posts
+// carries its number: a tab that slept, crashed or was rebuilt since holds another view (or
+// none), and the handler then ignores the event instead of applying it to the wrong page.
+using ViewId = std::uint64_t;
 
 namespace event {
 
@@ -32,30 +36,38 @@ struct PageLoad {
     std::string url;
     TabId tab = 0;
     bool loading = false;
+    ViewId view = 0;
 };
 
 // The title as the engine reports it; cleaned up by the handler.
 struct TitleChanged {
     std::string title;
     TabId tab = 0;
+    ViewId view = 0;
 };
 
 struct FaviconFound {
     std::optional<std::string> icon;
     TabId tab = 0;
+    ViewId view = 0;
 };
 
 // The tab whose page asked for a new window.
 struct NewWindowRequested {
     std::string url;
     TabId tab = 0;
+    ViewId view = 0;
 };
 
+// A link to hand to the system, from the tab's page.
 struct OpenExternally {
     std::string url;
+    TabId tab = 0;
+    ViewId view = 0;
 };
 
-// path: the destination the engine proposed.
+// path: the destination the engine proposed. Not tied to a view: the download belongs to the
+// website data store and goes on when the page that started it is dropped.
 struct DownloadStarted {
     std::string url;
     std::string path;
@@ -68,17 +80,21 @@ struct DownloadFinished {
 
 struct WebContentTerminated {
     TabId tab = 0;
+    ViewId view = 0;
 };
 
 struct SleepAnswer {
     std::string answer;
     TabId tab = 0;
     bool ok = false;
+    ViewId view = 0;
 };
 
+// view: the active tab's view the search ran in.
 struct FindResult {
     WindowId window = 0;
     bool found = false;
+    ViewId view = 0;
 };
 
 struct RuleListReady {

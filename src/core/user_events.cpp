@@ -28,8 +28,10 @@ bool is_placeholder_url(std::string_view url) {
     return url.empty() || url == "about:blank";
 }
 
+// Every arm below that touches a tab looks it up with the view the event came from: a tab that
+// has slept, crashed or been rebuilt since is left alone, so a sleeping tab never shows a load.
 void on_page_load(App& app, event::PageLoad& load) {
-    const std::optional<TabLocation> where = find_tab(app, load.tab);
+    const std::optional<TabLocation> where = find_tab_view(app, load.tab, load.view);
     if (!where) {
         return;
     }
@@ -49,26 +51,22 @@ void on_page_load(App& app, event::PageLoad& load) {
         if (!window.is_private) {
             record_visit(app.store, load.url, tab.title);
         }
-        if (tab.webview) {
-            eval_with_callback_favicon(*tab.webview, std::string(kFaviconProbeScript), app.proxy,
-                                       tab.id);
-        }
+        eval_with_callback_favicon(*tab.webview, std::string(kFaviconProbeScript), app.proxy,
+                                   tab.id, tab.view);
     }
     render(app, where->window);
 }
 
 void on_title_changed(App& app, const event::TitleChanged& changed) {
-    const std::optional<TabLocation> where = find_tab(app, changed.tab);
+    const std::optional<TabLocation> where = find_tab_view(app, changed.tab, changed.view);
     if (!where) {
         return;
     }
     BrowserWindow& window = app.windows[where->window];
     Tab& tab = window.tabs[where->tab];
     tab.title = clean_title(changed.title);
-    if (tab.webview) {
-        if (std::optional<std::string> url = current_url(*tab.webview)) {
-            tab.url = std::move(*url);
-        }
+    if (std::optional<std::string> url = current_url(*tab.webview)) {
+        tab.url = std::move(*url);
     }
     if (!window.is_private) {
         set_history_title(app.store, tab.url, tab.title);
@@ -77,14 +75,14 @@ void on_title_changed(App& app, const event::TitleChanged& changed) {
 }
 
 void on_favicon_found(App& app, event::FaviconFound& found) {
-    if (const std::optional<TabLocation> where = find_tab(app, found.tab)) {
+    if (const std::optional<TabLocation> where = find_tab_view(app, found.tab, found.view)) {
         app.windows[where->window].tabs[where->tab].favicon = std::move(found.icon);
         render(app, where->window);
     }
 }
 
 void on_new_window_requested(App& app, event::NewWindowRequested& request) {
-    const std::optional<TabLocation> where = find_tab(app, request.tab);
+    const std::optional<TabLocation> where = find_tab_view(app, request.tab, request.view);
     if (!where || is_blocked_url(request.url) || request.url.size() >= kMaxNewWindowUrlBytes) {
         return;
     }
@@ -93,16 +91,14 @@ void on_new_window_requested(App& app, event::NewWindowRequested& request) {
 }
 
 void on_web_content_terminated(App& app, const event::WebContentTerminated& ended) {
-    const std::optional<TabLocation> where = find_tab(app, ended.tab);
+    const std::optional<TabLocation> where = find_tab_view(app, ended.tab, ended.view);
     if (!where) {
         return;
     }
     BrowserWindow& window = app.windows[where->window];
     Tab& tab = window.tabs[where->tab];
     if (where->tab == window.active) {
-        if (tab.webview) {
-            reload_page(*tab.webview);
-        }
+        reload_page(*tab.webview);
     } else {
         tab.webview.reset(); // asleep: rebuilt on its URL when shown again
     }
@@ -124,6 +120,12 @@ void on_rule_list_ready(App& app, const event::RuleListReady& ready) {
     }
 }
 
+void on_open_externally(App& app, const event::OpenExternally& open) {
+    if (find_tab_view(app, open.tab, open.view)) {
+        app.platform->system().open_uri(open.url);
+    }
+}
+
 void on_ui_message(App& app, event::UiMessage& message, ControlFlow& flow) {
     if (const std::optional<std::size_t> window = find_window(app, message.window)) {
         handle_ui_message(app, *window, std::move(message.msg), flow);
@@ -140,7 +142,7 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::TitleChanged& e) { on_title_changed(app, e); },
                    [&](event::FaviconFound& e) { on_favicon_found(app, e); },
                    [&](event::NewWindowRequested& e) { on_new_window_requested(app, e); },
-                   [&](event::OpenExternally& e) { app.platform->system().open_uri(e.url); },
+                   [&](event::OpenExternally& e) { on_open_externally(app, e); },
                    [&](event::DownloadStarted& e) { handle_download_started(app, e); },
                    [&](event::DownloadFinished& e) { handle_download_finished(app, e); },
                    [&](event::WebContentTerminated& e) { on_web_content_terminated(app, e); },

@@ -103,16 +103,16 @@ std::optional<std::string> read_favicon_reply(const std::string& result_json) {
 }
 
 void eval_with_callback_favicon(platform::WebView& view, const std::string& script,
-                                EventLoopProxy proxy, TabId tab) {
-    view.evaluate_script(script, [proxy = std::move(proxy), tab](std::string result) {
-        proxy.send_event(event::FaviconFound{read_favicon_reply(result), tab});
+                                EventLoopProxy proxy, TabId tab, ViewId number) {
+    view.evaluate_script(script, [proxy = std::move(proxy), tab, number](std::string result) {
+        proxy.send_event(event::FaviconFound{read_favicon_reply(result), tab, number});
     });
 }
 
 void eval_with_callback_find(platform::WebView& view, const std::string& script,
-                             EventLoopProxy proxy, WindowId window) {
-    view.evaluate_script(script, [proxy = std::move(proxy), window](std::string result) {
-        proxy.send_event(event::FindResult{window, trim(result) == "true"});
+                             EventLoopProxy proxy, WindowId window, ViewId number) {
+    view.evaluate_script(script, [proxy = std::move(proxy), window, number](std::string result) {
+        proxy.send_event(event::FindResult{window, trim(result) == "true", number});
     });
 }
 

@@ -28,12 +28,13 @@ void set_webview_bounds(platform::WebView& view, const platform::Rect& bounds);
 void place_below(platform::WebView& view, platform::WebView& other);
 void bring_to_front(platform::WebView& view);
 
-// Posts FaviconFound {icon, tab}, the icon read from the probe's reply.
+// Posts FaviconFound {icon, tab, view}, the icon read from the probe's reply; view is the
+// number of the view the probe runs in.
 void eval_with_callback_favicon(platform::WebView& view, const std::string& script,
-                                EventLoopProxy proxy, TabId tab);
-// Posts FindResult {window, found}: found exactly when the result, trimmed, is "true".
+                                EventLoopProxy proxy, TabId tab, ViewId number);
+// Posts FindResult {window, found, view}: found exactly when the result, trimmed, is "true".
 void eval_with_callback_find(platform::WebView& view, const std::string& script,
-                             EventLoopProxy proxy, WindowId window);
+                             EventLoopProxy proxy, WindowId window, ViewId number);
 // Posts DevEvalResult {result, window, id} with the raw JSON text.
 void eval_with_callback_devtools(platform::WebView& view, const std::string& script,
                                  EventLoopProxy proxy, WindowId window, std::uint64_t id);

@@ -23,45 +23,47 @@ namespace {
 
 constexpr std::string_view kUiPrefix = "corvane://ui/";
 
-void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy, TabId tab) {
-    view.on_navigation = [proxy](const platform::NavigationAction& action) {
-        return on_navigation(proxy, action.url);
+void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy, TabId tab,
+                           ViewId number) {
+    view.on_navigation = [proxy, tab, number](const platform::NavigationAction& action) {
+        return on_navigation(proxy, tab, number, action.url);
     };
-    view.on_new_window = [proxy, tab](const std::string& url) {
-        on_new_window(proxy, tab, url);
+    view.on_new_window = [proxy, tab, number](const std::string& url) {
+        on_new_window(proxy, tab, number, url);
     };
-    view.on_load_changed = [proxy, tab](platform::LoadPhase phase, const std::string& url) {
-        on_page_load(proxy, tab, phase, url);
+    view.on_load_changed = [proxy, tab, number](platform::LoadPhase phase, const std::string& url) {
+        on_page_load(proxy, tab, number, phase, url);
     };
-    view.on_title_changed = [proxy, tab](const std::string& title) {
-        proxy.send_event(event::TitleChanged{title, tab});
+    view.on_title_changed = [proxy, tab, number](const std::string& title) {
+        proxy.send_event(event::TitleChanged{title, tab, number});
     };
-    view.on_web_process_terminated = [proxy, tab](platform::TerminationReason) {
-        proxy.send_event(event::WebContentTerminated{tab});
+    view.on_web_process_terminated = [proxy, tab, number](platform::TerminationReason) {
+        proxy.send_event(event::WebContentTerminated{tab, number});
     };
 }
 
 } // namespace
 
-platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, const std::string& url) {
+platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, TabId tab, ViewId view,
+                                         const std::string& url) {
     if (is_external_scheme(url)) {
-        proxy.send_event(event::OpenExternally{url});
+        proxy.send_event(event::OpenExternally{url, tab, view});
         return platform::NavigationPolicy::deny;
     }
     return is_blocked_url(url) ? platform::NavigationPolicy::deny
                                : platform::NavigationPolicy::allow;
 }
 
-void on_new_window(const EventLoopProxy& proxy, TabId tab, const std::string& url) {
-    proxy.send_event(event::NewWindowRequested{url, tab});
+void on_new_window(const EventLoopProxy& proxy, TabId tab, ViewId view, const std::string& url) {
+    proxy.send_event(event::NewWindowRequested{url, tab, view});
 }
 
-void on_page_load(const EventLoopProxy& proxy, TabId tab, platform::LoadPhase phase,
+void on_page_load(const EventLoopProxy& proxy, TabId tab, ViewId view, platform::LoadPhase phase,
                   const std::string& url) {
     if (phase == platform::LoadPhase::started) {
-        proxy.send_event(event::PageLoad{url, tab, true});
+        proxy.send_event(event::PageLoad{url, tab, true, view});
     } else if (phase == platform::LoadPhase::finished) {
-        proxy.send_event(event::PageLoad{url, tab, false});
+        proxy.send_event(event::PageLoad{url, tab, false, view});
     }
 }
 
@@ -148,7 +150,7 @@ create_tab_webview(EngineConfig& config, platform::Window& window,
     if (!view) {
         return nullptr;
     }
-    install_tab_callbacks(*view, config.proxy, params.id);
+    install_tab_callbacks(*view, config.proxy, params.id, params.view);
     place_below(*view, chrome);
     return view;
 }

@@ -30,6 +30,8 @@ struct TabParams {
     bool is_private = false;
     bool https_only = true;
     bool block_trackers = true;
+    // Carried by every event the view posts.
+    ViewId view = 0;
 };
 
 // A chrome or developer-tools view labelled "ui-{label_number}", on the ephemeral UI store,
@@ -48,9 +50,10 @@ create_tab_webview(EngineConfig& config, platform::Window& window,
                    const platform::Rect& bounds);
 
 // The callbacks, also used on their own by tests.
-platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, const std::string& url);
-void on_new_window(const EventLoopProxy& proxy, TabId tab, const std::string& url);
-void on_page_load(const EventLoopProxy& proxy, TabId tab, platform::LoadPhase phase,
+platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, TabId tab, ViewId view,
+                                         const std::string& url);
+void on_new_window(const EventLoopProxy& proxy, TabId tab, ViewId view, const std::string& url);
+void on_page_load(const EventLoopProxy& proxy, TabId tab, ViewId view, platform::LoadPhase phase,
                   const std::string& url);
 
 // The chrome page's message intake: accepts messages from corvane://ui/ pages only, moves or

@@ -1,5 +1,6 @@
 // The browser core with real WebKit views: page loads reaching tabs, the chrome page and the
 // history, new-window links, and tabs whose web process ends.
+#include "core/sleeping.h"
 #include "core/tabs.h"
 #include "core/windows.h"
 #include "core_world.h"
@@ -85,6 +86,44 @@ TEST_F(BrowserTest, BlankTargetLinkOpensATabRightAfterTheActiveOne) {
     EXPECT_TRUE(tab(0, 1).webview);  // the opener keeps its page, hidden
     EXPECT_TRUE(tab(0, 1).webview->is_hidden());
     EXPECT_FALSE(tab(0, 2).webview->is_hidden());
+}
+
+// The guard's "ok" for a background tab, posted just ahead of the load start its page posts next:
+// the tab sleeps first, and the start that its dropped view left in the queue must not bring
+// back a spinner that no finished load would ever stop.
+TEST_F(BrowserTest, TabPutToSleepAsItsLoadStartsEndsUpNotLoading) {
+    ASSERT_TRUE(create_window(app(), WindowKind::normal, {{url("/plain-front"), ""}}, 0));
+    add_tab(app(), 0, url("/plain-first"), TabFocus::background, TabPlace::at_end);
+    ASSERT_TRUE(
+        wait_until([&] { return tab(0, 1).title == "Plain -first" && !tab(0, 1).loading; }));
+    const TabId id = tab(0, 1).id;
+    platform::WebView& view = *tab(0, 1).webview;
+    // The engine sometimes answers the guard before it reports the load start; here always.
+    view.on_load_changed = [&view, post = view.on_load_changed, proxy = app().proxy, id,
+                            number = tab(0, 1).view](platform::LoadPhase phase,
+                                                     const std::string& address) {
+        if (phase != platform::LoadPhase::started) {
+            post(phase, address);
+            return;
+        }
+        view.evaluate_script(std::string(kSleepGuardScript), [=](std::string reply) {
+            proxy.send_event(read_sleep_reply(reply, id, number));
+            post(phase, address);
+        });
+    };
+    view.load_url(url("/slow"));
+
+    ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview && world().queue->size() == 0; }));
+    EXPECT_FALSE(tab(0, 1).loading);
+    EXPECT_EQ(tab(0, 1).url, url("/slow")) << "the address its view had when it slept";
+    EXPECT_EQ(tab(0, 1).title, "Plain -first");
+    nlohmann::json shown;
+    EXPECT_TRUE(wait_until([&] {
+        shown = shown_tabs(*app().windows[0].chrome);
+        return shown.is_array() && shown.size() == 2 && shown[1]["sleeping"] == true;
+    })) << shown.dump();
+    EXPECT_EQ(shown[1]["id"], id);
+    EXPECT_EQ(shown[1]["loading"], false) << "no spinner on a sleeping tab";
 }
 
 // Kills the web process of the view by making it the largest first.

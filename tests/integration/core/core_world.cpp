@@ -4,6 +4,8 @@
 #include "helper_processes.h"
 #include "store/store.h"
 
+#include <thread>
+
 namespace corvane::test {
 
 namespace {
@@ -17,6 +19,11 @@ HttpResponse serve(const HttpRequest& request) {
     }
     if (path == "/popup") {
         return html_page("<title>Popup</title>");
+    }
+    if (path == "/slow") {
+        // Answered late, so a load of it stays started, not committed, for a while.
+        std::this_thread::sleep_for(2s);
+        return html_page("<title>Slow</title>");
     }
     if (path.starts_with("/plain")) {
         // Never cached, so every load, a reload after a crash too, reaches the server.

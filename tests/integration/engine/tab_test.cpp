@@ -35,7 +35,7 @@ TEST_F(TabEvents, LoadPostsStartAndFinishWithTheUrlAndTheTitleArrives) {
 TEST_F(TabEvents, FaviconProbeAndScriptResultsComeBackAsEvents) {
     auto tab = open_tab(url("/page"), 22);
     ASSERT_TRUE(loaded(22, url("/page")));
-    eval_with_callback_favicon(*tab, kFaviconProbe, world().config.proxy, 22);
+    eval_with_callback_favicon(*tab, kFaviconProbe, world().config.proxy, 22, 0);
     auto icon =
         wait_for<event::FaviconFound>([](const event::FaviconFound& f) { return f.tab == 22; });
     ASSERT_TRUE(icon.has_value());
@@ -59,7 +59,7 @@ TEST_F(TabEvents, FaviconProbeAndScriptResultsComeBackAsEvents) {
         ++id;
     }
     eval_with_callback_find(*tab, "document.title.includes('Engine')", world().config.proxy,
-                            window->id());
+                            window->id(), 0);
     auto find = wait_for<event::FindResult>([](const event::FindResult&) { return true; });
     ASSERT_TRUE(find.has_value());
     EXPECT_TRUE(find->found);

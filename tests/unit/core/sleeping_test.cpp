@@ -100,10 +100,11 @@ TEST_F(SleepingTest, RepliesAreReadAsStringsElseOk) {
         {R"("OK")", "OK", false},
     };
     for (const Case& c : cases) {
-        const event::SleepAnswer answer = read_sleep_reply(c.reply, 7);
+        const event::SleepAnswer answer = read_sleep_reply(c.reply, 7, 3);
         EXPECT_EQ(answer.answer, c.answer) << c.reply;
         EXPECT_EQ(answer.ok, c.ok) << c.reply;
         EXPECT_EQ(answer.tab, 7u);
+        EXPECT_EQ(answer.view, 3u);
     }
     EXPECT_EQ(sleep_debug_line({"media", 7, false}, "https://a.test/"),
               "[corvane] sleep REFUSED (media) tab7 https://a.test/");
@@ -132,7 +133,7 @@ TEST_F(SleepingTest, RefusalsAndTabsThatBecameActiveStayAwake) {
     handle_user_event(app, event::SleepAnswer{"media", tab(0, 1).id, false}, flow);
     EXPECT_TRUE(tab(0, 1).webview);
     select_tab(app, 0, 1);
-    handle_user_event(app, event::SleepAnswer{"ok", tab(0, 1).id, true}, flow);
+    handle_user_event(app, event::SleepAnswer{"ok", tab(0, 1).id, true, tab(0, 1).view}, flow);
     EXPECT_TRUE(tab(0, 1).webview);
     handle_user_event(app, event::SleepAnswer{"ok", 999, true}, flow); // closed meanwhile
 }

@@ -4,6 +4,8 @@
 #include "core_fixture.h"
 #include "shield/rule_list.h"
 
+#include <algorithm>
+
 namespace corvane::test {
 namespace {
 
@@ -33,8 +35,65 @@ TEST_F(UserEventsTest, EventsForUnknownTabsAndWindowsChangeNothing) {
     EXPECT_TRUE(app.store.history.empty());
 }
 
+// What a view posted just before its tab slept, or before the tab was rebuilt on a new view,
+// arrives after: none of it may touch the tab, its window or the system.
+TEST_F(UserEventsTest, EventsFromAViewTheTabNoLongerHoldsChangeNothing) {
+    add_tab(app, 0, "https://bg.test/", TabFocus::background, TabPlace::at_end);
+    const TabId id = tab(0, 2).id;
+    const ViewId old = tab(0, 2).view;
+    const WindowId window = app.windows[0].id();
+    // The view's events as they were queued while the guard's "ok" waited ahead of them.
+    const auto stale_events = [&] {
+        return std::vector<UserEvent>{
+            event::PageLoad{"https://elsewhere.test/", id, true, old},
+            event::PageLoad{"https://elsewhere.test/", id, false, old},
+            event::TitleChanged{"Elsewhere", id, old},
+            event::FaviconFound{"https://elsewhere.test/f.ico", id, old},
+            event::NewWindowRequested{"https://popup.test/", id, old},
+            event::OpenExternally{"mailto:a@b.test", id, old},
+            event::WebContentTerminated{id, old},
+            event::SleepAnswer{"ok", id, true, old},
+            event::FindResult{window, false, old}, // searched in a tab no longer shown
+        };
+    };
+    tab(0, 2).favicon = "https://bg.test/f.ico";
+    handle(event::SleepAnswer{"ok", id, true, old});
+    ASSERT_FALSE(tab(0, 2).awake());
+    for (const bool rebuilt : {false, true}) {
+        if (rebuilt) {
+            select_tab(app, 0, 2); // a new view, kept awake in the background after
+            select_tab(app, 0, 0);
+            ASSERT_NE(tab(0, 2).view, old);
+        }
+        const ViewId view = tab(0, 2).view;
+        const std::size_t renders_before = render_count();
+        const std::size_t chrome_scripts = scripts(chrome()).size();
+        for (UserEvent& event : stale_events()) {
+            const std::size_t kind = event.index();
+            handle(std::move(event));
+            const Tab& t = tab(0, 2);
+            EXPECT_EQ(t.url, "https://bg.test/") << kind;
+            EXPECT_EQ(t.title, "") << kind;
+            EXPECT_EQ(t.favicon, "https://bg.test/f.ico") << kind;
+            EXPECT_FALSE(t.loading) << kind;
+            EXPECT_EQ(t.awake(), rebuilt) << kind;
+            EXPECT_EQ(t.view, view) << kind;
+        }
+        EXPECT_EQ(app.windows[0].tabs.size(), 3u);
+        EXPECT_EQ(render_count(), renders_before);
+        EXPECT_EQ(scripts(chrome()).size(), chrome_scripts);
+        if (rebuilt) {
+            const std::vector<std::string>& calls = fake(tab(0, 2).webview).calls;
+            EXPECT_EQ(std::count(calls.begin(), calls.end(), "reload"), 0);
+        }
+    }
+    EXPECT_TRUE(platform.system_.opened.empty());
+    EXPECT_TRUE(app.store.history.empty());
+}
+
 TEST_F(UserEventsTest, FaviconClearsOnlyWhenALoadStartsOnAnotherHost) {
     const TabId id = tab(0, 0).id;
+    const ViewId view = tab(0, 0).view;
     struct Case {
         std::string url;
         bool loading;
@@ -49,7 +108,7 @@ TEST_F(UserEventsTest, FaviconClearsOnlyWhenALoadStartsOnAnotherHost) {
     };
     for (const Case& c : cases) {
         tab(0, 0).favicon = "https://example.com/icon.png";
-        handle(event::PageLoad{c.url, id, c.loading});
+        handle(event::PageLoad{c.url, id, c.loading, view});
         EXPECT_EQ(tab(0, 0).favicon.has_value(), c.keeps_icon) << c.url;
         EXPECT_EQ(tab(0, 0).loading, c.loading);
     }
@@ -58,9 +117,10 @@ TEST_F(UserEventsTest, FaviconClearsOnlyWhenALoadStartsOnAnotherHost) {
 
 TEST_F(UserEventsTest, FinishedLoadRecordsHistoryAndProbesTheFavicon) {
     const TabId id = tab(0, 0).id;
-    handle(event::PageLoad{"https://example.com/a", id, true});
+    const ViewId view = tab(0, 0).view;
+    handle(event::PageLoad{"https://example.com/a", id, true, view});
     EXPECT_TRUE(app.store.history.empty());
-    handle(event::PageLoad{"https://example.com/a", id, false});
+    handle(event::PageLoad{"https://example.com/a", id, false, view});
     ASSERT_EQ(app.store.history.size(), 1u);
     EXPECT_EQ(app.store.history[0].url, "https://example.com/a");
     EXPECT_EQ(app.store.history[0].title, "Old");
@@ -77,15 +137,16 @@ TEST_F(UserEventsTest, FinishedLoadRecordsHistoryAndProbesTheFavicon) {
     }
     EXPECT_EQ(tab(0, 0).favicon, "https://example.com/f.ico");
     EXPECT_EQ(renders(chrome()).back()["tabs"][0]["favicon"], "https://example.com/f.ico");
-    handle(event::FaviconFound{std::nullopt, id});
+    handle(event::FaviconFound{std::nullopt, id, view});
     EXPECT_EQ(renders(chrome()).back()["tabs"][0]["favicon"], nullptr);
 }
 
 TEST_F(UserEventsTest, PrivateWindowsRecordNoHistoryButStillProbe) {
     create_window(app, WindowKind::private_browsing, {{"https://p.test/", ""}}, 0);
     const TabId id = tab(1, 0).id;
-    handle(event::PageLoad{"https://p.test/", id, false});
-    handle(event::TitleChanged{"Private", id});
+    const ViewId view = tab(1, 0).view;
+    handle(event::PageLoad{"https://p.test/", id, false, view});
+    handle(event::TitleChanged{"Private", id, view});
     EXPECT_TRUE(app.store.history.empty());
     EXPECT_FALSE(app.store.history_dirty);
     EXPECT_EQ(scripts(fake(tab(1, 0).webview)).back(), kFaviconProbeScript);
@@ -94,32 +155,35 @@ TEST_F(UserEventsTest, PrivateWindowsRecordNoHistoryButStillProbe) {
 
 TEST_F(UserEventsTest, TitlesAreCleanedAndUpdateHistory) {
     const TabId id = tab(0, 0).id;
+    const ViewId view = tab(0, 0).view;
     fake(tab(0, 0).webview).url = "https://example.com/";
-    handle(event::PageLoad{"https://example.com/", id, false});
-    handle(event::TitleChanged{"  Hello\n\u202E World\t ", id});
+    handle(event::PageLoad{"https://example.com/", id, false, view});
+    handle(event::TitleChanged{"  Hello\n\u202E World\t ", id, view});
     EXPECT_EQ(tab(0, 0).title, "Hello World");
     EXPECT_EQ(app.store.history[0].title, "Hello World");
-    handle(event::TitleChanged{std::string(400, 'x'), id});
+    handle(event::TitleChanged{std::string(400, 'x'), id, view});
     EXPECT_EQ(tab(0, 0).title.size(), 300u);
     // The live view's address replaces the stored one, unless it is blank.
     fake(tab(0, 0).webview).url = "https://example.com/moved";
-    handle(event::TitleChanged{"Moved", id});
+    handle(event::TitleChanged{"Moved", id, view});
     EXPECT_EQ(tab(0, 0).url, "https://example.com/moved");
     fake(tab(0, 0).webview).url = "about:blank";
-    handle(event::TitleChanged{"Blank", id});
+    handle(event::TitleChanged{"Blank", id, view});
     EXPECT_EQ(tab(0, 0).url, "https://example.com/moved");
     EXPECT_EQ(renders(chrome()).back()["tabs"][0]["title"], "Blank");
 }
 
 TEST_F(UserEventsTest, NewWindowRequestsOpenNextToTheActiveTabUnder8192Bytes) {
-    const TabId opener = tab(0, 1).id;
+    add_tab(app, 0, "https://opener.test/", TabFocus::background, TabPlace::at_end);
+    const TabId opener = tab(0, 2).id;
+    const ViewId view = tab(0, 2).view;
     const std::string base = "https://example.com/?q=";
-    handle(event::NewWindowRequested{base + std::string(8192 - base.size(), 'a'), opener});
-    handle(event::NewWindowRequested{"javascript:alert(1)", opener});
-    EXPECT_EQ(app.windows[0].tabs.size(), 2u);
+    handle(event::NewWindowRequested{base + std::string(8192 - base.size(), 'a'), opener, view});
+    handle(event::NewWindowRequested{"javascript:alert(1)", opener, view});
+    EXPECT_EQ(app.windows[0].tabs.size(), 3u);
     const std::string accepted = base + std::string(8191 - base.size(), 'a');
-    handle(event::NewWindowRequested{accepted, opener});
-    ASSERT_EQ(app.windows[0].tabs.size(), 3u);
+    handle(event::NewWindowRequested{accepted, opener, view});
+    ASSERT_EQ(app.windows[0].tabs.size(), 4u);
     EXPECT_EQ(tab(0, 1).url, accepted); // right after the active (first) tab
     EXPECT_EQ(app.windows[0].active, 1u);
 }
@@ -128,8 +192,8 @@ TEST_F(UserEventsTest, CrashedTabsReloadWhenActiveAndSleepOtherwise) {
     add_tab(app, 0, "https://bg.test/", TabFocus::background, TabPlace::at_end);
     tab(0, 0).loading = true;
     tab(0, 2).loading = true;
-    handle(event::WebContentTerminated{tab(0, 0).id});
-    handle(event::WebContentTerminated{tab(0, 2).id});
+    handle(event::WebContentTerminated{tab(0, 0).id, tab(0, 0).view});
+    handle(event::WebContentTerminated{tab(0, 2).id, tab(0, 2).view});
     ASSERT_TRUE(tab(0, 0).webview);
     EXPECT_EQ(fake(tab(0, 0).webview).calls.back(), "reload");
     EXPECT_FALSE(tab(0, 0).loading);
@@ -167,7 +231,7 @@ TEST_F(UserEventsTest, RuleListReadyAppliesOrRemovesTheListOnAwakeTabs) {
 }
 
 TEST_F(UserEventsTest, ExternalUrlsGoToTheSystem) {
-    handle(event::OpenExternally{"mailto:someone@example.com"});
+    handle(event::OpenExternally{"mailto:someone@example.com", tab(0, 0).id, tab(0, 0).view});
     EXPECT_EQ(platform.system_.opened, (std::vector<std::string>{"mailto:someone@example.com"}));
 }
 

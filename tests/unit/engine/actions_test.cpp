@@ -57,12 +57,13 @@ TEST_F(ActionsTest, FaviconReplyBecomesTheAcceptedIcon) {
         {"", std::nullopt},
     };
     for (std::size_t n = 0; n < cases.size(); ++n) {
-        eval_with_callback_favicon(*view, "probe", f.config.proxy, 40 + n);
+        eval_with_callback_favicon(*view, "probe", f.config.proxy, 40 + n, 5);
         ASSERT_TRUE(fake().complete_script(cases[n].result));
         auto found = f.events_of<event::FaviconFound>();
         ASSERT_EQ(found.size(), 1u) << cases[n].result;
         EXPECT_EQ(found[0].icon, cases[n].icon) << cases[n].result;
         EXPECT_EQ(found[0].tab, 40 + n);
+        EXPECT_EQ(found[0].view, 5u);
     }
 }
 
@@ -71,12 +72,13 @@ TEST_F(ActionsTest, FindIsFoundOnlyForTheBooleanTrue) {
                                                           {"\"true\"", false}, {"false", false},
                                                           {"", false},         {"1", false}};
     for (const auto& [result, found] : cases) {
-        eval_with_callback_find(*view, "find", f.config.proxy, 3);
+        eval_with_callback_find(*view, "find", f.config.proxy, 3, 6);
         ASSERT_TRUE(fake().complete_script(result));
         auto events = f.events_of<event::FindResult>();
         ASSERT_EQ(events.size(), 1u);
         EXPECT_EQ(events[0].found, found) << result;
         EXPECT_EQ(events[0].window, 3u);
+        EXPECT_EQ(events[0].view, 6u);
     }
 }
 

@@ -29,7 +29,7 @@ protected:
         bool block_trackers = true) {
         return create_tab_webview(
             f.config, *window, store, *chrome,
-            TabParams{"https://example.com/", id, store != nullptr, true, block_trackers},
+            TabParams{"https://example.com/", id, store != nullptr, true, block_trackers, id + 100},
             {0, 86, 1280, 734});
     }
 
@@ -99,11 +99,12 @@ TEST_F(WebViewsTest, TabNavigationHandsExternalSchemesToTheSystemAndRefusesBlock
         ASSERT_EQ(external.size(), c.external ? 1u : 0u) << c.url;
         if (c.external) {
             EXPECT_EQ(external[0].url, c.url);
+            EXPECT_EQ(external[0].view, 103u);
         }
     }
 }
 
-TEST_F(WebViewsTest, TabCallbacksPostTheirEventsWithTheTabId) {
+TEST_F(WebViewsTest, TabCallbacksPostTheirEventsWithTheTabAndViewIds) {
     auto view = tab(11);
     FakeWebView& v = fake(*view);
     v.on_new_window("https://popup.example/");
@@ -118,6 +119,7 @@ TEST_F(WebViewsTest, TabCallbacksPostTheirEventsWithTheTabId) {
     auto& popup = std::get<event::NewWindowRequested>(events[0]);
     EXPECT_EQ(popup.url, "https://popup.example/");
     EXPECT_EQ(popup.tab, 11u);
+    EXPECT_EQ(popup.view, 111u);
     auto& started = std::get<event::PageLoad>(events[1]);
     EXPECT_EQ(started.url, "https://a.example/");
     EXPECT_TRUE(started.loading);
@@ -125,8 +127,10 @@ TEST_F(WebViewsTest, TabCallbacksPostTheirEventsWithTheTabId) {
     EXPECT_EQ(finished.url, "https://b.example/");
     EXPECT_FALSE(finished.loading);
     EXPECT_EQ(finished.tab, 11u);
+    EXPECT_EQ(finished.view, 111u);
     EXPECT_EQ(std::get<event::TitleChanged>(events[3]).title, "  Title\n") << "cleaned up later";
-    EXPECT_EQ(std::get<event::WebContentTerminated>(events[4]).tab, 11u);
+    EXPECT_EQ(std::get<event::TitleChanged>(events[3]).view, 111u);
+    EXPECT_EQ(std::get<event::WebContentTerminated>(events[4]).view, 111u);
 }
 
 TEST_F(WebViewsTest, PrivateTabUsesTheWindowStoreAndShieldNeedsAReadyList) {
