@@ -2,12 +2,15 @@
 // the real binary on a fresh data folder with {"max_awake_tabs":1} and 20 loopback pages as
 // arguments, waits 35 s, then sums the CPU time its process tree (the browser and WebKit's
 // helpers below it) uses over the next 15 s. A tab left with a spinner after it slept keeps the
-// chrome page painting and shows here as seconds of CPU. Run it on a display of its own:
+// chrome page painting and shows here as seconds of CPU. Run it from the source folder, on a
+// display of its own (about 50 s a launch):
 //
-//   CORVANE_BINARY=build/src/corvane scripts/with-display -- build/bench/core/idle_cpu_bench [N]
+//   scripts/with-display -- build/bench/core/idle_cpu_bench [N]
 //
-// N launches (10 unless given); it prints each launch's figure and exits 1 when any reaches 0.4 s.
+// N launches (10 unless given) of CORVANE_BINARY, build/src/corvane unless set; it prints each
+// launch's figure and exits 1 when any reaches 0.4 s.
 #include "helper_processes.h"
+#include "support/browser_launch.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
@@ -15,7 +18,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -91,29 +93,6 @@ std::map<pid_t, unsigned long long> tree_ticks(pid_t root) {
     return tree;
 }
 
-pid_t launch(const std::filesystem::path& data, const std::vector<std::string>& urls,
-             const std::filesystem::path& log) {
-    const char* binary = std::getenv("CORVANE_BINARY");
-    std::vector<std::string> args{binary != nullptr ? binary : "corvane"};
-    args.insert(args.end(), urls.begin(), urls.end());
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setenv("XDG_DATA_HOME", data.c_str(), 1);
-        setenv("XDG_CACHE_HOME", (data / "cache").c_str(), 1);
-        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-        dup2(out, STDOUT_FILENO);
-        dup2(out, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (std::string& arg : args) {
-            argv.push_back(arg.data());
-        }
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
 // Seconds of CPU the launch's process tree used in the measured window; negative when the
 // browser ended early.
 double measure_launch(const LoopbackServer& server, const TempDir& home, int launch_number) {
@@ -123,7 +102,9 @@ double measure_launch(const LoopbackServer& server, const TempDir& home, int lau
     for (int page = 1; page <= kPages; ++page) {
         urls.push_back(server.origin() + "/page-" + std::to_string(page));
     }
-    const pid_t browser = launch(data, urls, home / "corvane.log");
+    const char* binary = std::getenv("CORVANE_BINARY");
+    const pid_t browser = launch_browser(binary != nullptr ? binary : "build/src/corvane", data,
+                                         urls, home / "corvane.log");
     std::this_thread::sleep_for(kSettle);
     const std::map<pid_t, unsigned long long> before = tree_ticks(browser);
     std::this_thread::sleep_for(kWindow);

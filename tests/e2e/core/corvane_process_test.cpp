@@ -3,6 +3,7 @@
 // reports its finished load by requesting a beacon, so the test knows what the browser loaded
 // without looking inside it.
 #include "helper_processes.h"
+#include "support/browser_launch.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
@@ -11,7 +12,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -61,23 +61,7 @@ public:
             ADD_FAILURE() << "CORVANE_BINARY is not set";
             return;
         }
-        std::vector<std::string> args{binary};
-        args.insert(args.end(), urls.begin(), urls.end());
-        pid_ = fork();
-        if (pid_ == 0) {
-            setenv("XDG_DATA_HOME", data.c_str(), 1);
-            setenv("XDG_CACHE_HOME", (data / "cache").c_str(), 1);
-            const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-            dup2(out, STDOUT_FILENO);
-            dup2(out, STDERR_FILENO);
-            std::vector<char*> argv;
-            for (std::string& arg : args) {
-                argv.push_back(arg.data());
-            }
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
+        pid_ = launch_browser(binary, data, urls, log);
     }
     ~Browser() {
         if (running()) {
