@@ -4,7 +4,7 @@
 #include "core_fixture.h"
 #include "shield/rule_list.h"
 
-#include <algorithm>
+#include <tuple>
 
 namespace corvane::test {
 namespace {
@@ -22,69 +22,43 @@ protected:
     ControlFlow flow = ControlFlow::wait;
 };
 
-TEST_F(UserEventsTest, EventsForUnknownTabsAndWindowsChangeNothing) {
-    const std::vector<std::string> before = tab_urls(0);
-    handle(event::PageLoad{"https://x.test/", 999, true});
-    handle(event::TitleChanged{"X", 999});
-    handle(event::FaviconFound{"https://x.test/i.png", 999});
-    handle(event::NewWindowRequested{"https://x.test/", 999});
-    handle(event::WebContentTerminated{999});
-    handle(event::UiMessage{msg::CloseTab{tab(0, 0).id}, 999});
-    EXPECT_EQ(tab_urls(0), before);
-    EXPECT_EQ(render_count(), 0u);
-    EXPECT_TRUE(app.store.history.empty());
-}
-
-// What a view posted just before its tab slept, or before the tab was rebuilt on a new view,
-// arrives after: none of it may touch the tab, its window or the system.
-TEST_F(UserEventsTest, EventsFromAViewTheTabNoLongerHoldsChangeNothing) {
+// What a tab's view posted before the tab closed, slept or was rebuilt on a new view arrives
+// after: none of it may touch a tab, its window or the system.
+TEST_F(UserEventsTest, EventsFromGoneTabsOrViewsChangeNothing) {
     add_tab(app, 0, "https://bg.test/", TabFocus::background, TabPlace::at_end);
-    const TabId id = tab(0, 2).id;
+    tab(0, 2).favicon = "https://bg.test/f.ico";
     const ViewId old = tab(0, 2).view;
-    const WindowId window = app.windows[0].id();
-    // The view's events as they were queued while the guard's "ok" waited ahead of them.
-    const auto stale_events = [&] {
+    const auto events_from = [&](TabId id) {
         return std::vector<UserEvent>{
-            event::PageLoad{"https://elsewhere.test/", id, true, old},
-            event::PageLoad{"https://elsewhere.test/", id, false, old},
-            event::TitleChanged{"Elsewhere", id, old},
-            event::FaviconFound{"https://elsewhere.test/f.ico", id, old},
-            event::NewWindowRequested{"https://popup.test/", id, old},
-            event::OpenExternally{"mailto:a@b.test", id, old},
+            event::PageLoad{"https://x.test/", id, true, old},
+            event::PageLoad{"https://x.test/", id, false, old},
+            event::TitleChanged{"X", id, old},
+            event::FaviconFound{"https://x.test/f.ico", id, old},
+            event::NewWindowRequested{"https://x.test/", id, old},
+            event::OpenExternally{"mailto:a@x.test", id, old},
             event::WebContentTerminated{id, old},
             event::SleepAnswer{"ok", id, true, old},
-            event::FindResult{window, false, old}, // searched in a tab no longer shown
+            event::FindResult{app.windows[0].id(), false, old}, // not the shown tab's view
+            event::UiMessage{msg::CloseTab{id}, 999},
         };
     };
-    tab(0, 2).favicon = "https://bg.test/f.ico";
-    handle(event::SleepAnswer{"ok", id, true, old});
-    ASSERT_FALSE(tab(0, 2).awake());
-    for (const bool rebuilt : {false, true}) {
-        if (rebuilt) {
+    const auto state = [&] {
+        const Tab& t = tab(0, 2);
+        return std::tuple(tab_urls(0), t.title, t.favicon, t.loading, t.awake(), t.view,
+                          render_count(), scripts(chrome()).size());
+    };
+    for (const std::string phase : {"closed", "asleep", "rebuilt"}) {
+        if (phase == "asleep") {
+            handle(event::SleepAnswer{"ok", tab(0, 2).id, true, old});
+        } else if (phase == "rebuilt") {
             select_tab(app, 0, 2); // a new view, kept awake in the background after
             select_tab(app, 0, 0);
-            ASSERT_NE(tab(0, 2).view, old);
         }
-        const ViewId view = tab(0, 2).view;
-        const std::size_t renders_before = render_count();
-        const std::size_t chrome_scripts = scripts(chrome()).size();
-        for (UserEvent& event : stale_events()) {
+        const auto before = state();
+        for (UserEvent& event : events_from(phase == "closed" ? 999 : tab(0, 2).id)) {
             const std::size_t kind = event.index();
             handle(std::move(event));
-            const Tab& t = tab(0, 2);
-            EXPECT_EQ(t.url, "https://bg.test/") << kind;
-            EXPECT_EQ(t.title, "") << kind;
-            EXPECT_EQ(t.favicon, "https://bg.test/f.ico") << kind;
-            EXPECT_FALSE(t.loading) << kind;
-            EXPECT_EQ(t.awake(), rebuilt) << kind;
-            EXPECT_EQ(t.view, view) << kind;
-        }
-        EXPECT_EQ(app.windows[0].tabs.size(), 3u);
-        EXPECT_EQ(render_count(), renders_before);
-        EXPECT_EQ(scripts(chrome()).size(), chrome_scripts);
-        if (rebuilt) {
-            const std::vector<std::string>& calls = fake(tab(0, 2).webview).calls;
-            EXPECT_EQ(std::count(calls.begin(), calls.end(), "reload"), 0);
+            EXPECT_EQ(state(), before) << phase << ", event " << kind;
         }
     }
     EXPECT_TRUE(platform.system_.opened.empty());
