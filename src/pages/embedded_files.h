@@ -10,7 +10,7 @@
 namespace corvane {
 
 struct EmbeddedFile {
-    std::string_view path; // relative to the source tree, e.g. "ui/app.js"
+    std::string_view path; // the path it is served as, e.g. "ui/app.js"
     std::string_view bytes;
 };
 

@@ -102,9 +102,14 @@ window.T = {
 };
 )JS";
 
-std::filesystem::path ui_dir() {
+// The page's files as the browser embeds them: app.js and app.css are joined by the build.
+std::filesystem::path ui_file(std::string_view name) {
+    auto joined = std::filesystem::path(CORVANE_JOINED_PAGES_DIR) / "ui" / name;
+    if (std::filesystem::exists(joined)) {
+        return joined;
+    }
     const char* source = std::getenv("CORVANE_SOURCE_DIR");
-    return std::filesystem::path(source ? source : ".") / "ui";
+    return std::filesystem::path(source ? source : ".") / "ui" / name;
 }
 
 void finish_request(WebKitURISchemeRequest* request, int status, std::string body,
@@ -147,7 +152,7 @@ void serve(WebKitURISchemeRequest* request, gpointer) {
         if (!ui_host || route.path != path) {
             continue;
         }
-        std::ifstream in(ui_dir() / route.file, std::ios::binary);
+        std::ifstream in(ui_file(route.file), std::ios::binary);
         if (!in) {
             break;
         }

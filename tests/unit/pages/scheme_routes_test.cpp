@@ -39,14 +39,16 @@ void expect_not_found(const SchemeResponse& response) {
     expect_headers(response, "text/plain", "default-src 'none'");
 }
 
-// The file as it is in the tree, or none when the tree has no such file: the served bytes must
-// be exactly those, and a file the build did not find must answer 404.
+// The file as the build made it (joined from its parts) or as it is in the tree, or none when
+// there is no such file: the served bytes must be exactly those, and a file the build did not
+// find must answer 404.
 std::optional<std::string> tree_file(std::string_view path) {
-    const auto file = source_dir() / path;
-    if (!std::filesystem::exists(file)) {
-        return std::nullopt;
+    for (const auto& root : {std::filesystem::path(CORVANE_JOINED_PAGES_DIR), source_dir()}) {
+        if (std::filesystem::exists(root / path)) {
+            return test::read_file(root / path);
+        }
     }
-    return test::read_file(file);
+    return std::nullopt;
 }
 
 struct FileRoute {
@@ -88,6 +90,13 @@ TEST(ServeUi, EmbeddedFilesAreServedWithoutCopying) {
     const auto response = serve_ui("corvane://ui/logo.svg");
     ASSERT_TRUE(std::holds_alternative<std::string_view>(response.body));
     EXPECT_EQ(std::get<std::string_view>(response.body).data(), logo->data());
+}
+
+TEST(ServeUi, TheChromePageIsEmbeddedJoinedNotInParts) {
+    EXPECT_TRUE(embedded_file("ui/app.js"));
+    EXPECT_TRUE(embedded_file("ui/app.css"));
+    EXPECT_FALSE(embedded_file("ui/app/core.js"));
+    EXPECT_FALSE(embedded_file("ui/app/base.css"));
 }
 
 TEST(ServeUi, UnknownHostsAndPathsAre404) {
