@@ -10,8 +10,10 @@
 
 namespace corvane {
 
-// Checks the value for the key, stores it, writes the settings file and shows the change in
-// every window. An unknown key or a value of the wrong type changes nothing.
+// Checks the value for the key, stores it, writes the settings file, refreshes the new tab
+// snapshot and renders every window. An unknown key, an unknown engine or a value of the wrong
+// type changes nothing; a number out of range (or no number) for the two number keys keeps the
+// setting as it was, yet the file is still written and every window rendered.
 void apply_setting(App& app, std::size_t window, std::string_view key, nlohmann::json value);
 
 } // namespace corvane

@@ -3,6 +3,8 @@
 #include "json/compact_writer.h"
 #include "json/record_reader.h"
 #include <array>
+#include <cstddef>
+#include <cstdint>
 
 namespace corvane {
 
@@ -18,15 +20,60 @@ static bool read_value(Node value, SessionWindow& into);
 
 namespace {
 
-constexpr std::array kSettingsFields{
-    field<&Settings::search_engine>("search_engine"),
-    field<&Settings::block_trackers>("block_trackers"),
-    field<&Settings::https_only>("https_only"),
-    field<&Settings::sleep_after_mins>("sleep_after_mins"),
-    field<&Settings::max_awake_tabs>("max_awake_tabs"),
-    field<&Settings::restore_session>("restore_session"),
-    field<&Settings::shield_allowlist>("shield_allowlist"),
+void write_value(json::RecordWriter& out, const std::string& text) {
+    out.string(text);
+}
+void write_value(json::RecordWriter& out, bool flag) {
+    out.boolean(flag);
+}
+void write_value(json::RecordWriter& out, std::uint32_t number) {
+    out.number(number);
+}
+void write_value(json::RecordWriter& out, const std::vector<std::string>& list) {
+    out.begin_array();
+    for (const std::string& text : list) {
+        out.string(text);
+    }
+    out.end_array();
+}
+
+// One row per setting: how it is read, written to "settings.json" and given to the settings
+// panel.
+struct SettingField {
+    json::Field<Settings> field;
+    void (*write)(json::RecordWriter& out, const Settings& settings);
+    nlohmann::json (*value)(const Settings& settings);
 };
+
+template <auto Member>
+constexpr SettingField setting(std::string_view key) {
+    return {field<Member>(key),
+            [](json::RecordWriter& out, const Settings& settings) {
+                write_value(out, settings.*Member);
+            },
+            [](const Settings& settings) {
+                return nlohmann::json(settings.*Member);
+            }};
+}
+
+// In declaration order, which is the order of the file.
+constexpr std::array kSettings{
+    setting<&Settings::search_engine>("search_engine"),
+    setting<&Settings::block_trackers>("block_trackers"),
+    setting<&Settings::https_only>("https_only"),
+    setting<&Settings::sleep_after_mins>("sleep_after_mins"),
+    setting<&Settings::max_awake_tabs>("max_awake_tabs"),
+    setting<&Settings::restore_session>("restore_session"),
+    setting<&Settings::shield_allowlist>("shield_allowlist"),
+};
+
+constexpr auto kSettingsFields = [] {
+    std::array<json::Field<Settings>, kSettings.size()> fields{};
+    for (std::size_t i = 0; i < kSettings.size(); ++i) {
+        fields[i] = kSettings[i].field;
+    }
+    return fields;
+}();
 
 constexpr std::array kHistoryFields{
     field<&HistoryEntry::url>("url"),
@@ -122,17 +169,11 @@ static bool read_value(Node value, SessionWindow& into) {
 std::string write_settings(const Settings& settings) {
     json::RecordWriter out;
     out.begin_object();
-    out.key("search_engine").string(settings.search_engine);
-    out.key("block_trackers").boolean(settings.block_trackers);
-    out.key("https_only").boolean(settings.https_only);
-    out.key("sleep_after_mins").number(settings.sleep_after_mins);
-    out.key("max_awake_tabs").number(settings.max_awake_tabs);
-    out.key("restore_session").boolean(settings.restore_session);
-    out.key("shield_allowlist").begin_array();
-    for (const std::string& host : settings.shield_allowlist) {
-        out.string(host);
+    for (const SettingField& row : kSettings) {
+        out.key(row.field.key);
+        row.write(out, settings);
     }
-    out.end_array().end_object();
+    out.end_object();
     return out.take();
 }
 
@@ -171,15 +212,11 @@ std::optional<std::vector<SessionWindow>> read_session(std::string_view text) {
 }
 
 nlohmann::json settings_to_json(const Settings& settings) {
-    return nlohmann::json{
-        {"search_engine", settings.search_engine},
-        {"block_trackers", settings.block_trackers},
-        {"https_only", settings.https_only},
-        {"sleep_after_mins", settings.sleep_after_mins},
-        {"max_awake_tabs", settings.max_awake_tabs},
-        {"restore_session", settings.restore_session},
-        {"shield_allowlist", settings.shield_allowlist},
-    };
+    nlohmann::json object = nlohmann::json::object();
+    for (const SettingField& row : kSettings) {
+        object[std::string(row.field.key)] = row.value(settings);
+    }
+    return object;
 }
 
 } // namespace corvane
