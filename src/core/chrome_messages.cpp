@@ -45,7 +45,7 @@ void on_ready(const Context& c) {
     }
     render(c.app, c.window);
     if (const Tab* tab = window.active_tab(); tab && tab->url.starts_with(kNewTabUrl)) {
-        focus_webview(*window.chrome);
+        window.chrome->focus();
         call_ui_page(*window.chrome, "focusOmnibox", {});
     }
 }
@@ -96,12 +96,12 @@ void on_overlay(const Context& c, bool on) {
     BrowserWindow& window = c.record();
     window.overlay_open = on;
     if (on) {
-        bring_to_front(*window.chrome);
+        window.chrome->bring_to_front();
     }
     const platform::Size size = window.window->inner_size();
     const double height =
         on ? size.height : (window.findbar_open ? strip_height_with_findbar : strip_height);
-    set_webview_bounds(*window.chrome, {0, 0, size.width, height});
+    window.chrome->set_bounds({0, 0, size.width, height});
 }
 
 void on_active_view(const Context& c, void (*action)(platform::WebView&)) {
@@ -199,7 +199,9 @@ void handle_ui_message(App& app, std::size_t window, UiMsg msg, ControlFlow& flo
                    [&](msg::RemoveBookmark& m) { on_remove_bookmark(c, m.url); },
                    [&](msg::ShieldSite& m) { on_shield_site(c, m.on); },
                    [&](msg::RevealDownload& m) { on_reveal_download(c, m.index); },
-                   [&](msg::FocusPage&) { on_active_view(c, focus_webview); },
+                   [&](msg::FocusPage&) {
+                       on_active_view(c, [](platform::WebView& view) { view.focus(); });
+                   },
                    [&](msg::DevEval& m) { evaluate_for_devtools(app, window, m.id, m.code); },
                    [&](msg::DevResize& m) { resize_devtools(app, window, m.h); },
                    [&](msg::DevClose&) { on_dev_close(c); },

@@ -6,7 +6,6 @@
 #include "core/tabs.h"
 #include "core/windows.h"
 #include "core/zoom.h"
-#include "engine/actions.h"
 
 #include <algorithm>
 #include <array>
@@ -41,14 +40,14 @@ void reopen_tab(App& app) {
 void call_focused_chrome(App& app, std::size_t window, std::string_view name,
                          const std::vector<nlohmann::json>& args) {
     platform::WebView& chrome = *app.windows[window].chrome;
-    focus_webview(chrome);
+    chrome.focus();
     call_ui_page(chrome, name, args);
 }
 
 // Runs action on the active tab's web view when the tab is awake.
-void on_active_view(App& app, std::size_t window, void (*action)(platform::WebView&)) {
+void on_active_view(App& app, std::size_t window, void (platform::WebView::*action)()) {
     if (Tab* tab = app.windows[window].active_tab(); tab && tab->webview) {
-        action(*tab->webview);
+        ((*tab->webview).*action)();
     }
 }
 
@@ -116,11 +115,11 @@ constexpr std::array kWindowCommands{
 };
 
 // Commands on the active tab's page, which do nothing while it sleeps.
-constexpr std::array<std::pair<std::string_view, void (*)(platform::WebView&)>, 4> kPageCommands{{
-    {"back", go_back},
-    {"forward", go_forward},
-    {"reload", reload_page},
-    {"print", print_page},
+constexpr std::array<std::pair<std::string_view, void (platform::WebView::*)()>, 4> kPageCommands{{
+    {"back", &platform::WebView::go_back},
+    {"forward", &platform::WebView::go_forward},
+    {"reload", &platform::WebView::reload},
+    {"print", &platform::WebView::print},
 }};
 
 constexpr std::array<std::pair<std::string_view, ZoomStep>, 3> kZoomCommands{{

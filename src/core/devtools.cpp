@@ -28,8 +28,8 @@ void toggle_devtools(App& app, std::size_t window) {
         closing.reset();
         // The pane had the keyboard; the page it inspected gets it back.
         if (Tab* tab = record.active_tab(); tab && tab->webview) {
-            eval_script(*tab->webview, std::string(kClearPaneTraces));
-            focus_webview(*tab->webview);
+            tab->webview->evaluate_script(std::string(kClearPaneTraces));
+            tab->webview->focus();
         }
     } else {
         const std::uint64_t label = app.take_id();
@@ -39,7 +39,7 @@ void toggle_devtools(App& app, std::size_t window) {
             create_ui_webview(app.engine, record.window, label, std::string(kDevtoolsUrl),
                               {0, size.height - pane, size.width, pane}, false);
         if (record.devtools) {
-            focus_webview(*record.devtools);
+            record.devtools->focus();
         }
     }
     // The tab views shrink or grow by the pane; GTK redraws what moved.

@@ -37,7 +37,7 @@ void find_in_page(App& app, std::size_t window, std::string_view query, bool bac
         return;
     }
     if (query.empty()) {
-        eval_script(*tab->webview, std::string(kClearSelectionScript));
+        tab->webview->evaluate_script(std::string(kClearSelectionScript));
         return;
     }
     eval_with_callback_find(*tab->webview, find_script(query, back, fresh), app.proxy, record.id(),
@@ -49,8 +49,8 @@ void set_findbar_open(App& app, std::size_t window, bool open) {
     record.findbar_open = open;
     layout_window(record);
     if (Tab* tab = record.active_tab(); !open && tab && tab->webview) {
-        eval_script(*tab->webview, std::string(kClearSelectionScript));
-        focus_webview(*tab->webview);
+        tab->webview->evaluate_script(std::string(kClearSelectionScript));
+        tab->webview->focus();
     }
 }
 
@@ -61,8 +61,9 @@ void handle_find_result(App& app, const event::FindResult& result) {
     if (searched == nullptr || !searched->holds(result.view)) {
         return;
     }
-    eval_script(*app.windows[*index].chrome, "document.getElementById('find-status').textContent=" +
-                                                 page_call_arg(result.found ? "" : "Not found"));
+    app.windows[*index].chrome->evaluate_script(
+        "document.getElementById('find-status').textContent=" +
+        page_call_arg(result.found ? "" : "Not found"));
 }
 
 } // namespace corvane

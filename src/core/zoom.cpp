@@ -1,7 +1,6 @@
 #include "core/zoom.h"
 
 #include "core/page_calls.h"
-#include "engine/actions.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,7 +43,7 @@ void zoom_active_tab(App& app, std::size_t window, ZoomStep step) {
     if (tab != nullptr) {
         tab->zoom = next_zoom(tab->zoom, step);
         if (tab->webview) {
-            set_page_zoom(*tab->webview, tab->zoom);
+            tab->webview->set_zoom(tab->zoom);
         }
         show_toast(app.windows, window, zoom_toast_text(tab->zoom));
     }

@@ -50,14 +50,6 @@ std::optional<std::string> current_url(const platform::WebView& view) {
     return url;
 }
 
-void go_back(platform::WebView& view) {
-    view.go_back();
-}
-
-void go_forward(platform::WebView& view) {
-    view.go_forward();
-}
-
 void reload_page(platform::WebView& view) {
     view.reload();
 }
@@ -66,32 +58,8 @@ void stop_loading(platform::WebView& view) {
     view.evaluate_script("window.stop()");
 }
 
-void eval_script(platform::WebView& view, const std::string& script) {
-    view.evaluate_script(script);
-}
-
-void focus_webview(platform::WebView& view) {
-    view.focus();
-}
-
-void print_page(platform::WebView& view) {
-    view.print();
-}
-
-void set_page_zoom(platform::WebView& view, double factor) {
-    view.set_zoom(factor);
-}
-
-void set_webview_bounds(platform::WebView& view, const platform::Rect& bounds) {
-    view.set_bounds(bounds);
-}
-
 void place_below(platform::WebView& view, platform::WebView& other) {
     view.place_below(other);
-}
-
-void bring_to_front(platform::WebView& view) {
-    view.bring_to_front();
 }
 
 std::optional<std::string> read_favicon_reply(const std::string& result_json) {

@@ -15,18 +15,10 @@ namespace corvane {
 // The view's URL; none when it is empty or exactly "about:blank".
 std::optional<std::string> current_url(const platform::WebView& view);
 
-void go_back(platform::WebView& view);
-void go_forward(platform::WebView& view);
 void reload_page(platform::WebView& view);
 // Evaluates "window.stop()".
 void stop_loading(platform::WebView& view);
-void eval_script(platform::WebView& view, const std::string& script);
-void focus_webview(platform::WebView& view);
-void print_page(platform::WebView& view);
-void set_page_zoom(platform::WebView& view, double factor);
-void set_webview_bounds(platform::WebView& view, const platform::Rect& bounds);
 void place_below(platform::WebView& view, platform::WebView& other);
-void bring_to_front(platform::WebView& view);
 
 // Posts FaviconFound {icon, tab, view}, the icon read from the probe's reply; view is the
 // number of the view the probe runs in.

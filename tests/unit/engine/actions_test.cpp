@@ -92,18 +92,5 @@ TEST_F(ActionsTest, DeveloperToolsGetTheRawResult) {
     EXPECT_EQ(events[0].id, 99u);
 }
 
-TEST_F(ActionsTest, StackingFollowsPlaceBelowAndBringToFront) {
-    auto second = f.platform.create_web_view(*window, {});
-    auto& stack = static_cast<test::FakeWindow&>(*window).stack;
-    ASSERT_EQ(stack.back(), second.get());
-    place_below(*second, *view);
-    EXPECT_EQ(stack.front(), second.get());
-    bring_to_front(*second);
-    EXPECT_EQ(stack.back(), second.get());
-    bring_to_front(*second);
-    EXPECT_EQ(stack.back(), second.get()) << "already on top: order unchanged";
-    EXPECT_EQ(stack.size(), 2u);
-}
-
 } // namespace
 } // namespace corvane
