@@ -98,7 +98,7 @@ void on_web_content_terminated(App& app, const event::WebContentTerminated& ende
     BrowserWindow& window = app.windows[where->window];
     Tab& tab = window.tabs[where->tab];
     if (where->tab == window.active) {
-        reload_page(*tab.webview);
+        tab.webview->reload();
     } else {
         tab.webview.reset(); // asleep: rebuilt on its URL when shown again
     }

@@ -50,16 +50,8 @@ std::optional<std::string> current_url(const platform::WebView& view) {
     return url;
 }
 
-void reload_page(platform::WebView& view) {
-    view.reload();
-}
-
 void stop_loading(platform::WebView& view) {
     view.evaluate_script("window.stop()");
-}
-
-void place_below(platform::WebView& view, platform::WebView& other) {
-    view.place_below(other);
 }
 
 std::optional<std::string> read_favicon_reply(const std::string& result_json) {

@@ -15,10 +15,8 @@ namespace corvane {
 // The view's URL; none when it is empty or exactly "about:blank".
 std::optional<std::string> current_url(const platform::WebView& view);
 
-void reload_page(platform::WebView& view);
 // Evaluates "window.stop()".
 void stop_loading(platform::WebView& view);
-void place_below(platform::WebView& view, platform::WebView& other);
 
 // Posts FaviconFound {icon, tab, view}, the icon read from the probe's reply; view is the
 // number of the view the probe runs in.

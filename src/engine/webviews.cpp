@@ -1,7 +1,6 @@
 #include "engine/webviews.h"
 
 #include "address/navigation_policy.h"
-#include "engine/actions.h"
 #include "shield/rule_list.h"
 
 #include <string>
@@ -151,7 +150,7 @@ create_tab_webview(EngineConfig& config, platform::Window& window,
         return nullptr;
     }
     install_tab_callbacks(*view, config.proxy, params.id, params.view);
-    place_below(*view, chrome);
+    view->place_below(chrome);
     return view;
 }
 
