@@ -120,10 +120,24 @@ void GtkNetworkSession::on_download_failed(WebKitDownload*, GError*, gpointer da
     entry->owner->end_download(*entry, false);
 }
 
-void GtkNetworkSession::handle_download_finished(WebKitDownload*, gpointer data) {
+void GtkNetworkSession::handle_download_finished(WebKitDownload* download, gpointer data) {
     auto* entry = static_cast<Download*>(data);
     // "finished" also follows "failed"; the first end counts.
-    entry->owner->end_download(*entry, true);
+    if (entry->ended) {
+        return;
+    }
+    // WebKit reports a body the server cut short as finished and keeps what arrived under the
+    // final name; a file that is less than the response announced is a failure, and goes.
+    WebKitURIResponse* response = webkit_download_get_response(download);
+    const guint64 announced =
+        response != nullptr ? webkit_uri_response_get_content_length(response) : 0;
+    const bool complete =
+        announced == 0 || webkit_download_get_received_data_length(download) >= announced;
+    if (!complete) {
+        std::error_code error;
+        std::filesystem::remove(entry->destination, error);
+    }
+    entry->owner->end_download(*entry, complete);
 }
 
 void GtkNetworkSession::end_download(Download& download, bool success) {
