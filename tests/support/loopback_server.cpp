@@ -90,7 +90,7 @@ HttpRequest parse_head(const std::string& head) {
     return request;
 }
 
-void send_all(int client, const std::string& data) {
+void send_all(int client, std::string_view data) {
     std::size_t sent = 0;
     while (sent < data.size()) {
         ssize_t n = send(client, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
@@ -146,6 +146,11 @@ std::size_t LoopbackServer::count(const std::string& path) const {
         requests_.begin(), requests_.end(), [&](const HttpRequest& r) { return r.path == path; }));
 }
 
+void LoopbackServer::stream(const std::string& path, StreamedResponse response) {
+    std::lock_guard lock(mutex_);
+    streams_[path] = std::move(response);
+}
+
 void LoopbackServer::serve() {
     while (!stopping_) {
         pollfd fd{listener_, POLLIN, 0};
@@ -179,23 +184,32 @@ void LoopbackServer::answer(int client) {
         return; // not HTTP (a TLS handshake, say): just close
     }
     HttpRequest request = parse_head(head);
+    StreamedResponse streamed;
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
+        if (auto found = streams_.find(request.path); found != streams_.end()) {
+            streamed = found->second;
+        }
     }
-    HttpResponse response = request.method == "CONNECT"
+    HttpResponse response = streamed.write ? streamed.head
+                            : request.method == "CONNECT"
                                 ? HttpResponse{502, "text/plain", "no tunnels here", {}}
                                 : handler_(request);
+    const std::size_t length = streamed.write ? streamed.length : response.body.size();
     std::ostringstream out;
     out << "HTTP/1.1 " << response.status << ' ' << reason(response.status) << "\r\n"
         << "Content-Type: " << response.content_type << "\r\n"
-        << "Content-Length: " << response.body.size() << "\r\n"
+        << "Content-Length: " << length << "\r\n"
         << "Connection: close\r\n";
     for (const auto& [name, value] : response.headers) {
         out << name << ": " << value << "\r\n";
     }
     out << "\r\n" << response.body;
     send_all(client, out.str());
+    if (streamed.write) {
+        streamed.write([client](std::string_view piece) { send_all(client, piece); });
+    }
 }
 
 } // namespace corvane::test

@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -26,6 +27,15 @@ struct HttpResponse {
     std::string content_type = "text/html; charset=utf-8";
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
+};
+
+// An answer whose body comes in pieces: `head` without its body, then what `write` sends. The
+// head announces `length` bytes; the connection closes when `write` returns, so a body it cut
+// short arrives cut short.
+struct StreamedResponse {
+    HttpResponse head;
+    std::size_t length = 0;
+    std::function<void(const std::function<void(std::string_view)>& send)> write;
 };
 
 // A 200 answer carrying an HTML page: the body after a doctype, so pages render in standards mode.
@@ -50,6 +60,8 @@ public:
     std::vector<HttpRequest> requests() const;
     // How many requests asked for this path (on any host).
     std::size_t count(const std::string& path) const;
+    // From now on, requests for the path get the streamed answer instead of the handler's.
+    void stream(const std::string& path, StreamedResponse response);
 
 private:
     void serve();
@@ -62,6 +74,7 @@ private:
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::vector<HttpRequest> requests_;
+    std::map<std::string, StreamedResponse> streams_;
     std::vector<std::thread> workers_;
     std::thread thread_;
 };

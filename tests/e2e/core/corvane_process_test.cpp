@@ -6,6 +6,7 @@
 #include "support/browser_launch.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
+#include "unit/store/scoped_env.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <regex>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -148,6 +150,7 @@ using Session = ProcessTest;
 using SingleInstance = ProcessTest;
 using ColdStart = ProcessTest;
 using DevtoolsSelfTest = ProcessTest;
+using Sleep = ProcessTest;
 
 using Installed = ProcessTest;
 
@@ -277,6 +280,19 @@ TEST_F(DevtoolsSelfTest, ConsoleInputsRunInThePage) {
     Browser browser(data, {"--devtools-selftest=console", server.origin() + "/selftest"}, log);
     ASSERT_TRUE(wait_until([&] { return server.count("/warned-warning-from-the-page") == 1; }, 30s))
         << log_text();
+}
+
+// With CORVANE_DEBUG set, each sleep answer is one line on standard error. One awake background
+// tab is allowed, so opening a third tab asks the oldest one to sleep.
+TEST_F(Sleep, DebugLineNamesTheAnswerTheTabAndItsUrl) {
+    std::filesystem::create_directories(store_dir());
+    write_file(store_dir() / "settings.json", R"({"max_awake_tabs":1})");
+    const ScopedEnv debug("CORVANE_DEBUG", "1");
+    Browser browser(data, {page("one"), page("two"), page("three")}, log);
+    ASSERT_TRUE(loaded("three")) << log_text();
+    const std::regex line("\\[corvane\\] sleep OK tab[0-9]+ " + page("one") + "\n");
+    EXPECT_TRUE(wait_until([&] { return std::regex_search(log_text(), line); })) << log_text();
+    EXPECT_EQ(browser.terminate(), 0);
 }
 
 // A measurement, not a check: the time from starting `corvane URL` to that page's finished

@@ -3,6 +3,8 @@
 #include "core/menu_model.h"
 #include "support/loopback_server.h"
 
+#include <cmath>
+#include <cstdint>
 #include <glib.h>
 
 namespace corvane::test {
@@ -32,11 +34,66 @@ std::string article(const std::string& title, const std::string& heading) {
            "Praesent libero. Sed cursus ante dapibus diam.</p><p>find-me once, find-me twice.</p>";
 }
 
+// Two seconds of a 440 Hz tone: 8 kHz, 16-bit mono PCM in a WAV file.
+std::string tone_wav() {
+    constexpr std::uint32_t rate = 8000;
+    constexpr std::uint32_t samples = 2 * rate;
+    std::string wav;
+    const auto put = [&wav](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            wav += static_cast<char>((value >> (8 * i)) & 0xff);
+        }
+    };
+    wav += "RIFF";
+    put(36 + 2 * samples, 4);
+    wav += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2); // PCM
+    put(1, 2); // mono
+    put(rate, 4);
+    put(2 * rate, 4);
+    put(2, 2);
+    put(16, 2);
+    wav += "data";
+    put(2 * samples, 4);
+    for (std::uint32_t i = 0; i < samples; ++i) {
+        put(static_cast<std::uint16_t>(
+                static_cast<std::int16_t>(8000 * std::sin(2 * 3.14159265358979 * 440 * i / rate))),
+            2);
+    }
+    return wav;
+}
+
 HttpResponse serve(const HttpRequest& request) {
     const std::string& path = request.path;
     if (path.starts_with("/article-")) {
         const std::string name = path.substr(9);
         return html(article("Article " + name, "Article " + name));
+    }
+    if (path == "/find") {
+        // Three matches, and runs of 512 "é" and 511 "ü" for the length of a query.
+        std::string accents;
+        for (int i = 0; i < 512; ++i) {
+            accents += "é";
+        }
+        std::string umlauts;
+        for (int i = 0; i < 511; ++i) {
+            umlauts += "ü";
+        }
+        return html("<title>Find</title><p id=a>find-me one</p><p id=b>find-me two</p>"
+                    "<p id=c>find-me three</p><p id=e>" +
+                    accents + "</p><p id=u>" + umlauts + "</p>");
+    }
+    if (path == "/tone.wav") {
+        static const std::string tone = tone_wav();
+        return HttpResponse{200, "audio/wav", tone, {}};
+    }
+    if (path.starts_with("/guard-")) {
+        // What may keep a tab awake: playing media, full screen, fields to type into.
+        return html("<title>Guard " + path.substr(7) +
+                    "</title><audio id=loud src=/tone.wav loop></audio>"
+                    "<video id=quiet src=/tone.wav loop muted></video><textarea id=area></textarea>"
+                    "<div id=editable contenteditable>x</div><input id=search type=search>");
     }
     if (path == "/markup-title") {
         // The title is text that looks like markup; a page that parsed it would load x.png.

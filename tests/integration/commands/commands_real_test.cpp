@@ -65,20 +65,58 @@ TEST_F(EngineCommands, TheStarBookmarksTheLivePageAndBack) {
     EXPECT_TRUE(app().store.bookmarks.empty());
 }
 
+std::string repeated(std::string_view text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
+
+struct FindStep {
+    std::string typed; // typed into the field (a fresh search); empty: a button
+    const char* button;
+    const char* selected; // the id of the paragraph holding the selection
+    const char* status;
+};
+
 TEST_F(EngineCommands, FindSearchesThePageAndReportsInTheBar) {
-    open({{page_url("/article-find"), ""}});
-    ASSERT_TRUE(loaded(0, 0, "Article find"));
+    const FindStep steps[] = {
+        {"find-me", nullptr, "a", ""},
+        {"", "#find-next", "b", ""},
+        {"", "#find-next", "c", ""},
+        {"", "#find-next", "a", ""}, // wraps at the end
+        {"", "#find-prev", "c", ""}, // and at the top
+        {"", "#find-prev", "b", ""},
+        // Edited, the search starts again from the top.
+        {"find-m", nullptr, "a", ""},
+        {"no such words", nullptr, nullptr, "Not found"},
+        // 600 characters search for their first 512.
+        {repeated("é", 600), nullptr, "e", ""},
+        {repeated("ü", 600), nullptr, nullptr, "Not found"},
+    };
+    open({{page_url("/find"), ""}});
+    ASSERT_TRUE(loaded(0, 0, "Find"));
     platform::WebView& view = *tab(0, 0).webview;
     run("find");
     ASSERT_TRUE(wait_until([&] { return page("D.shown('findbar')") == true; }));
     ASSERT_TRUE(wait_until([&] { return app().windows[0].findbar_open; }));
     EXPECT_EQ(page("document.activeElement.id"), "find-input");
 
-    type_into("#find-input", "find-me");
-    ASSERT_TRUE(wait_until([&] { return js(view, "getSelection().toString()") == "find-me"; }));
-    EXPECT_EQ(page("D.$('#find-status').textContent"), "");
-    type_into("#find-input", "no such words");
-    ASSERT_TRUE(wait_until([&] { return page("D.$('#find-status').textContent") == "Not found"; }));
+    const std::string selected = "(getSelection().anchorNode || {}).parentElement?.id ?? ''";
+    for (const FindStep& step : steps) {
+        SCOPED_TRACE(step.typed.substr(0, 20) + (step.button ? step.button : ""));
+        if (step.button) {
+            page(std::string("D.$('") + step.button + "').click()");
+        } else {
+            type_into("#find-input", step.typed);
+        }
+        EXPECT_TRUE(wait_until([&] {
+            return page("D.$('#find-status').textContent") == step.status &&
+                   (!step.selected || js(view, selected) == step.selected);
+        })) << js(view, selected)
+            << " " << page("D.$('#find-status').textContent");
+    }
 
     type_into("#find-input", "find-me");
     page("D.$('#find-done').click()");
