@@ -45,6 +45,7 @@ def parse_args():
     parser.add_argument("--env", action="append", default=[],
                         help="NAME=VALUE for every browser (repeatable)")
     parser.add_argument("--json", help="write every launch's record here, one JSON per line")
+    parser.add_argument("--report", help="print the tables of a file --json wrote, and stop")
     return parser.parse_args()
 
 
@@ -190,6 +191,11 @@ def report_trace(records, names):
 
 def main():
     args = parse_args()
+    if args.report:
+        with open(args.report) as f:
+            records = [json.loads(line) for line in f if line.strip()]
+        report(records, list(dict.fromkeys(r["browser"] for r in records)), args)
+        return
     bench_procs.become_subreaper()
     browsers = [browser_command(spec) for spec in args.browsers]
     counts = [int(c) for c in args.tabs.split(",")]
