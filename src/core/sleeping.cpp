@@ -91,6 +91,9 @@ void handle_sleep_answer(App& app, const event::SleepAnswer& answer) {
     if (std::optional<std::string> url = current_url(*tab.webview)) {
         tab.url = std::move(*url);
     }
+    // The engine would keep the process of the closed page alive for a while, for reuse by its
+    // site; a tab goes to sleep to give that memory back, so the process ends with the view.
+    tab.webview->terminate_web_process();
     tab.webview.reset();
     tab.loading = false;
     render(app, where->window);

@@ -2,6 +2,7 @@
 // their marks, the toasts the chrome page shows, what a page reads back after the data is
 // cleared, and the resident sizes ps lists.
 #include "chrome_driver.h"
+#include "core/sleeping.h"
 #include "core/tabs.h"
 #include "engine/website_data.h"
 #include "support/temp_dir.h"
@@ -210,16 +211,28 @@ TEST_F(RealPages, ClearingWebsiteDataEmptiesThePersistentStoreOnly) {
     EXPECT_TRUE(loaded(private_window, 0, "?again secret secret secret"));
 }
 
-TEST_F(RealPages, MemoryFigureMatchesTheProcessTree) {
+TEST_F(RealPages, MemoryFigureMatchesTheProcessTreeAndDropsWhenTabsSleep) {
     open({{at("/plain-one"), ""}});
     add_tab(app(), 0, at("/plain-two"), TabFocus::background, TabPlace::at_end);
     add_tab(app(), 0, at("/plain-three"), TabFocus::background, TabPlace::at_end);
     for (std::size_t i = 0; i < 3; ++i) {
         ASSERT_TRUE(loaded(0, i, std::vector<std::string>{"one", "two", "three"}[i]));
+        // Some weight in each page, so that a page's end shows in the figure.
+        evaluate(*tab(0, i).webview, "window.ballast = new Uint8Array(96 << 20).fill(1); 0");
     }
     const std::uint64_t awake = webkit_memory_bytes(app().platform->system());
     const double tree = 1024.0 * static_cast<double>(process_tree_resident_kib());
     EXPECT_NEAR(static_cast<double>(awake), tree, 0.2 * tree);
+
+    request_sleep(app(), tab(0, 1).id);
+    request_sleep(app(), tab(0, 2).id);
+    ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview && !tab(0, 2).webview; }));
+    std::uint64_t asleep = awake;
+    EXPECT_TRUE(wait_until([&] {
+        asleep = webkit_memory_bytes(app().platform->system());
+        return asleep + (2 * 96 << 20) < awake;
+    })) << awake
+        << " bytes awake, " << asleep << " with two tabs asleep";
 }
 
 } // namespace

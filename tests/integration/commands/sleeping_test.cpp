@@ -1,4 +1,5 @@
-// Tab sleeping on real pages: an idle background tab gives up its view and wakes where it was; the
+// Tab sleeping on real pages: an idle background tab gives up its view and its web process and
+// wakes where it was; the
 // pages that must stay awake say so through the guard; the limit of awake tabs puts the least
 // recently used to sleep. Every answer is checked by the debug line the browser writes for it.
 #include "chrome_driver.h"
@@ -7,9 +8,11 @@
 #include "core/tabs.h"
 #include "store/store.h"
 #include "support/temp_dir.h"
+#include "support/web_processes.h"
 #include "unit/store/scoped_env.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -76,9 +79,12 @@ TEST_F(Sleeping, IdleBackgroundTabSleepsAndWakesWhereItWasWithItsZoom) {
     ASSERT_TRUE(wait_until([&] { return page_width(1) < plain_width - 2; }));
     const double zoomed_width = page_width(1);
     select_tab(app(), 0, 0);
-    // The page moved on by itself; it sleeps at its own address.
+    // The page moved on by itself; it sleeps at its own address, and its process is the largest.
     const std::string moved = page_url("/article-idle?moved");
-    evaluate(*tab(0, 1).webview, "history.pushState({}, '', '?moved')");
+    evaluate(*tab(0, 1).webview, "history.pushState({}, '', '?moved');"
+                                 "window.ballast = new Uint8Array(200 << 20).fill(1); 0");
+    const std::optional<pid_t> process = largest_web_process();
+    ASSERT_TRUE(process);
 
     app().store.settings.sleep_after_mins = 1;
     for (Tab& t : app().windows[0].tabs) {
@@ -89,6 +95,7 @@ TEST_F(Sleeping, IdleBackgroundTabSleepsAndWakesWhereItWasWithItsZoom) {
     ASSERT_TRUE(answered(tab(0, 1).id, "OK", page_url("/article-idle")));
     ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview; }));
     EXPECT_TRUE(tab(0, 0).webview) << "the active tab never sleeps";
+    EXPECT_TRUE(wait_until([&] { return kill(*process, 0) != 0; })) << "its web process ended";
     EXPECT_EQ(tab(0, 1).url, moved);
     EXPECT_TRUE(wait_until([&] {
         const nlohmann::json shown = strip();
