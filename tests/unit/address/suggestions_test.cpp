@@ -1,7 +1,10 @@
-// Scoring of bookmarks and history against the typed text, and the display forms.
+// Scoring of bookmarks and history against the typed text, the display forms, and the rows and
+// completion answering the address field, checked as the JSON text the page gets.
 
+#include "address/suggestion_rows.h"
 #include "address/suggestions.h"
 
+#include "json/compact_writer.h"
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -11,182 +14,195 @@ namespace {
 constexpr std::uint64_t now = 1'700'000'000;
 constexpr std::uint64_t week = 7 * 86400;
 
-Store store_at(std::uint64_t clock_value) {
+Store store_at(std::uint64_t clock_value, std::vector<HistoryEntry> history = {}) {
     Store store;
     store.clock = [clock_value] {
         return clock_value;
     };
+    store.history = std::move(history);
     return store;
 }
 
-struct MatchCase {
-    const char* query;
-    const char* url;
-    const char* title;
-    std::optional<double> score;
-};
-
 TEST(HistoryMatchScore, PrefixThenUrlThenTitle) {
-    const MatchCase cases[] = {
-        {"exa", "https://www.example.com/", "", 3.0},
-        {"exa", "HTTPS://WWW.EXAMPLE.COM/", "", 3.0},
-        {"x", "https://https://http://www.www.x.com", "", 3.0},
-        {"www.exa", "https://www.example.com/", "", 1.5},
-        {"ample", "https://example.com", "", 1.5},
-        {"https", "https://example.com", "", 1.5},
-        {"title", "https://a.example", "My Title", 1.0},
-        {"éco", "https://a.example", "ÉCOLE", 1.0},
-        // Full lower-casing gives the final sigma at the end of a word.
-        {"σ", "https://a.example", "ΟΔΟΣ", std::nullopt},
-        {"ς", "https://a.example", "ΟΔΟΣ", 1.0},
-        {"zzz", "https://a.example", "Title", std::nullopt},
-        {"", "https://a.example", "", 3.0},
-    };
-    for (const MatchCase& c : cases) {
-        EXPECT_EQ(history_match_score(c.query, c.url, c.title), c.score) << c.query << " " << c.url;
+    const std::vector<std::tuple<const char*, const char*, const char*, std::optional<double>>>
+        cases{
+            {"exa", "HTTPS://WWW.EXAMPLE.COM/", "", 3.0},
+            {"x", "https://https://http://www.www.x.com", "", 3.0},
+            {"www.exa", "https://www.example.com/", "", 1.5},
+            {"https", "https://example.com", "", 1.5},
+            {"éco", "https://a.example", "ÉCOLE", 1.0},
+            // Full lower-casing gives the final sigma at the end of a word.
+            {"σ", "https://a.example", "ΟΔΟΣ", std::nullopt},
+            {"ς", "https://a.example", "ΟΔΟΣ", 1.0},
+            {"zzz", "https://a.example", "Title", std::nullopt},
+        };
+    for (const auto& [query, url, title, score] : cases) {
+        EXPECT_EQ(history_match_score(query, url, title), score) << query << " " << url;
     }
 }
 
-TEST(ScoreSuggestions, RecencyAndVisitsFormula) {
-    Store store = store_at(now);
-    store.history = {
-        {"https://fresh.example/", "", 1, now},
-        {"https://week.example/", "", 1, now - week},
-        {"https://future.example/", "", 1, now + 1000},
-        {"https://many.example/", "", 99, now - 2 * week},
-        {"https://never.example/", "", 0, now},
+TEST(ScoreSuggestions, RecencyVisitsAndBookmarks) {
+    Store store = store_at(now, {{"https://fresh.example/", "", 1, now},
+                                 {"https://week.example/", "", 1, now - week},
+                                 {"https://future.example/", "", 1, now + 1000},
+                                 {"https://many.example/", "", 99, now - 2 * week},
+                                 {"https://never.example/", "", 0, now},
+                                 {"https://both.example/", "History title", 1, now},
+                                 {"https://a.example/news", "", 1, now}});
+    store.bookmarks = {{"https://both.example/", "Bookmark title", 1},
+                       {"https://b.example/", "News", 1}};
+    const auto only = [&](const char* query) {
+        const auto found = score_suggestions(store, query, 6);
+        return found.size() == 1 ? found[0] : ScoredSuggestion{};
     };
-    auto score_of = [&](const char* query) {
-        std::vector<ScoredSuggestion> s = score_suggestions(store, query, 6);
-        return s.size() == 1 ? s[0].score : -1.0;
-    };
-    EXPECT_DOUBLE_EQ(score_of("fresh"), 3.0 + std::log(2.0));
-    EXPECT_NEAR(score_of("fresh"), 3.693, 0.001);
-    EXPECT_DOUBLE_EQ(score_of("week"), 3.0 + 0.5 * std::log(2.0));
-    EXPECT_DOUBLE_EQ(score_of("future"), 3.0 + std::log(2.0));
-    EXPECT_DOUBLE_EQ(score_of("many"), 3.0 + std::log(100.0) / 3.0);
-    EXPECT_DOUBLE_EQ(score_of("never"), 3.0);
+    EXPECT_DOUBLE_EQ(only("fresh").score, 3.0 + std::log(2.0));
+    EXPECT_DOUBLE_EQ(only("week").score, 3.0 + 0.5 * std::log(2.0));
+    EXPECT_DOUBLE_EQ(only("future").score, 3.0 + std::log(2.0));
+    EXPECT_DOUBLE_EQ(only("many").score, 3.0 + std::log(100.0) / 3.0);
+    EXPECT_DOUBLE_EQ(only("never").score, 3.0);
+    // A bookmark adds 2 to its match and merges with the history entry of its URL.
+    const double history = 3.0 + std::log(2.0);
+    const auto both = only("both");
+    EXPECT_EQ(both.title, "Bookmark title");
+    EXPECT_TRUE(both.bookmarked);
+    EXPECT_DOUBLE_EQ(both.score, std::max(5.0, history) + 0.5 * history);
+    // A title-only bookmark (1 + 2) beats a fresh URL-contains history match (1.5 + ln 2).
+    const auto news = score_suggestions(store, "news", 6);
+    ASSERT_EQ(news.size(), 2U);
+    EXPECT_EQ(news[0], (ScoredSuggestion{"https://b.example/", "News", true, 3.0}));
+    EXPECT_DOUBLE_EQ(news[1].score, 1.5 + std::log(2.0));
+    // A clock before 1970 means no decay.
+    EXPECT_DOUBLE_EQ(
+        score_suggestions(store_at(0, {{"https://old.example/", "", 1, 1000}}), "old", 6)[0].score,
+        3.0 + std::log(2.0));
 }
 
-TEST(ScoreSuggestions, ClockBefore1970MeansNoDecay) {
-    Store store = store_at(0);
-    store.history = {{"https://old.example/", "", 1, 1000}};
-    std::vector<ScoredSuggestion> s = score_suggestions(store, "old", 6);
-    ASSERT_EQ(s.size(), 1U);
-    EXPECT_DOUBLE_EQ(s[0].score, 3.0 + std::log(2.0));
-}
-
-TEST(ScoreSuggestions, BookmarkBonusAndMergeWithHistory) {
-    Store store = store_at(now);
-    store.bookmarks = {
-        {"https://a.example/", "Shop title", 1},
-        {"https://both.example/", "Bookmark title", 1},
-    };
-    store.history = {
-        {"https://shop.example/page", "", 1, now},
-        {"https://both.example/", "History title", 1, now},
-    };
-    std::vector<ScoredSuggestion> shop = score_suggestions(store, "shop", 6);
-    ASSERT_EQ(shop.size(), 2U);
-    // A fresh prefix match in the history (3 + ln 2) beats a title-only bookmark (1 + 2).
-    EXPECT_EQ(shop[0].url, "https://shop.example/page");
-    EXPECT_EQ(shop[1], (ScoredSuggestion{"https://a.example/", "Shop title", true, 3.0}));
-
-    std::vector<ScoredSuggestion> both = score_suggestions(store, "both", 6);
-    ASSERT_EQ(both.size(), 1U);
-    double b = 3.0 + 2.0;
-    double h = 3.0 + std::log(2.0);
-    EXPECT_EQ(both[0].title, "Bookmark title");
-    EXPECT_TRUE(both[0].bookmarked);
-    EXPECT_DOUBLE_EQ(both[0].score, std::max(b, h) + 0.5 * h);
-}
-
-TEST(ScoreSuggestions, TitleOnlyBookmarkBeatsUrlContainsHistory) {
-    Store store = store_at(now);
-    store.bookmarks = {{"https://a.example/", "News", 1}};
-    store.history = {{"https://a.example/news", "", 1, now}, {"https://b.example/", "", 1, now}};
-    std::vector<ScoredSuggestion> s = score_suggestions(store, "news", 6);
-    ASSERT_EQ(s.size(), 2U);
-    EXPECT_EQ(s[0].url, "https://a.example/");
-    EXPECT_DOUBLE_EQ(s[0].score, 3.0);
-    EXPECT_EQ(s[1].url, "https://a.example/news");
-    EXPECT_DOUBLE_EQ(s[1].score, 1.5 + std::log(2.0));
-}
-
-TEST(ScoreSuggestions, QueryIsTrimmedAndLowerCasedAndLimitHolds) {
+TEST(ScoreSuggestions, TrimmedQueryLimitAndStableOrder) {
     Store store = store_at(now);
     for (int i = 0; i < 10; ++i) {
         store.history.push_back({"https://site" + std::to_string(i) + ".example/", "", 1, now});
     }
     EXPECT_EQ(score_suggestions(store, "  SITE\u3000", 6).size(), 6U);
-    EXPECT_EQ(score_suggestions(store, "site", 3).size(), 3U);
     EXPECT_EQ(score_suggestions(store, "site", 0).size(), 0U);
-    EXPECT_TRUE(score_suggestions(store, "", 6).empty());
     EXPECT_TRUE(score_suggestions(store, " \t ", 6).empty());
-}
-
-TEST(ScoreSuggestions, EqualScoresKeepFirstMatchOrder) {
-    Store store = store_at(now);
-    store.bookmarks = {{"https://z.example/", "t", 1}, {"https://y.example/", "t", 1}};
+    store.bookmarks = {{"https://z.example/", "t", 1},
+                       {"https://y.example/", "t", 1},
+                       {"https://y.example/", "later", 2}};
     store.history = {{"https://c.example/t", "", 0, now}, {"https://b.example/t", "", 0, now}};
-    std::vector<ScoredSuggestion> s = score_suggestions(store, "t", 6);
-    ASSERT_EQ(s.size(), 4U);
+    const auto found = score_suggestions(store, "t", 6);
+    ASSERT_EQ(found.size(), 4U);
     // Bookmarks score 1 + 2 and come first; the two history entries tie at 1.5.
-    EXPECT_EQ(s[0].url, "https://z.example/");
-    EXPECT_EQ(s[1].url, "https://y.example/");
-    EXPECT_EQ(s[2].url, "https://c.example/t");
-    EXPECT_EQ(s[3].url, "https://b.example/t");
+    EXPECT_EQ(found[0].url, "https://z.example/");
+    EXPECT_EQ(found[1].title, "later") << "a later bookmark of the same URL replaces the earlier";
+    EXPECT_EQ(found[2].url, "https://c.example/t");
+    EXPECT_EQ(found[3].url, "https://b.example/t");
 }
 
-TEST(ScoreSuggestions, LaterBookmarkWithTheSameUrlReplacesTheEarlier) {
-    Store store = store_at(now);
-    store.bookmarks = {{"https://a.example/", "First", 1}, {"https://a.example/", "Second", 2}};
-    std::vector<ScoredSuggestion> s = score_suggestions(store, "a.ex", 6);
-    ASSERT_EQ(s.size(), 1U);
-    EXPECT_EQ(s[0].title, "Second");
-}
-
-struct TextCase {
-    std::string input;
-    std::string expected;
-};
-
-TEST(DisplayUrl, StripsSchemeWwwAndOneSlash) {
-    const TextCase cases[] = {
-        {"https://www.example.com/", "example.com"},
-        {"http://example.com/a/", "example.com/a"},
-        {"https://", ""},
-        {"/", ""},
-        {"https://a.example//", "a.example/"},
-        {"HTTPS://x.example/", "HTTPS://x.example"},
-        {"https://www.www.a.example", "a.example"},
-        {"ftp://a.example/", "ftp://a.example"},
-        {"https://" + std::string(200, 'a'), std::string(90, 'a')},
-    };
-    for (const TextCase& c : cases) {
-        EXPECT_EQ(display_url(c.input), c.expected) << c.input;
-    }
+TEST(DisplayForms, UrlsAndDefaultFavicons) {
     std::string accents;
     for (int i = 0; i < 100; ++i) {
         accents += "é";
     }
-    std::string expected;
-    for (int i = 0; i < 90; ++i) {
-        expected += "é";
+    for (const auto& [input, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"https://www.example.com/", "example.com"},
+             {"http://example.com/a/", "example.com/a"},
+             {"/", ""},
+             {"https://a.example//", "a.example/"},
+             {"HTTPS://x.example/", "HTTPS://x.example"},
+             {"https://www.www.a.example", "a.example"},
+             {"https://" + accents, accents.substr(0, 180)}}) {
+        EXPECT_EQ(display_url(input), expected) << input;
     }
-    EXPECT_EQ(display_url("https://" + accents), expected);
+    for (const auto& [url, icon] : std::vector<std::pair<const char*, std::optional<std::string>>>{
+             {"http://example.com/", std::nullopt},
+             {"https://example.com:8443/a/b?c", "https://example.com/favicon.ico"},
+             {"https://[::1]/", "https://[::1]/favicon.ico"},
+             {"https://A.b-c.Example./x", "https://a.b-c.example./favicon.ico"},
+             {"https://0x7f.1/", "https://127.0.0.1/favicon.ico"},
+             {"not a url", std::nullopt}}) {
+        EXPECT_EQ(default_favicon_url(url), icon) << url;
+    }
 }
 
-TEST(DefaultFaviconUrl, HttpsHostsOnly) {
-    EXPECT_EQ(default_favicon_url("http://example.com/"), std::nullopt);
-    EXPECT_EQ(default_favicon_url("https://example.com:8443/a/b?c"),
-              "https://example.com/favicon.ico");
-    EXPECT_EQ(default_favicon_url("https://[::1]/"), "https://[::1]/favicon.ico");
-    EXPECT_EQ(default_favicon_url("https://A.b-c.Example./x"),
-              "https://a.b-c.example./favicon.ico");
-    EXPECT_EQ(default_favicon_url("https://0x7f.1/"), "https://127.0.0.1/favicon.ico");
-    EXPECT_EQ(default_favicon_url("not a url"), std::nullopt);
-    EXPECT_EQ(default_favicon_url("about:blank"), std::nullopt);
+std::string rows_text(const Store& store, std::string_view text, bool complete) {
+    return json::write_compact(build_suggestions(store, text, complete).rows);
+}
+
+TEST(SuggestionRows, CompletionUsesTheBareHostAndReplacesTheDirectRow) {
+    Store store = store_at(now, {{"https://www.example.com/page", "Page", 3, now}});
+    const SuggestionAnswer answer = build_suggestions(store, "example.co", true);
+    EXPECT_EQ(json::write_compact(answer.completion_json()), "\"example.com\"");
+    EXPECT_EQ(
+        json::write_compact(answer.rows),
+        R"([{"display":"","kind":"url","title":"example.com","url":"https://www.example.com/"},)"
+        R"({"engine":"DuckDuckGo","kind":"search","text":"example.co","title":"example.co"},)"
+        R"({"display":"example.com/page","kind":"history","title":"Page",)"
+        R"("url":"https://www.example.com/page"}])");
+    // Without completion a typed host gets a direct row and a search row; the history entry of
+    // the direct row's URL gets none.
+    store = store_at(now, {{"https://example.com/", "", 1, now}});
+    store.settings.search_engine = "kagi";
+    const SuggestionAnswer direct = build_suggestions(store, " example.com ", false);
+    EXPECT_EQ(json::write_compact(direct.completion_json()), "null");
+    EXPECT_EQ(json::write_compact(direct.rows),
+              R"([{"display":"","kind":"url","title":"example.com","url":"https://example.com/"},)"
+              R"({"engine":"Kagi","kind":"search","text":"? example.com","title":"example.com",)"
+              R"("url":"https://kagi.com/search?q=example.com"}])");
+    for (const auto& [text, complete] :
+         {std::pair{"exam", false}, {"exam ple", true}, {"zzz", true}}) {
+        EXPECT_EQ(build_suggestions(store, text, complete).completion, std::nullopt) << text;
+    }
+}
+
+TEST(SuggestionRows, CompletionKeepsSchemeAndHostButNoPortAndSkipsOtherEntries) {
+    Store store = store_at(now, {{"not a url loc", "", 50, now},
+                                 {"https://other.example/loc", "", 40, now},
+                                 {"http://localhost:3000/app", "App", 1, now}});
+    const SuggestionAnswer answer = build_suggestions(store, "LOC", true);
+    EXPECT_EQ(answer.completion, "localhost");
+    ASSERT_EQ(answer.rows.size(), 5U);
+    EXPECT_EQ(answer.rows[0]["url"], "http://localhost/");
+    // The unparsable entry still gets a row, shown by its text.
+    EXPECT_EQ(json::write_compact(answer.rows[2]),
+              R"({"display":"not a url loc","kind":"history","title":"not a url loc",)"
+              R"("url":"not a url loc"})");
+    EXPECT_EQ(answer.rows[4]["url"], "http://localhost:3000/app");
+}
+
+TEST(SuggestionRows, BookmarksEmptyTitlesAndOnlyASearchRowWhenNothingMatches) {
+    Store store = store_at(now, {{"https://www.news.example/today/", "", 1, now}});
+    store.bookmarks = {{"https://news.example/", "News", 1}};
+    const auto rows = build_suggestions(store, "news", false).rows;
+    EXPECT_EQ(json::write_compact(rows[1]),
+              R"({"display":"news.example","kind":"bookmark","title":"News",)"
+              R"("url":"https://news.example/"})");
+    EXPECT_EQ(json::write_compact(rows[2]),
+              R"({"display":"news.example/today","kind":"history","title":"news.example/today",)"
+              R"("url":"https://www.news.example/today/"})");
+    EXPECT_EQ(rows_text(store, "   ", true),
+              R"([{"engine":"DuckDuckGo","kind":"search","text":"","title":""}])");
+    EXPECT_EQ(rows_text(store, "javascript:alert(1)", false),
+              R"x([{"engine":"DuckDuckGo","kind":"search",)x"
+              R"x("text":"javascript:alert(1)","title":"javascript:alert(1)"}])x");
+    std::string long_query;
+    for (int i = 0; i < 600; ++i) {
+        long_query += "é";
+    }
+    const auto cut = build_suggestions(store, long_query, false).rows;
+    ASSERT_EQ(cut.size(), 1U);
+    EXPECT_EQ(cut[0]["text"], long_query.substr(0, 1024));
+}
+
+TEST(SuggestionRows, AtMostEightRows) {
+    Store store = store_at(now);
+    for (int i = 0; i < 12; ++i) {
+        store.history.push_back({"https://shop" + std::to_string(i) + ".example/p", "", 1, now});
+    }
+    const SuggestionAnswer completed = build_suggestions(store, "shop", true);
+    ASSERT_EQ(completed.rows.size(), 8U);
+    // Completion row, search row, then the six scored entries.
+    EXPECT_EQ(completed.rows[0]["url"], "https://shop0.example/");
+    EXPECT_EQ(completed.rows[7]["url"], "https://shop5.example/p");
 }
 
 } // namespace
