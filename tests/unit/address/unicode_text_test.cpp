@@ -14,6 +14,7 @@ TEST(UnicodeText, TrimsWhiteSpaceOnly) {
     EXPECT_EQ(text::trim_white_space("\u2003"), "");
     EXPECT_EQ(text::trim_white_space("\xff "), "\xff");
     EXPECT_TRUE(text::contains_white_space("a\u00a0b"));
+    EXPECT_TRUE(text::contains_white_space("\u3000x"));
     EXPECT_FALSE(text::contains_white_space("a\u200bb"));
 }
 

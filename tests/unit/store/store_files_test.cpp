@@ -4,7 +4,9 @@
 #include "store/store.h"
 #include "support/temp_dir.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace corvane {
@@ -144,6 +146,23 @@ TEST_F(StoreFiles, AFailedWriteKeepsTheFlagAndIsRetried) {
     flush_store(store);
     EXPECT_FALSE(store.settings_dirty);
     EXPECT_NE(read_file(dir_ / "settings.json").find("\"bing\""), std::string::npos);
+}
+
+// A write cut short (here by the file size limit, as by a full disk) keeps the old file and
+// the flag. It runs in a child process, whose limit goes with it.
+TEST_F(StoreFiles, AWriteCutShortKeepsTheFlag) {
+    fs::create_directories(dir_);
+    write_file(dir_ / "settings.json", "{}");
+    Store store = load();
+    store.settings_dirty = true;
+    const auto flush_within_ten_bytes = [&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{10, 10};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        flush_store(store);
+        return store.settings_dirty && read_file(dir_ / "settings.json") == "{}";
+    };
+    EXPECT_EXIT(std::_Exit(flush_within_ten_bytes() ? 0 : 1), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(StoreFiles, AFolderThatCannotBeCreatedLoadsDefaultsAndWritesNothing) {

@@ -19,6 +19,8 @@ TEST(Url, HostKindAndHostText) {
     const HostCase cases[] = {
         {"https://Example.COM/", HostKind::Domain, "example.com"},
         {"https://bücher.de/", HostKind::Domain, "xn--bcher-kva.de"},
+        // A compatibility ideograph the newer mapping sends beyond the Basic Plane.
+        {"https://\U0002F91F.example/", HostKind::Domain, "xn--hb5j.example"},
         {"http://0x7f.1/", HostKind::Ipv4, "127.0.0.1"},
         {"http://[0:0::1]/", HostKind::Ipv6, "[::1]"},
         {"foo://Host/", HostKind::Opaque, "Host"},
@@ -41,6 +43,7 @@ TEST(Url, HostKindAndHostText) {
 
 TEST(Url, AddressValuesOfIpHosts) {
     EXPECT_FALSE(Url::parse("http://192.168.0.257/"));
+    EXPECT_FALSE(Url::parse("http://192.168.256.1/"));
     EXPECT_EQ(Url::parse("http://192.168.1.5/")->host_record()->ipv4, 0xC0A80105U);
     EXPECT_EQ(Url::parse("http://3232235781/")->host_record()->ipv4, 0xC0A80105U);
     Ipv6Address loopback{0, 0, 0, 0, 0, 0, 0, 1};
@@ -70,6 +73,8 @@ TEST(Url, SchemeSetterFollowsTheUrlApi) {
         {"http://example.com/", "1http", false, "http://example.com/"},
         {"http://example.com/", "ht tp", false, "http://example.com/"},
         {"http://example.com/", "", false, "http://example.com/"},
+        {"foo://example.com/", "git+ssh.v-2", true, "git+ssh.v-2://example.com/"},
+        {"foo://example.com/", "b_r", false, "foo://example.com/"},
     };
     for (const SchemeCase& c : cases) {
         Url url = *Url::parse(c.input);
@@ -106,6 +111,9 @@ TEST(Url, EmptyAndLongInputs) {
     ASSERT_TRUE(Url::parse(long_path));
     EXPECT_EQ(Url::parse(long_path)->href(), long_path);
     EXPECT_FALSE(Url::parse("http://a:65536/"));
+    // ".." stops only at a drive letter of a file URL.
+    EXPECT_EQ(Url::parse("file:///ab/..")->href(), "file:///");
+    EXPECT_EQ(Url::parse("file:///c:/..")->href(), "file:///c:/");
     EXPECT_EQ(Url::parse("http://a:" + std::string(50, '0') + "81/")->port(), 81);
 }
 
