@@ -127,9 +127,16 @@ HttpResponse serve(const HttpRequest& request) {
 // Helpers for dispatching DOM events and reading the chrome back, defined once per page. D.sent
 // records every message the page posts from then on, as the bridge sees it.
 constexpr const char* kDriver = R"JS(
-if (!window.D) document.addEventListener('corvane-ipc', (e) => D.sent.push(JSON.parse(e.detail)));
+if (!window.D) {
+    document.addEventListener('corvane-ipc', (e) => D.sent.push(JSON.parse(e.detail)));
+    document.addEventListener('securitypolicyviolation',
+        (e) => D.refused.push(e.violatedDirective + ' ' + e.blockedURI));
+    addEventListener('error', (e) => D.errors.push(String(e.message)));
+}
 window.D = window.D || {
     sent: [],
+    refused: [], // what the page's security policy blocked
+    errors: [],  // uncaught script errors
     $(sel) { return typeof sel === 'string' ? document.querySelector(sel) : sel; },
     key(sel, key, mods) {
         const ev = new KeyboardEvent('keydown',
@@ -137,12 +144,26 @@ window.D = window.D || {
         D.$(sel).dispatchEvent(ev);
         return ev.defaultPrevented;
     },
-    type(sel, text) {
+    type(sel, text, inputType) {
         const input = D.$(sel);
         input.focus();
         input.value = text;
-        input.dispatchEvent(new InputEvent('input', { inputType: 'insertText', data: text }));
+        input.dispatchEvent(new InputEvent('input',
+            { inputType: inputType || 'insertText', data: text, bubbles: true }));
         return input.value;
+    },
+    mouse(sel, type, opts) {
+        const r = D.$(sel).getBoundingClientRect();
+        const ev = new MouseEvent(type, Object.assign({ bubbles: true, cancelable: true,
+            clientX: r.left + r.width / 2, clientY: r.top + r.height / 2, button: 0, detail: 1 },
+            opts || {}));
+        D.$(sel).dispatchEvent(ev);
+        return ev.defaultPrevented;
+    },
+    rect(sel) { return D.$(sel).getBoundingClientRect().toJSON(); },
+    texts(sel) { return [...document.querySelectorAll(sel)].map((e) => e.textContent); },
+    icons(sel) {
+        return [...document.querySelectorAll(sel + ' use')].map((u) => u.getAttribute('href'));
     },
     pointer(type, sel, x, button) {
         const target = D.$(sel);
@@ -233,9 +254,13 @@ std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t activ
     return window;
 }
 
-nlohmann::json ChromePageTest::page(const std::string& script, std::size_t window) {
+nlohmann::json drive(platform::WebView& chrome, const std::string& script) {
     // A block, so that declarations of one call do not clash with the next one's.
-    return js(chrome(window), std::string(kDriver) + ";\n{" + script + "\n}");
+    return js(chrome, std::string(kDriver) + ";\n{" + script + "\n}");
+}
+
+nlohmann::json ChromePageTest::page(const std::string& script, std::size_t window) {
+    return drive(chrome(window), script);
 }
 
 nlohmann::json ChromePageTest::type_into(const std::string& selector, const std::string& text,

@@ -23,6 +23,9 @@ std::string page_url(const std::string& path);
 // The value of a script as parsed JSON; null when the view gave none.
 nlohmann::json js(platform::WebView& view, const std::string& script);
 
+// Runs a script in a chrome page with the driver object D defined.
+nlohmann::json drive(platform::WebView& chrome, const std::string& script);
+
 // Runs xdotool with the arguments; false when it is missing or fails.
 bool xdotool(const std::vector<std::string>& args);
 

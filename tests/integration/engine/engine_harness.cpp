@@ -61,10 +61,6 @@ EngineWorld& world() {
     return instance;
 }
 
-void use_test_proxy(platform::NetworkSession& store) {
-    route_through(store, world().server->origin());
-}
-
 void route_through(platform::NetworkSession& store, const std::string& proxy) {
     auto* session = dynamic_cast<platform::gtk::GtkNetworkSession*>(&store);
     ASSERT_NE(session, nullptr);
@@ -75,25 +71,10 @@ void route_through(platform::NetworkSession& store, const std::string& proxy) {
     webkit_network_proxy_settings_free(settings);
 }
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    return platform::gtk::run_main_loop_until(done, timeout);
-}
-
-void pump(std::chrono::milliseconds time) {
-    platform::gtk::run_main_loop_until([] { return false; }, time);
-}
-
 void drain() {
     while (std::optional<UserEvent> event = world().queue->pop()) {
         world().seen.push_back(std::move(*event));
     }
-}
-
-std::optional<std::string> evaluate(platform::WebView& view, const std::string& script) {
-    std::optional<std::string> result;
-    view.evaluate_script(script, [&result](std::string json) { result = std::move(json); });
-    wait_until([&] { return result.has_value(); });
-    return result;
 }
 
 void EngineTest::SetUp() {

@@ -7,6 +7,7 @@
 #include "core/user_event.h"
 #include "engine/engine_config.h"
 #include "engine/webviews.h"
+#include "integration/wait.h"
 #include "platform/gtk/gtk_platform.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
@@ -19,8 +20,6 @@
 #include <vector>
 
 namespace corvane::test {
-
-using namespace std::chrono_literals;
 
 struct EngineWorld {
     EngineWorld();
@@ -37,12 +36,8 @@ struct EngineWorld {
 
 EngineWorld& world();
 
-// Routes every request of the store through the test server.
-void use_test_proxy(platform::NetworkSession& store);
+// Routes every request of the store through the proxy.
 void route_through(platform::NetworkSession& store, const std::string& proxy);
-
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15000ms);
-void pump(std::chrono::milliseconds time);
 
 // Moves posted events into world().seen.
 void drain();
@@ -76,8 +71,6 @@ std::optional<Event> wait_for(Pred pred, std::chrono::milliseconds timeout = 150
         timeout);
     return found;
 }
-
-std::optional<std::string> evaluate(platform::WebView& view, const std::string& script);
 
 // A window with its chrome view, dropped at the end of each test.
 class EngineTest : public ::testing::Test {

@@ -2,75 +2,73 @@
 #include "engine/actions.h"
 #include "engine_harness.h"
 
+#include <algorithm>
+
 namespace corvane::test {
 namespace {
 
 using Privacy = EngineTest;
 
+bool server_saw(const std::function<bool(const HttpRequest&)>& match) {
+    const std::vector<HttpRequest> requests = world().server->requests();
+    return std::any_of(requests.begin(), requests.end(), match);
+}
+
 TEST_F(Privacy, PrivateAndNormalWindowsNeverShareCookiesOrStorage) {
-    std::string address = url("/store");
+    const std::string address = url("/store");
     auto normal = open_tab(address, 51);
     ASSERT_TRUE(loaded(51, address));
     evaluate(*normal, "document.cookie='who=normal; path=/';localStorage.setItem('who','normal')");
 
-    auto private_store = make_private_data_store(world().config);
-    auto secret = open_tab(address, 52, private_store);
+    auto secret = open_tab(address, 52, make_private_data_store(world().config));
     ASSERT_TRUE(loaded(52, address));
-    EXPECT_EQ(evaluate(*secret, "document.cookie"), R"("")");
-    EXPECT_EQ(evaluate(*secret, "localStorage.getItem('who')"), "null");
+    EXPECT_EQ(evaluate(*secret, "[document.cookie, localStorage.getItem('who')]"), R"(["",null])");
     evaluate(*secret, "document.cookie='secret=1; path=/';localStorage.setItem('secret','1')");
 
     world().seen.clear();
     normal->reload();
     ASSERT_TRUE(loaded(51, address));
-    EXPECT_EQ(evaluate(*normal, "document.cookie"), R"("who=normal")");
-    EXPECT_EQ(evaluate(*normal, "localStorage.getItem('secret')"), "null");
-    bool private_cookie_sent = false;
-    for (const HttpRequest& request : world().server->requests()) {
-        auto cookie = request.headers.find("cookie");
-        if (cookie != request.headers.end() && cookie->second.find("secret") != std::string::npos) {
-            private_cookie_sent = true;
+    EXPECT_EQ(evaluate(*normal, "[document.cookie, localStorage.getItem('secret')]"),
+              R"(["who=normal",null])");
+    EXPECT_FALSE(server_saw([](const HttpRequest& r) {
+        const auto cookie = r.headers.find("cookie");
+        return cookie != r.headers.end() && cookie->second.find("secret") != std::string::npos;
+    }));
+}
+
+struct UpgradeCase {
+    const char* host; // empty: the loopback server itself
+    bool https_only;
+    bool tunnel_asked;
+};
+
+// Through the test proxy a host is not local; https to it fails (the proxy opens no tunnels), so
+// an upgraded tab falls back to the http page.
+TEST_F(Privacy, HttpsOnlyTriesHttpsFirstOnlyForHostsThatAreNotLocal) {
+    const UpgradeCase cases[] = {
+        {"shop.corvane-test.example", true, true},
+        {"plain.corvane-test.example", false, false},
+        {"", true, false},
+    };
+    TabId id = 60;
+    for (const UpgradeCase& c : cases) {
+        const std::string host = *c.host ? c.host : world().server->origin().substr(7);
+        const std::string address = "http://" + host + "/shop";
+        world().seen.clear();
+        auto tab = open_tab(address, ++id, nullptr, c.https_only);
+        ASSERT_TRUE(loaded(id, address)) << address;
+        EXPECT_EQ(server_saw([&](const HttpRequest& r) {
+                      return r.method == "CONNECT" && r.target.starts_with(host + ":");
+                  }),
+                  c.tunnel_asked)
+            << address;
+        EXPECT_TRUE(wait_until([&] { return tab->title() == "shop over http"; })) << address;
+        for (const event::PageLoad& load : seen_of<event::PageLoad>()) {
+            if (!load.loading && load.tab == id) {
+                EXPECT_EQ(load.url, address) << "the replaced loads end silently";
+            }
         }
     }
-    EXPECT_FALSE(private_cookie_sent);
-}
-
-bool tunnel_asked(const std::string& host) {
-    for (const HttpRequest& request : world().server->requests()) {
-        if (request.method == "CONNECT" && request.target.starts_with(host + ":")) {
-            return true;
-        }
-    }
-    return false;
-}
-
-TEST_F(Privacy, HttpsOnlyTriesHttpsFirstAndFallsBackToHttp) {
-    // Through the test proxy the host is not local; https to it fails (the proxy opens no
-    // tunnels), so the tab ends on the http page.
-    const std::string shop = "http://shop.corvane-test.example/shop";
-    auto tab = open_tab(shop, 61, nullptr, true);
-    ASSERT_TRUE(loaded(61, shop));
-    EXPECT_TRUE(tunnel_asked("shop.corvane-test.example")) << "https was tried first";
-    EXPECT_TRUE(wait_until([&] { return tab->title() == "shop over http"; }));
-    for (const event::PageLoad& load : seen_of<event::PageLoad>()) {
-        if (!load.loading) {
-            EXPECT_EQ(load.url, shop) << "the replaced loads end silently";
-        }
-    }
-}
-
-TEST_F(Privacy, LocalHostsAreNeverUpgraded) {
-    auto tab = open_tab(url("/store"), 62, nullptr, true);
-    ASSERT_TRUE(loaded(62, url("/store")));
-    EXPECT_FALSE(tunnel_asked("127.0.0.1"));
-    EXPECT_EQ(current_url(*tab), url("/store"));
-}
-
-TEST_F(Privacy, WithoutHttpsOnlyNothingIsUpgraded) {
-    const std::string plain = "http://plain.corvane-test.example/shop";
-    auto tab = open_tab(plain, 63, nullptr, false);
-    ASSERT_TRUE(loaded(63, plain));
-    EXPECT_FALSE(tunnel_asked("plain.corvane-test.example"));
 }
 
 } // namespace

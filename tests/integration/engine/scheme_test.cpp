@@ -59,15 +59,6 @@ TEST_F(SchemeAndBridge, WebPagesCanNeitherLoadNorFetchTheScheme) {
     EXPECT_EQ(title->title, "img-failed fetch-failed");
 }
 
-TEST_F(SchemeAndBridge, WebPagesCannotReachTheChromeMessageHandler) {
-    auto tab = open_tab(url("/page"), 34);
-    ASSERT_TRUE(loaded(34, url("/page")));
-    EXPECT_EQ(evaluate(*tab, "typeof window.ipc"), R"("undefined")");
-    EXPECT_EQ(evaluate(*tab, "typeof (window.webkit&&window.webkit.messageHandlers&&"
-                             "window.webkit.messageHandlers.ipc)"),
-              R"("undefined")");
-}
-
 TEST_F(SchemeAndBridge, ChromePageMessagesArriveWithTheirWindowAndPageCallsReachIt) {
     // The chrome page reports that it is ready as soon as it has loaded.
     auto ready = wait_for<event::UiMessage>(
@@ -79,8 +70,6 @@ TEST_F(SchemeAndBridge, ChromePageMessagesArriveWithTheirWindowAndPageCallsReach
         [](const event::UiMessage& m) { return std::holds_alternative<msg::CloseTab>(m.msg); });
     ASSERT_TRUE(close.has_value());
     EXPECT_EQ(std::get<msg::CloseTab>(close->msg).id, 9u);
-    EXPECT_EQ(evaluate(*chrome, "typeof CV.render"), R"("function")");
-    EXPECT_EQ(evaluate(*chrome, R"(window.CV&&CV.toast("hello"),'called')"), R"("called")");
 }
 
 TEST_F(SchemeAndBridge, ChromeViewCannotNavigateAwayFromItsPages) {
