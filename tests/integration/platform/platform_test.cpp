@@ -1,6 +1,7 @@
-// Real WebKitGTK views on the platform layer: loads, script results, new windows, the message
-// bridge, placement, downloads and content filters. The scheme's isolation and process ends are
-// checked through the engine's real handlers (tests/integration/engine).
+// Real WebKitGTK views on the platform layer: script results, the message bridge, placement,
+// downloads and content filters. Loads, titles, new windows, external links, the scheme's
+// isolation and process ends are checked through the engine's own callbacks and handlers
+// (tests/integration/engine).
 #include "platform/gtk/gtk_menu.h"
 #include "platform/gtk/gtk_window.h"
 #include "platform_harness.h"
@@ -12,8 +13,6 @@
 namespace corvane::test {
 namespace {
 
-using platform::LoadPhase;
-using platform::NavigationPolicy;
 using platform::WebContextKind;
 
 HttpResponse page(const std::string& body) {
@@ -23,10 +22,6 @@ HttpResponse page(const std::string& body) {
 HttpResponse serve(const HttpRequest& request) {
     if (request.path == "/hello") {
         return page("<title>Hello</title><p>hi");
-    }
-    if (request.path == "/links") {
-        return page("<title>Links</title><a id=blank target=_blank href=/popup>new</a>"
-                    "<a id=mail href='mailto:someone@example.com?subject=Hi'>mail</a>");
     }
     if (request.path == "/report.txt") {
         return HttpResponse{200,
@@ -120,26 +115,6 @@ protected:
     std::shared_ptr<platform::Window> window;
 };
 
-TEST_F(PlatformViews, LoadReportsStartAndFinishWithTheUrlAndTheTitle) {
-    auto view = make_view();
-    std::vector<std::pair<LoadPhase, std::string>> phases;
-    std::vector<std::string> titles;
-    view->on_load_changed = [&](LoadPhase phase, const std::string& uri) {
-        phases.emplace_back(phase, uri);
-    };
-    view->on_title_changed = [&](const std::string& title) {
-        titles.push_back(title);
-    };
-    view->load_url(url("/hello"));
-    ASSERT_TRUE(
-        wait_until([&] { return !phases.empty() && phases.back().first == LoadPhase::finished; }));
-    EXPECT_EQ(phases.front(), std::make_pair(LoadPhase::started, url("/hello")));
-    EXPECT_EQ(phases.back(), std::make_pair(LoadPhase::finished, url("/hello")));
-    ASSERT_TRUE(wait_until([&] { return !titles.empty() && titles.back() == "Hello"; }));
-    EXPECT_EQ(view->title(), "Hello");
-    EXPECT_EQ(view->uri(), url("/hello"));
-}
-
 TEST_F(PlatformViews, ScriptResultsArriveAsJsonTextOrEmpty) {
     auto view = make_view();
     ASSERT_TRUE(load_and_wait(*view, url("/hello")));
@@ -161,29 +136,6 @@ TEST_F(PlatformViews, ScriptResultsArriveAsJsonTextOrEmpty) {
                                   [&](std::string result) { awaited = std::move(result); });
     ASSERT_TRUE(wait_until([&] { return awaited.has_value(); }));
     EXPECT_EQ(*awaited, R"({"ok":42})");
-}
-
-TEST_F(PlatformViews, BlankTargetIsReportedAndOpensNoWindowWhileMailtoAsksTheNavigationHook) {
-    auto view = make_view();
-    ASSERT_TRUE(load_and_wait(*view, url("/links")));
-    std::vector<std::string> new_windows;
-    std::vector<std::string> asked;
-    view->on_new_window = [&](const std::string& target) {
-        new_windows.push_back(target);
-    };
-    view->on_navigation = [&](const platform::NavigationAction& action) {
-        asked.push_back(action.url);
-        return action.url.starts_with("mailto:") ? NavigationPolicy::deny : NavigationPolicy::allow;
-    };
-    evaluate(*view, "document.getElementById('blank').click()");
-    ASSERT_TRUE(wait_until([&] { return !new_windows.empty(); }));
-    EXPECT_EQ(new_windows, std::vector<std::string>{url("/popup")});
-    evaluate(*view, "document.getElementById('mail').click()");
-    ASSERT_TRUE(wait_until([&] { return !asked.empty() && asked.back().starts_with("mailto:"); }));
-    EXPECT_EQ(asked.back(), "mailto:someone@example.com?subject=Hi");
-    pump(300ms);
-    EXPECT_EQ(view->uri(), url("/links")) << "the refused mailto link leaves the page alone";
-    EXPECT_EQ(server_->count("/popup"), 0u) << "no window loaded the popup";
 }
 
 TEST_F(PlatformViews, BridgeCarriesMainFrameMessagesWithTheirUrlAndNothingFromOtherFrames) {

@@ -154,28 +154,16 @@ json tab_item(int id, const std::string& title, const std::string& url, const st
 }
 
 json sample_state() {
-    json newtab = tab_item(9, "", "corvane://newtab/", "");
-    newtab["newtab"] = true;
-    return json{
-        {"active", 7},
-        {"bookmarked", false},
-        {"canBack", true},
-        {"canForward", false},
-        {"downloadsUnseen", false},
-        {"fullscreen", false},
-        {"host", "example.com"},
-        {"loading", false},
-        {"newtab", false},
-        {"platform", "linux"},
-        {"private", false},
-        {"sec", "secure"},
-        {"shieldActive", true},
-        {"tabs",
-         json::array(
-             {tab_item(3, "Morning news", "https://news.example.org/today", "news.example.org"),
-              tab_item(7, "Example Domain", "https://www.example.com/", "example.com"), newtab})},
-        {"url", "https://www.example.com/"},
-        {"zoom", 1.0}};
+    json state = J(R"({"active":7,"bookmarked":false,"canBack":true,"canForward":false,
+        "downloadsUnseen":false,"fullscreen":false,"host":"example.com","loading":false,
+        "newtab":false,"platform":"linux","private":false,"sec":"secure","shieldActive":true,
+        "url":"https://www.example.com/","zoom":1.0})");
+    state["tabs"] = {
+        tab_item(3, "Morning news", "https://news.example.org/today", "news.example.org"),
+        tab_item(7, "Example Domain", "https://www.example.com/", "example.com"),
+        tab_item(9, "", "corvane://newtab/", "")};
+    state["tabs"][2]["newtab"] = true;
+    return state;
 }
 
 json sample_rows() {
