@@ -159,12 +159,10 @@ private:
     WebKitWebContext* context(WebContextKind kind) {
         GObjectPtr<WebKitWebContext>& slot = contexts_[kind];
         if (!slot) {
+            // No cache model for the chrome page's context: WebKit keeps one for the whole
+            // library, so a smaller one there would also take every tab's back-forward and
+            // memory caches away.
             slot = new_web_context();
-            if (kind == WebContextKind::ui) {
-                // The chrome page is one local page that never navigates: no page cache, and
-                // the smallest memory cache.
-                webkit_web_context_set_cache_model(slot.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
-            }
         }
         return slot.get();
     }
