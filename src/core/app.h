@@ -4,8 +4,8 @@
 // few application-wide flags. Exactly one App exists; the event-loop handler owns it and lends
 // it to one operation at a time, on the main thread.
 
-#include "core/user_event.h"
 #include "engine/engine_config.h"
+#include "engine/user_event.h"
 #include "pages/newtab_snapshot.h"
 #include "platform/platform.h"
 #include "protocol/chrome_state.h"

@@ -4,7 +4,7 @@
 // toolkit layer shows the bar in every window; an activation, by click or by shortcut, comes
 // back as a MenuCommand user event with the item's id.
 
-#include "core/user_event.h"
+#include "engine/user_event.h"
 #include "platform/menu.h"
 #include "platform/platform.h"
 

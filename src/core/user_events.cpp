@@ -19,9 +19,6 @@
 
 namespace corvane {
 
-const std::string_view kFaviconProbeScript =
-    R"JS((()=>{const i=document.querySelector('link[rel~="icon"][href],link[rel="apple-touch-icon"][href]');return JSON.stringify({i:i?i.href:(location.protocol==='https:'?location.origin+'/favicon.ico':'')})})())JS";
-
 namespace {
 
 bool is_placeholder_url(std::string_view url) {
@@ -51,8 +48,7 @@ void on_page_load(App& app, event::PageLoad& load) {
         if (!window.is_private) {
             record_visit(app.store, load.url, tab.title);
         }
-        eval_with_callback_favicon(*tab.webview, std::string(kFaviconProbeScript), app.proxy,
-                                   tab.id, tab.view);
+        probe_favicon(*tab.webview, app.proxy, tab.id, tab.view);
     }
     render(app, where->window);
 }

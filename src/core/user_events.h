@@ -5,15 +5,12 @@
 
 #include "core/app.h"
 
-#include <string_view>
+#include <cstddef>
 
 namespace corvane {
 
 // Set to exit by "quit"; once exit, it stays exit.
 enum class ControlFlow { wait, exit };
-
-// Finds the page's icon link (or https's /favicon.ico) and answers {"i": url} as JSON text.
-extern const std::string_view kFaviconProbeScript;
 
 // New-window URLs of this many bytes or more are dropped.
 inline constexpr std::size_t kMaxNewWindowUrlBytes = 8192;

@@ -8,6 +8,9 @@
 
 namespace corvane {
 
+const std::string_view kFaviconProbeScript =
+    R"JS((()=>{const i=document.querySelector('link[rel~="icon"][href],link[rel="apple-touch-icon"][href]');return JSON.stringify({i:i?i.href:(location.protocol==='https:'?location.origin+'/favicon.ico':'')})})())JS";
+
 namespace {
 
 bool is_json_space(char c) {
@@ -62,9 +65,9 @@ std::optional<std::string> read_favicon_reply(const std::string& result_json) {
     return icon ? favicon_url_ok(*icon) : std::nullopt;
 }
 
-void eval_with_callback_favicon(platform::WebView& view, const std::string& script,
-                                EventLoopProxy proxy, TabId tab, ViewId number) {
-    view.evaluate_script(script, [proxy = std::move(proxy), tab, number](std::string result) {
+void probe_favicon(platform::WebView& view, EventLoopProxy proxy, TabId tab, ViewId number) {
+    view.evaluate_script(std::string(kFaviconProbeScript), [proxy = std::move(proxy), tab,
+                                                            number](std::string result) {
         proxy.send_event(event::FaviconFound{read_favicon_reply(result), tab, number});
     });
 }

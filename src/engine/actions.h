@@ -3,12 +3,13 @@
 // What the core does to an existing web view. Nothing here reports an error; answers that
 // matter come back later as user events.
 
-#include "core/user_event.h"
+#include "engine/user_event.h"
 #include "platform/web_view.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace corvane {
 
@@ -18,10 +19,12 @@ std::optional<std::string> current_url(const platform::WebView& view);
 // Evaluates "window.stop()".
 void stop_loading(platform::WebView& view);
 
-// Posts FaviconFound {icon, tab, view}, the icon read from the probe's reply; view is the
-// number of the view the probe runs in.
-void eval_with_callback_favicon(platform::WebView& view, const std::string& script,
-                                EventLoopProxy proxy, TabId tab, ViewId number);
+// Finds the page's icon link (or https's /favicon.ico) and answers {"i": url} as JSON text.
+extern const std::string_view kFaviconProbeScript;
+
+// Runs the favicon probe and posts FaviconFound {icon, tab, view}, the icon read from its reply;
+// view is the number of the view the probe runs in.
+void probe_favicon(platform::WebView& view, EventLoopProxy proxy, TabId tab, ViewId number);
 // Posts FindResult {window, found, view}: found exactly when the result, trimmed, is "true".
 void eval_with_callback_find(platform::WebView& view, const std::string& script,
                              EventLoopProxy proxy, WindowId window, ViewId number);

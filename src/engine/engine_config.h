@@ -3,7 +3,7 @@
 // What every web view of the browser is built from: the engine configuration made once at
 // start-up, and the per-view options that make_configuration derives from it.
 
-#include "core/user_event.h"
+#include "engine/user_event.h"
 #include "pages/newtab_snapshot.h"
 #include "platform/platform.h"
 

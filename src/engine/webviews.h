@@ -3,8 +3,8 @@
 // The two web view builders: the browser's own pages (chrome, developer tools) and content tabs.
 // Every callback only posts a user event through the configuration's proxy and answers at once.
 
-#include "core/user_event.h"
 #include "engine/engine_config.h"
+#include "engine/user_event.h"
 #include "platform/platform.h"
 
 #include <cstdint>

@@ -4,8 +4,8 @@
 // callbacks post, a window with a chrome view, and a loopback server that is also the HTTP proxy
 // of every store, so pages can name hosts that are not local.
 
-#include "core/user_event.h"
 #include "engine/engine_config.h"
+#include "engine/user_event.h"
 #include "engine/webviews.h"
 #include "integration/wait.h"
 #include "platform/gtk/gtk_platform.h"

@@ -1,6 +1,6 @@
 // The chrome page's message intake as the core relies on it: where a message may come from, the
 // size gate, and the two window gestures that act at once instead of being posted.
-#include "core/user_event.h"
+#include "engine/user_event.h"
 #include "engine/webviews.h"
 #include "fake/fake_platform.h"
 

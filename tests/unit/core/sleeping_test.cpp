@@ -3,6 +3,7 @@
 #include "core/user_events.h"
 #include "core/windows.h"
 #include "core_fixture.h"
+#include "engine/actions.h"
 
 #include <cstdlib>
 

@@ -2,6 +2,7 @@
 #include "core/user_events.h"
 #include "core/windows.h"
 #include "core_fixture.h"
+#include "engine/actions.h"
 #include "shield/rule_list.h"
 
 #include <tuple>

@@ -57,7 +57,7 @@ TEST_F(ActionsTest, FaviconReplyBecomesTheAcceptedIcon) {
         {"", std::nullopt},
     };
     for (std::size_t n = 0; n < cases.size(); ++n) {
-        eval_with_callback_favicon(*view, "probe", f.config.proxy, 40 + n, 5);
+        probe_favicon(*view, f.config.proxy, 40 + n, 5);
         ASSERT_TRUE(fake().complete_script(cases[n].result));
         auto found = f.events_of<event::FaviconFound>();
         ASSERT_EQ(found.size(), 1u) << cases[n].result;

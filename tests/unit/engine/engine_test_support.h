@@ -2,8 +2,8 @@
 
 // A fake platform with an engine configuration on it and the events it posts.
 
-#include "core/user_event.h"
 #include "engine/engine_config.h"
+#include "engine/user_event.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_web_view.h"
 #include "support/temp_dir.h"

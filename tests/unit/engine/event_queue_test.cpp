@@ -1,4 +1,4 @@
-#include "core/user_event.h"
+#include "engine/user_event.h"
 
 #include <gtest/gtest.h>
 #include <thread>

@@ -3,7 +3,8 @@
 // The main loop's user events: everything that changes the browser's state but does not start on
 // the loop's own turn (web view callbacks, script results, chrome messages, the menu, the
 // self-test). Each names what it concerns by id, never by pointer; the handler looks the id up
-// and drops the event when the tab or window is gone.
+// and drops the event when the tab or window is gone. They live with the engine, the lowest
+// layer that posts them, so the engine and the core share them without the engine reaching up.
 
 #include "platform/event_loop.h"
 #include "platform/window.h"
