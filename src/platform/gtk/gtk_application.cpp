@@ -161,9 +161,7 @@ bool GtkApp::has_visible_windows() const {
 }
 
 void GtkApp::start() {
-    GError* error = nullptr;
-    g_application_register(G_APPLICATION(application_.get()), nullptr, &error);
-    g_clear_error(&error);
+    g_application_register(G_APPLICATION(application_.get()), nullptr, nullptr);
 }
 
 void GtkApp::on_startup(GApplication* application, gpointer self) {
@@ -181,11 +179,10 @@ int GtkApp::handle_command_line(GApplication*, GApplicationCommandLine* command_
     auto* app = static_cast<GtkApp*>(self);
     CommandLine line;
     int argc = 0;
-    gchar** argv = g_application_command_line_get_arguments(command_line, &argc);
+    g_auto(GStrv) argv = g_application_command_line_get_arguments(command_line, &argc);
     for (int i = 0; i < argc; ++i) {
         line.arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
     }
-    g_strfreev(argv);
     line.remote = g_application_command_line_get_is_remote(command_line);
     if (const gchar* cwd = g_application_command_line_get_cwd(command_line)) {
         line.working_directory = cwd;

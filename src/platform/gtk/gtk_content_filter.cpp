@@ -16,12 +16,10 @@ using FinishFilter = WebKitUserContentFilter* (*)(WebKitUserContentFilterStore*,
 
 void finish(GObject* source, GAsyncResult* result, gpointer data, FinishFilter finish_call) {
     std::unique_ptr<PendingFilter> pending(static_cast<PendingFilter*>(data));
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     WebKitUserContentFilter* filter =
         finish_call(WEBKIT_USER_CONTENT_FILTER_STORE(source), result, &error);
-    bool cancelled = error != nullptr && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
-    g_clear_error(&error);
-    if (cancelled) {
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED)) {
         if (filter != nullptr) {
             webkit_user_content_filter_unref(filter);
         }
@@ -57,11 +55,10 @@ void GtkContentFilterStore::lookup(const std::string& identifier, Completion don
 
 void GtkContentFilterStore::compile(const std::string& identifier, const std::string& rules_json,
                                     Completion done) {
-    GBytes* source = g_bytes_new(rules_json.data(), rules_json.size());
+    g_autoptr(GBytes) source = g_bytes_new(rules_json.data(), rules_json.size());
     webkit_user_content_filter_store_save(store_.get(), identifier.c_str(), source,
                                           cancellable_.get(), on_saved,
                                           new PendingFilter{identifier, std::move(done)});
-    g_bytes_unref(source);
 }
 
 void GtkContentFilterStore::on_loaded(GObject* source, GAsyncResult* result, gpointer data) {

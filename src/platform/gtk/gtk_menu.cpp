@@ -172,11 +172,10 @@ void delete_handlers(gpointer data, GClosure*) {
 // The action owns data when release is given.
 void add_action(GtkApplication* application, const char* name, GCallback handler, gpointer data,
                 GClosureNotify release) {
-    GSimpleAction* action = g_simple_action_new(name, G_VARIANT_TYPE_STRING);
+    g_autoptr(GSimpleAction) action = g_simple_action_new(name, G_VARIANT_TYPE_STRING);
     g_signal_connect_data(action, "activate", handler, data, release, GConnectFlags(0));
     g_action_map_remove_action(G_ACTION_MAP(application), name);
     g_action_map_add_action(G_ACTION_MAP(application), G_ACTION(action));
-    g_object_unref(action);
 }
 
 // The entry's own shortcut first: GTK shows the first of the list in the menu.
@@ -204,35 +203,31 @@ void bind_accelerators(GtkApplication* application, const char* detailed, const 
 
 GMenu* build_submenu(GtkApplication* application, const Submenu& submenu) {
     GMenu* menu = g_menu_new();
-    GMenu* section = g_menu_new();
+    auto section = GObjectPtr<GMenu>::adopt(g_menu_new());
     auto close_section = [&] {
-        if (g_menu_model_get_n_items(G_MENU_MODEL(section)) > 0) {
-            g_menu_append_section(menu, nullptr, G_MENU_MODEL(section));
+        if (g_menu_model_get_n_items(G_MENU_MODEL(section.get())) > 0) {
+            g_menu_append_section(menu, nullptr, G_MENU_MODEL(section.get()));
         }
-        g_object_unref(section);
-        section = g_menu_new();
+        section = GObjectPtr<GMenu>::adopt(g_menu_new());
     };
     for (const MenuEntry& entry : submenu.entries) {
         if (entry.kind == MenuEntry::Kind::separator) {
             close_section();
         } else if (entry.kind == MenuEntry::Kind::predefined) {
             if (const Predefined* predefined = find_predefined(entry.predefined)) {
-                char* detailed = g_action_print_detailed_name("app.predefined",
-                                                              g_variant_new_string(predefined->id));
-                g_menu_append(section, predefined->title, detailed);
+                g_autofree char* detailed = g_action_print_detailed_name(
+                    "app.predefined", g_variant_new_string(predefined->id));
+                g_menu_append(section.get(), predefined->title, detailed);
                 bind_accelerators(application, detailed, entry);
-                g_free(detailed);
             }
         } else {
-            char* detailed =
+            g_autofree char* detailed =
                 g_action_print_detailed_name("app.cmd", g_variant_new_string(entry.id.c_str()));
-            g_menu_append(section, entry.title.c_str(), detailed);
+            g_menu_append(section.get(), entry.title.c_str(), detailed);
             bind_accelerators(application, detailed, entry);
-            g_free(detailed);
         }
     }
     close_section();
-    g_object_unref(section);
     return menu;
 }
 
@@ -273,14 +268,12 @@ void install_gtk_menu_bar(GtkApplication* application, const MenuBar& bar,
     auto* handlers = new MenuHandlers{std::move(on_activate)};
     add_action(application, "cmd", as_callback(on_cmd), handlers, delete_handlers);
     add_action(application, "predefined", as_callback(on_predefined), application, nullptr);
-    GMenu* menubar = g_menu_new();
+    g_autoptr(GMenu) menubar = g_menu_new();
     for (const Submenu& submenu : bar) {
-        GMenu* menu = build_submenu(application, submenu);
+        g_autoptr(GMenu) menu = build_submenu(application, submenu);
         g_menu_append_submenu(menubar, submenu.title.c_str(), G_MENU_MODEL(menu));
-        g_object_unref(menu);
     }
     gtk_application_set_menubar(application, G_MENU_MODEL(menubar));
-    g_object_unref(menubar);
 }
 
 } // namespace corvane::platform::gtk

@@ -51,9 +51,9 @@ GBytes* body_bytes(std::variant<std::string_view, std::string> body) {
 }
 
 void answer(WebKitURISchemeRequest* request, SchemeResponse response) {
-    GBytes* bytes = body_bytes(std::move(response.body));
-    GInputStream* stream = g_memory_input_stream_new_from_bytes(bytes);
-    WebKitURISchemeResponse* reply =
+    g_autoptr(GBytes) bytes = body_bytes(std::move(response.body));
+    g_autoptr(GInputStream) stream = g_memory_input_stream_new_from_bytes(bytes);
+    g_autoptr(WebKitURISchemeResponse) reply =
         webkit_uri_scheme_response_new(stream, static_cast<gint64>(g_bytes_get_size(bytes)));
     webkit_uri_scheme_response_set_status(reply, static_cast<guint>(response.status), nullptr);
     if (!response.content_type.empty()) {
@@ -65,9 +65,6 @@ void answer(WebKitURISchemeRequest* request, SchemeResponse response) {
     }
     webkit_uri_scheme_response_set_http_headers(reply, headers);
     webkit_uri_scheme_request_finish_with_response(request, reply);
-    g_object_unref(reply);
-    g_object_unref(stream);
-    g_bytes_unref(bytes);
 }
 
 void on_scheme_request(WebKitURISchemeRequest* request, gpointer data) {

@@ -41,10 +41,7 @@ void on_show_items_done(GObject* source, GAsyncResult* result, gpointer data) {
 } // namespace
 
 bool GtkSystem::open_uri(const std::string& uri) {
-    GError* error = nullptr;
-    gboolean launched = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
-    g_clear_error(&error);
-    return launched;
+    return g_app_info_launch_default_for_uri(uri.c_str(), nullptr, nullptr);
 }
 
 // File managers that implement the freedesktop interface open the folder with the file selected.
@@ -76,18 +73,12 @@ std::optional<std::string> GtkSystem::run_and_capture(const std::vector<std::str
         args.push_back(const_cast<char*>(arg.c_str()));
     }
     args.push_back(nullptr);
-    char* out = nullptr;
-    GError* error = nullptr;
-    gboolean ran = g_spawn_sync(nullptr, args.data(), nullptr, G_SPAWN_STDERR_TO_DEV_NULL, nullptr,
-                                nullptr, &out, nullptr, nullptr, &error);
-    g_clear_error(&error);
-    if (!ran) {
-        g_free(out);
+    g_autofree char* out = nullptr;
+    if (!g_spawn_sync(nullptr, args.data(), nullptr, G_SPAWN_STDERR_TO_DEV_NULL, nullptr, nullptr,
+                      &out, nullptr, nullptr, nullptr)) {
         return std::nullopt;
     }
-    std::string result = out != nullptr ? out : "";
-    g_free(out);
-    return result;
+    return std::string(out != nullptr ? out : "");
 }
 
 std::uint32_t GtkSystem::process_id() const {

@@ -74,11 +74,10 @@ GtkWebView::~GtkWebView() {
 
 void GtkWebView::install_scripts(const WebViewOptions& options) {
     if (!options.user_script.empty()) {
-        WebKitUserScript* script = webkit_user_script_new(
+        g_autoptr(WebKitUserScript) script = webkit_user_script_new(
             options.user_script.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
         webkit_user_content_manager_add_script(content_manager_.get(), script);
-        webkit_user_script_unref(script);
     }
     if (options.script_bridge) {
         install_script_bridge(content_manager_.get());

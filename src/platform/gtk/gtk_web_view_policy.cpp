@@ -18,14 +18,12 @@ struct UrlParts {
 };
 
 std::optional<UrlParts> split_url(const char* url) {
-    GUri* uri = g_uri_parse(url, G_URI_FLAGS_NONE, nullptr);
+    g_autoptr(GUri) uri = g_uri_parse(url, G_URI_FLAGS_NONE, nullptr);
     if (uri == nullptr) {
         return std::nullopt;
     }
-    UrlParts parts{g_uri_get_scheme(uri) != nullptr ? g_uri_get_scheme(uri) : "",
-                   g_uri_get_host(uri) != nullptr ? g_uri_get_host(uri) : ""};
-    g_uri_unref(uri);
-    return parts;
+    return UrlParts{g_uri_get_scheme(uri) != nullptr ? g_uri_get_scheme(uri) : "",
+                    g_uri_get_host(uri) != nullptr ? g_uri_get_host(uri) : ""};
 }
 
 NavigationType navigation_type(WebKitNavigationType type) {
@@ -50,12 +48,9 @@ bool is_attachment(WebKitURIResponse* response) {
     if (headers == nullptr) {
         return false;
     }
-    char* disposition = nullptr;
-    bool attachment =
-        soup_message_headers_get_content_disposition(headers, &disposition, nullptr) &&
-        disposition != nullptr && g_ascii_strcasecmp(disposition, "attachment") == 0;
-    g_free(disposition);
-    return attachment;
+    g_autofree char* disposition = nullptr;
+    return soup_message_headers_get_content_disposition(headers, &disposition, nullptr) &&
+           disposition != nullptr && g_ascii_strcasecmp(disposition, "attachment") == 0;
 }
 
 // The first load of the chrome page and of a tab, for the start-up timeline.

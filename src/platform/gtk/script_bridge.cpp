@@ -23,7 +23,7 @@ constexpr const char* kBridgeSide =
     "window.webkit.messageHandlers.ipc.postMessage({url:location.href,body:e.detail})},true)";
 
 void add_script(WebKitUserContentManager* manager, const char* source, const char* world) {
-    WebKitUserScript* script =
+    g_autoptr(WebKitUserScript) script =
         world == nullptr
             ? webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
                                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr)
@@ -31,7 +31,6 @@ void add_script(WebKitUserContentManager* manager, const char* source, const cha
                                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, world,
                                                nullptr, nullptr);
     webkit_user_content_manager_add_script(manager, script);
-    webkit_user_script_unref(script);
 }
 
 std::optional<std::string> string_property(JSCValue* object, const char* name) {
@@ -39,10 +38,8 @@ std::optional<std::string> string_property(JSCValue* object, const char* name) {
     if (!value || !jsc_value_is_string(value.get())) {
         return std::nullopt;
     }
-    char* text = jsc_value_to_string(value.get());
-    std::string result = text != nullptr ? text : "";
-    g_free(text);
-    return result;
+    g_autofree char* text = jsc_value_to_string(value.get());
+    return std::string(text != nullptr ? text : "");
 }
 
 struct PendingScript {
@@ -53,11 +50,9 @@ using Finish = JSCValue* (*)(WebKitWebView*, GAsyncResult*, GError**);
 
 void complete(GObject* source, GAsyncResult* result, gpointer data, Finish finish) {
     std::unique_ptr<PendingScript> pending(static_cast<PendingScript*>(data));
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     auto value = GObjectPtr<JSCValue>::adopt(finish(WEBKIT_WEB_VIEW(source), result, &error));
-    bool cancelled = error != nullptr && g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
-    g_clear_error(&error);
-    if (cancelled || !pending->done) {
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED) || !pending->done) {
         return;
     }
     pending->done(value ? result_to_json(value.get()) : std::string());
@@ -101,16 +96,13 @@ std::string result_to_json(JSCValue* value) {
         return {};
     }
     JSCContext* context = jsc_value_get_context(value);
-    char* json = jsc_value_to_json(value, 0);
+    g_autofree char* json = jsc_value_to_json(value, 0);
     // A value that cannot be serialised (a cycle, a BigInt) leaves an exception behind.
     if (jsc_context_get_exception(context) != nullptr) {
         jsc_context_clear_exception(context);
-        g_free(json);
         return {};
     }
-    std::string result = json != nullptr ? json : "";
-    g_free(json);
-    return result;
+    return std::string(json != nullptr ? json : "");
 }
 
 void evaluate_in_page(WebKitWebView* view, const std::string& script, GCancellable* cancellable,
