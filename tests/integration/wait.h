@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -25,12 +26,13 @@ inline void pump(std::chrono::milliseconds time) {
     platform::gtk::run_main_loop_until([] { return false; }, time);
 }
 
-// The script's JSON result; none when the view did not answer in time.
+// The script's JSON result; none when the view did not answer in time. The result is shared
+// with the callback, which may still come after a timeout.
 inline std::optional<std::string> evaluate(platform::WebView& view, const std::string& script) {
-    std::optional<std::string> result;
-    view.evaluate_script(script, [&result](std::string json) { result = std::move(json); });
-    wait_until([&] { return result.has_value(); });
-    return result;
+    auto result = std::make_shared<std::optional<std::string>>();
+    view.evaluate_script(script, [result](std::string json) { *result = std::move(json); });
+    wait_until([&] { return result->has_value(); });
+    return *result;
 }
 
 } // namespace corvane::test

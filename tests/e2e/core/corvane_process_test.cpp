@@ -8,10 +8,8 @@
 #include "support/temp_dir.h"
 #include "unit/store/scoped_env.h"
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -52,6 +50,17 @@ HttpResponse serve(const HttpRequest& request) {
     return HttpResponse{204, "text/plain", "", {{"Cache-Control", "no-store"}}};
 }
 
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
+    const auto until = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return true;
+}
+
 // One run of the browser with its own data folder; ended with SIGTERM unless it ended itself.
 class Browser {
 public:
@@ -77,15 +86,11 @@ public:
 
     // Waits for the process to end by itself; its exit status, or none after the timeout.
     std::optional<int> wait_exit(std::chrono::milliseconds timeout) {
-        const auto until = Clock::now() + timeout;
-        while (Clock::now() < until) {
-            if (!running()) {
-                status_ = WIFEXITED(raw_status_) ? WEXITSTATUS(raw_status_) : -1;
-                return status_;
-            }
-            std::this_thread::sleep_for(10ms);
+        if (!wait_until([&] { return !running(); }, timeout)) {
+            return std::nullopt;
         }
-        return std::nullopt;
+        status_ = WIFEXITED(raw_status_) ? WEXITSTATUS(raw_status_) : -1;
+        return status_;
     }
 
     // SIGTERM (or signal), then the exit status; -1 when it did not end within ten seconds.
@@ -115,17 +120,6 @@ private:
     std::optional<int> status_;
 };
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
-    const auto until = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() >= until) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
 class ProcessTest : public ::testing::Test {
 protected:
     std::string page(const std::string& name) const { return server.origin() + "/page-" + name; }
@@ -148,7 +142,7 @@ protected:
 
 using Session = ProcessTest;
 using SingleInstance = ProcessTest;
-using ColdStart = ProcessTest;
+using Keyboard = ProcessTest;
 using DevtoolsSelfTest = ProcessTest;
 using Sleep = ProcessTest;
 
@@ -240,7 +234,6 @@ TEST_F(SingleInstance, SecondLaunchOpensItsUrlAsATabOfTheFirst) {
     EXPECT_EQ(*code, 0);
     EXPECT_LT(Clock::now() - started, 5s);
     ASSERT_TRUE(loaded("second")) << log_text();
-    std::this_thread::sleep_for(500ms);
 
     ASSERT_EQ(first.terminate(), 0);
     const nlohmann::json saved = session();
@@ -253,7 +246,6 @@ TEST_F(SingleInstance, SecondLaunchOpensItsUrlAsATabOfTheFirst) {
 TEST_F(SingleInstance, ClosingTheLastWindowKeepsItRunningForTheNextLaunch) {
     Browser first(data, {page("first")}, log);
     ASSERT_TRUE(loaded("first")) << log_text();
-    std::this_thread::sleep_for(300ms);
     // Closed as a person would: the window manager's close key on the focused window.
     ASSERT_EQ(std::system("xdotool search --sync --onlyvisible --name '^Corvane$' "
                           "windowactivate --sync >/dev/null 2>&1 && xdotool key alt+F4"),
@@ -261,7 +253,6 @@ TEST_F(SingleInstance, ClosingTheLastWindowKeepsItRunningForTheNextLaunch) {
     ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(store_dir() / "session.json"); }))
         << "closing the last window saves the session";
     EXPECT_EQ(session()[0]["tabs"][0]["url"], page("first"));
-    std::this_thread::sleep_for(300ms);
     ASSERT_TRUE(first.running()) << "no window, still running";
 
     Browser second(data, {page("again")}, log);
@@ -295,27 +286,33 @@ TEST_F(Sleep, DebugLineNamesTheAnswerTheTabAndItsUrl) {
     EXPECT_EQ(browser.terminate(), 0);
 }
 
-// A measurement, not a check: the time from starting `corvane URL` to that page's finished
-// load, each run on a fresh data folder. Runs only when asked for.
-TEST_F(ColdStart, MedianOfFiveRunsToThePageLoaded) {
-    if (std::getenv("CORVANE_MEASURE_STARTUP") == nullptr) {
-        GTEST_SKIP() << "a measurement; set CORVANE_MEASURE_STARTUP to run it";
+// The menu bar's shortcuts from the keyboard: two new tabs, a private window and Quit. The
+// private window is not part of the saved session; the normal one has its three tabs, the last
+// one active.
+TEST_F(Keyboard, ShortcutsOpenTabsAndAPrivateWindowAndQuitSaves) {
+    if (std::system("xdotool version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "xdotool is not installed";
     }
-    std::vector<double> times;
-    for (int run = 0; run < 5; ++run) {
-        const std::string name = "cold" + std::to_string(run);
-        const auto started = Clock::now();
-        Browser browser(home / name, {page(name)}, log);
-        ASSERT_TRUE(loaded(name)) << log_text();
-        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
-        browser.terminate();
-    }
-    std::sort(times.begin(), times.end());
-    std::printf("cold start to page loaded, ms:");
-    for (const double ms : times) {
-        std::printf(" %.0f", ms);
-    }
-    std::printf("; median %.0f\n", times[2]);
+    Browser browser(data, {page("keys")}, log);
+    ASSERT_TRUE(loaded("keys")) << log_text();
+    // The window manager gives the new window the keyboard.
+    const auto xdotool = [](const std::string& args) {
+        return std::system(("xdotool " + args + " >/dev/null 2>&1").c_str()) == 0;
+    };
+    ASSERT_TRUE(xdotool("search --sync --onlyvisible --name '^Corvane$'"));
+    EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+t ctrl+t ctrl+shift+n"));
+    EXPECT_TRUE(xdotool("search --sync --name 'Corvane \\(Private\\)'"));
+    EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+q"));
+    EXPECT_EQ(browser.wait_exit(10s), 0) << "Ctrl+Q ends the browser";
+    wait_for_helper_processes("XDG_DATA_HOME=" + data.string());
+
+    const nlohmann::json saved = session();
+    ASSERT_EQ(saved.size(), 1u) << saved.dump();
+    EXPECT_EQ(saved[0]["active"], 2) << saved.dump();
+    ASSERT_EQ(saved[0]["tabs"].size(), 3u) << saved.dump();
+    EXPECT_EQ(saved[0]["tabs"][0]["url"], page("keys"));
+    EXPECT_EQ(saved[0]["tabs"][1]["url"], "corvane://newtab/");
+    EXPECT_EQ(saved[0]["tabs"][2]["url"], "corvane://newtab/");
 }
 
 } // namespace

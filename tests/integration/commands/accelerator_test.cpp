@@ -2,10 +2,10 @@
 // their commands whether the keyboard is in the page or in the chrome.
 #include "chrome_driver.h"
 #include "core/menu_model.h"
+#include "platform/gtk/gtk_menu.h"
 
 #include <algorithm>
 #include <gtk/gtk.h>
-#include <map>
 
 namespace corvane::test {
 namespace {
@@ -25,11 +25,16 @@ protected:
             << "the window never became active";
         ASSERT_TRUE(loaded(0, 0, "Article k1"));
     }
-    // Waits a moment first: keys sent faster than a person types can arrive while the window
-    // is still moving the focus away from a view that just went.
+    // Keys sent while the window is still moving the focus away from a view that just went
+    // are lost, as a person's would be; so each waits until a view of the window has it.
     bool press(const std::string& keys) {
-        pump(300ms);
-        return xdotool({"key", "--clearmodifiers", keys});
+        const bool focused = wait_until([&] {
+            const BrowserWindow& window = app().windows.at(0);
+            return window.chrome->has_focus() ||
+                   std::any_of(window.tabs.begin(), window.tabs.end(),
+                               [](const Tab& t) { return t.webview && t.webview->has_focus(); });
+        });
+        return focused && xdotool({"key", "--clearmodifiers", keys});
     }
     std::string focused_field() {
         const nlohmann::json id = page("document.hasFocus() ? document.activeElement.id : ''");
@@ -37,39 +42,23 @@ protected:
     }
 };
 
-// Our accelerator text as xdotool's key names: "CmdOrCtrl+Shift+R" is "ctrl+shift+r".
-std::string xdotool_keys(std::string keys) {
-    for (const auto& [ours, theirs] : std::map<std::string, std::string>{
-             {"CmdOrCtrl", "ctrl"}, {"Shift+", "shift+"}, {"Alt+", "alt+"}, {"Page", "Page_"}}) {
-        if (const std::size_t at = keys.find(ours); at != std::string::npos) {
-            keys.replace(at, ours.size(), theirs);
-        }
+// The product's own accelerator text, through the GTK binding it installs, as xdotool's key
+// names: "CmdOrCtrl+Shift+R" is "<Control><Shift>r" is "ctrl+shift+r".
+std::string xdotool_keys(const std::string& accelerator) {
+    guint key = 0;
+    GdkModifierType mods{};
+    const std::optional<std::string> gtk = platform::gtk::gtk_accelerator(accelerator);
+    if (!gtk || !gtk_accelerator_parse(gtk->c_str(), &key, &mods)) {
+        ADD_FAILURE() << "no key for " << accelerator;
+        return "";
     }
-    const std::size_t key = keys.rfind('+') + 1; // a single letter or "Plus" in lower case
-    if (keys.size() - key == 1 || keys.ends_with("Plus")) {
-        std::transform(keys.begin() + key, keys.end(), keys.begin() + key, ::tolower);
+    std::string keys;
+    for (const auto& [mask, name] :
+         {std::pair{GDK_CONTROL_MASK, "ctrl+"}, std::pair{GDK_SHIFT_MASK, "shift+"},
+          std::pair{GDK_ALT_MASK, "alt+"}}) {
+        keys += (mods & mask) ? name : "";
     }
-    return keys;
-}
-
-TEST_F(Accelerators, TheBarIsInstalledWithItsShortcuts) {
-    auto* application = GTK_APPLICATION(g_application_get_default());
-    ASSERT_NE(application, nullptr);
-    GMenuModel* bar = gtk_application_get_menubar(application);
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(g_menu_model_get_n_items(bar), 8);
-    const auto accels = [&](const char* action) {
-        gchar** list = gtk_application_get_accels_for_action(application, action);
-        std::string first = list && list[0] ? list[0] : "";
-        g_strfreev(list);
-        return first;
-    };
-    EXPECT_EQ(accels("app.cmd::newTab"), "<Control>t");
-    EXPECT_EQ(accels("app.cmd::zoomReset"), "<Control>0");
-    EXPECT_EQ(accels("app.cmd::tab9"), "<Control>9");
-    EXPECT_EQ(accels("app.cmd::clear"), "<Shift><Control>BackSpace");
-    EXPECT_EQ(accels("app.cmd::devtools"), "<Control><Alt>i");
-    EXPECT_EQ(accels("app.predefined::copy"), "") << "the page handles Ctrl+C itself";
+    return keys + gdk_keyval_name(key);
 }
 
 TEST_F(Accelerators, NewTabCloseTabAndNextTabFromTheKeyboard) {
@@ -97,6 +86,12 @@ TEST_F(Accelerators, NewTabCloseTabAndNextTabFromTheKeyboard) {
     ASSERT_TRUE(press("ctrl+shift+t"));
     ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 2; }));
     EXPECT_EQ(tab(0, 1).url, page_url("/article-k1"));
+
+    ASSERT_TRUE(press("ctrl+w"));
+    ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 1; }));
+    ASSERT_TRUE(press("ctrl+w"));
+    EXPECT_TRUE(wait_until([&] { return app().windows.empty(); }))
+        << "the last tab takes its window";
 }
 
 TEST_F(Accelerators, OpenLocationTakesTheKeyboardFromThePage) {
@@ -146,6 +141,8 @@ TEST_F(Accelerators, LinuxKeysReachTheSameCommandsAsTheMenuShortcuts) {
         for (const platform::MenuEntry& entry : submenu.entries) {
             for (const std::string& accelerator : entry.second_accelerators) {
                 const std::size_t before = seen.size();
+                // The page takes the keyboard back from panes and sheets the last key opened.
+                tab(0, app().windows[0].active).webview->focus();
                 ASSERT_TRUE(press(xdotool_keys(accelerator))) << accelerator;
                 if (entry.kind == platform::MenuEntry::Kind::predefined) { // full screen
                     auto& window = *app().windows[0].window;
@@ -159,12 +156,6 @@ TEST_F(Accelerators, LinuxKeysReachTheSameCommandsAsTheMenuShortcuts) {
             }
         }
     }
-}
-
-TEST_F(Accelerators, CloseTabOnTheLastTabClosesTheWindow) {
-    open_active();
-    ASSERT_TRUE(press("ctrl+w"));
-    EXPECT_TRUE(wait_until([&] { return app().windows.empty(); }));
 }
 
 } // namespace

@@ -11,7 +11,7 @@ namespace corvane::test {
 
 namespace {
 
-// A 16 by 16 orange disc, so site icons show in screenshots without a network.
+// A 16 by 16 orange disc: a site icon that needs no network.
 constexpr const char* kIcon =
     "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAYAAAAf8/9hAAAAQUlEQVR42mNgwAJeRfD8x4"
     "YZCAFcGokyiFjNWA0hVTOGIRQZgEsSHeA0hBjN+"

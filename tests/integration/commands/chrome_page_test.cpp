@@ -1,5 +1,5 @@
 // The chrome page of a real window, driven through its DOM: the address field, the tab strip,
-// the overlay and the toast, each checked against what the core then did.
+// and the overlay, each checked against what the core then did.
 #include "chrome_driver.h"
 #include "core/commands.h"
 
@@ -213,18 +213,6 @@ TEST_F(ChromePage, ANewOrSelectedTabShowsItsOwnAddressNotTextTypedForAnother) {
     run_command(app(), "prevTab", flow);
     EXPECT_TRUE(wait_until([&] { return page("D.$('#omni-input').value") == article; }))
         << page("D.$('#omni-input').value");
-}
-
-TEST_F(ChromePage, TheToastShowsAndHidesAgain) {
-    open({{page_url("/article-toast"), ""}});
-    ASSERT_TRUE(loaded(0, 0, "Article toast"));
-    ControlFlow flow = ControlFlow::wait;
-    run_command(app(), "zoomIn", flow);
-    ASSERT_TRUE(wait_until([&] { return page("D.shown('toast')") == true; }));
-    EXPECT_EQ(page("D.$('#toast').textContent"), "Zoom 110%");
-    const auto shown_at = std::chrono::steady_clock::now();
-    ASSERT_TRUE(wait_until([&] { return page("D.shown('toast')") == false; }, 6000ms));
-    EXPECT_GE(std::chrono::steady_clock::now() - shown_at, 1500ms);
 }
 
 } // namespace

@@ -1,30 +1,19 @@
 // The browser core with real WebKit views: page loads reaching tabs, the chrome page and the
 // history, new-window links, and tabs whose web process ends.
+#include "chrome_driver.h"
 #include "core/sleeping.h"
 #include "core/tabs.h"
 #include "core/windows.h"
-#include "core_world.h"
 #include "engine/actions.h"
-#include "support/web_processes.h"
 
-#include <csignal>
 #include <nlohmann/json.hpp>
 
 namespace corvane::test {
 namespace {
 
-// The chrome page's tab strip as it shows it: id, title, and the active, sleeping and loading
-// marks of each tab.
+// The chrome page's tab strip as it shows it.
 nlohmann::json shown_tabs(platform::WebView& chrome) {
-    const std::optional<std::string> text = evaluate(
-        chrome, "JSON.stringify([...document.querySelectorAll('.tab')].map(e=>({id:+e.dataset.id,"
-                "title:e.querySelector('.tab-title').textContent,"
-                "active:e.classList.contains('active'),sleeping:e.classList.contains('sleeping'),"
-                "loading:!!e.querySelector('.spinner')})))");
-    if (!text || text->empty()) {
-        return nullptr;
-    }
-    return nlohmann::json::parse(nlohmann::json::parse(*text).get<std::string>());
+    return drive(chrome, "D.strip()");
 }
 
 bool has_history(std::string_view url, std::string_view title) {
@@ -121,15 +110,6 @@ TEST_F(BrowserTest, TabPutToSleepAsItsLoadStartsEndsUpNotLoading) {
     EXPECT_EQ(shown[1]["loading"], false) << "no spinner on a sleeping tab";
 }
 
-// Kills the web process of the view by making it the largest first.
-void kill_web_process_of(platform::WebView& view) {
-    ASSERT_EQ(evaluate(view, "window.ballast=new Uint8Array(400*1024*1024).fill(7);ballast.length"),
-              "419430400");
-    const std::optional<pid_t> process = largest_web_process();
-    ASSERT_TRUE(process.has_value()) << "web processes run below this process";
-    kill(*process, SIGKILL);
-}
-
 TEST_F(BrowserTest, EndedWebProcessReloadsTheActiveTabAndPutsABackgroundTabToSleep) {
     ASSERT_TRUE(create_window(app(), WindowKind::normal, {{url("/plain-front"), ""}}, 0));
     add_tab(app(), 0, url("/plain-back"), TabFocus::background, TabPlace::at_end);
@@ -138,7 +118,7 @@ TEST_F(BrowserTest, EndedWebProcessReloadsTheActiveTabAndPutsABackgroundTabToSle
                !tab(0, 0).loading && !tab(0, 1).loading;
     }));
 
-    kill_web_process_of(*tab(0, 1).webview);
+    tab(0, 1).webview->terminate_web_process();
     ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview; }));
     EXPECT_EQ(tab(0, 1).url, url("/plain-back"));
     EXPECT_EQ(tab(0, 1).title, "Plain -back");
@@ -146,7 +126,8 @@ TEST_F(BrowserTest, EndedWebProcessReloadsTheActiveTabAndPutsABackgroundTabToSle
     EXPECT_TRUE(tab(0, 0).webview);
 
     const std::size_t loads = world().server->count("/plain-front");
-    kill_web_process_of(*tab(0, 0).webview);
+    evaluate(*tab(0, 0).webview, "window.ballast = 1");
+    tab(0, 0).webview->terminate_web_process();
     // The active tab keeps its view and loads its page again.
     ASSERT_TRUE(wait_until([&] { return world().server->count("/plain-front") > loads; }));
     ASSERT_TRUE(tab(0, 0).webview);

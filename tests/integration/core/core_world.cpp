@@ -71,21 +71,6 @@ CoreWorld& world() {
     return instance;
 }
 
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    return platform::gtk::run_main_loop_until(done, timeout);
-}
-
-void pump(std::chrono::milliseconds time) {
-    platform::gtk::run_main_loop_until([] { return false; }, time);
-}
-
-std::optional<std::string> evaluate(platform::WebView& view, const std::string& script) {
-    auto result = std::make_shared<std::optional<std::string>>();
-    view.evaluate_script(script, [result](std::string json) { *result = std::move(json); });
-    wait_until([&] { return result->has_value(); });
-    return *result;
-}
-
 void BrowserTest::SetUp() {
     world();
     ASSERT_TRUE(app().windows.empty());

@@ -5,20 +5,16 @@
 // for the pages.
 
 #include "core/event_loop.h"
+#include "integration/wait.h"
 #include "platform/gtk/gtk_platform.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
-#include <chrono>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace corvane::test {
-
-using namespace std::chrono_literals;
 
 struct CoreWorld {
     CoreWorld();
@@ -35,12 +31,6 @@ struct CoreWorld {
 };
 
 CoreWorld& world();
-
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15000ms);
-void pump(std::chrono::milliseconds time);
-
-// The script's result as JSON text; none when the view never answered.
-std::optional<std::string> evaluate(platform::WebView& view, const std::string& script);
 
 // Every test starts without windows and closes what it opened.
 class BrowserTest : public ::testing::Test {
