@@ -72,17 +72,9 @@ HttpResponse serve(const HttpRequest& request) {
     }
     if (path == "/find") {
         // Three matches, and runs of 512 "é" and 511 "ü" for the length of a query.
-        std::string accents;
-        for (int i = 0; i < 512; ++i) {
-            accents += "é";
-        }
-        std::string umlauts;
-        for (int i = 0; i < 511; ++i) {
-            umlauts += "ü";
-        }
         return html("<title>Find</title><p id=a>find-me one</p><p id=b>find-me two</p>"
                     "<p id=c>find-me three</p><p id=e>" +
-                    accents + "</p><p id=u>" + umlauts + "</p>");
+                    repeated("é", 512) + "</p><p id=u>" + repeated("ü", 511) + "</p>");
     }
     if (path == "/tone.wav") {
         static const std::string tone = tone_wav();
@@ -197,6 +189,14 @@ window.D = window.D || {
 )JS";
 
 } // namespace
+
+std::string repeated(std::string_view text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
+}
 
 LoopbackServer& server() {
     static LoopbackServer instance(serve);

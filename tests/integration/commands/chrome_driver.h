@@ -10,6 +10,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace corvane::test {
@@ -19,6 +20,8 @@ namespace corvane::test {
 LoopbackServer& server();
 // "http://127.0.0.1:PORT" + path on this program's own page server.
 std::string page_url(const std::string& path);
+
+std::string repeated(std::string_view text, int times);
 
 // The value of a script as parsed JSON; null when the view gave none.
 nlohmann::json js(platform::WebView& view, const std::string& script);

@@ -65,14 +65,6 @@ TEST_F(EngineCommands, TheStarBookmarksTheLivePageAndBack) {
     EXPECT_TRUE(app().store.bookmarks.empty());
 }
 
-std::string repeated(std::string_view text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) {
-        out += text;
-    }
-    return out;
-}
-
 struct FindStep {
     std::string typed; // typed into the field (a fresh search); empty: a button
     const char* button;
