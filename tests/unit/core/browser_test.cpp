@@ -1,8 +1,8 @@
 #include "core/browser.h"
 #include "fake/fake_platform.h"
 #include "support/temp_dir.h"
+#include "unit/store/scoped_env.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace corvane::test {
@@ -12,7 +12,7 @@ namespace {
 // saves the session into the data folder.
 TEST(RunBrowser, StartsOnTheFirstCommandLineAndSavesAtTheEnd) {
     TempDir data;
-    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    const ScopedEnv env("XDG_DATA_HOME", data.path().c_str());
     FakePlatform platform;
     EXPECT_EQ(run_browser(platform, {"corvane", "-x", "https://a.test/", "b.test"}), 0);
     EXPECT_EQ(platform.app.run_arguments,
@@ -23,7 +23,6 @@ TEST(RunBrowser, StartsOnTheFirstCommandLineAndSavesAtTheEnd) {
     // The hooks are gone with the browser.
     EXPECT_FALSE(platform.app.on_command_line);
     EXPECT_FALSE(platform.app.on_wake);
-    ::unsetenv("XDG_DATA_HOME");
 }
 
 } // namespace

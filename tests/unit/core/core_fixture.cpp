@@ -1,5 +1,6 @@
 #include "core_fixture.h"
 
+#include "core/chrome_messages.h"
 #include "core/commands.h"
 #include "store/store.h"
 
@@ -70,8 +71,31 @@ std::vector<std::string> CoreTest::tab_urls(std::size_t window) const {
     return urls;
 }
 
-void CommandsFixture::run(std::string_view id) {
+std::size_t CoreTest::open(std::vector<SessionTab> tabs, std::size_t active, WindowKind kind) {
+    const std::optional<std::size_t> index = create_window(app, kind, std::move(tabs), active);
+    EXPECT_TRUE(index);
+    make_ready(index.value_or(0));
+    return index.value_or(0);
+}
+
+std::size_t CoreTest::open_numbered(std::size_t count, std::size_t active, WindowKind kind) {
+    std::vector<SessionTab> tabs;
+    for (std::size_t i = 0; i < count; ++i) {
+        tabs.push_back({"https://t" + std::to_string(i) + ".test/", "T"});
+    }
+    return open(std::move(tabs), active, kind);
+}
+
+void CoreTest::send(UiMsg msg, std::size_t window) {
+    handle_ui_message(app, window, std::move(msg), flow);
+}
+
+void CoreTest::run(std::string_view id) {
     run_command(app, id, flow);
+}
+
+void CoreTest::handle(UserEvent event) {
+    handle_user_event(app, std::move(event), flow);
 }
 
 } // namespace corvane::test

@@ -5,6 +5,7 @@
 
 #include "core/app.h"
 #include "core/user_events.h"
+#include "core/windows.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_web_view.h"
 #include "support/temp_dir.h"
@@ -38,6 +39,16 @@ protected:
 
     // Marks the window's chrome page as ready, so render reaches it.
     void make_ready(std::size_t window);
+    // A window whose chrome page is ready; its index.
+    std::size_t open(std::vector<SessionTab> tabs, std::size_t active = 0,
+                     WindowKind kind = WindowKind::normal);
+    // A window of `count` tabs at https://tN.test/, ready.
+    std::size_t open_numbered(std::size_t count, std::size_t active = 0,
+                              WindowKind kind = WindowKind::normal);
+    // A message from a window's chrome page, and a command as the menu bar runs it.
+    void send(UiMsg msg, std::size_t window = 0);
+    void run(std::string_view id);
+    void handle(UserEvent event);
 
     // Events the core posted, in order, taken out of the queue.
     std::vector<UserEvent> take_posted();
@@ -52,14 +63,7 @@ protected:
     Instant now = Instant{} + std::chrono::hours(1000);
     std::uint64_t wall = 1'700'000'000;
     App app;
-};
-
-// A core whose test runs commands by id, as the menu bar and the keyboard do.
-class CommandsFixture : public CoreTest {
-protected:
-    void run(std::string_view id);
-
-    // Where the last command left the event loop.
+    // Where the last message, command or event left the event loop.
     ControlFlow flow = ControlFlow::wait;
 };
 

@@ -1,6 +1,4 @@
 #include "core/downloads.h"
-#include "core/user_events.h"
-#include "core/windows.h"
 #include "core_fixture.h"
 
 namespace corvane::test {
@@ -27,15 +25,13 @@ TEST(DownloadNames, LastPathPartAsValidText) {
 }
 
 TEST_F(DownloadsTest, FinishesMarkTheNewestActiveRecordAndToastTheCurrentWindow) {
-    ControlFlow flow = ControlFlow::wait;
     // Without a window the records still change; there is just no toast.
-    handle_user_event(app, event::DownloadStarted{"https://a.test/f", "/dl/f"}, flow);
-    create_window(app, WindowKind::normal, {}, 0);
-    make_ready(0);
-    handle_user_event(app, event::DownloadStarted{"https://a.test/f", "/dl/f (1)"}, flow);
-    handle_user_event(app, event::DownloadFinished{"https://a.test/f", true}, flow);
-    handle_user_event(app, event::DownloadFinished{"https://a.test/f", false}, flow);
-    handle_user_event(app, event::DownloadFinished{"https://a.test/f", true}, flow); // none left
+    handle(event::DownloadStarted{"https://a.test/f", "/dl/f"});
+    open({});
+    handle(event::DownloadStarted{"https://a.test/f", "/dl/f (1)"});
+    handle(event::DownloadFinished{"https://a.test/f", true});
+    handle(event::DownloadFinished{"https://a.test/f", false});
+    handle(event::DownloadFinished{"https://a.test/f", true}); // none left
 
     ASSERT_EQ(app.downloads.size(), 2u);
     EXPECT_EQ(app.downloads[0].state, "failed");

@@ -105,12 +105,6 @@ TEST_F(EventLoopTest, WithoutSessionTheFirstArgumentOpensTheWindow) {
     }
 }
 
-TEST_F(EventLoopTest, EmptyStoredSessionOpensOneNewTabPage) {
-    make_handler({});
-    handler->start();
-    EXPECT_EQ(urls(0), (std::vector<std::string>{"corvane://newtab/"}));
-}
-
 TEST_F(EventLoopTest, TickRunsEveryThirtySecondsAndSetsTheDeadline) {
     make_handler({});
     handler->start();

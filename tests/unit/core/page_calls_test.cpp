@@ -1,5 +1,4 @@
 #include "core/page_calls.h"
-#include "core/windows.h"
 #include "core_fixture.h"
 
 namespace corvane::test {
@@ -30,9 +29,7 @@ TEST_F(PageCallsTest, NoRenderBeforeReadyOrWithoutActiveTab) {
 }
 
 TEST_F(PageCallsTest, StateObjectOfASampleWindow) {
-    create_window(app, WindowKind::normal,
-                  {{"https://www.example.com/a", "Example \"A\""}, {"", ""}}, 0);
-    make_ready(0);
+    open({{"https://www.example.com/a", "Example \"A\""}, {"", ""}});
     Tab& first = tab(0, 0);
     first.favicon = "https://www.example.com/favicon.ico";
     first.loading = true;
@@ -58,8 +55,7 @@ TEST_F(PageCallsTest, StateObjectOfASampleWindow) {
 }
 
 TEST_F(PageCallsTest, AddressComesFromTheLiveViewUnlessBlank) {
-    create_window(app, WindowKind::normal, {{"http://stored.test/", ""}}, 0);
-    make_ready(0);
+    open({{"http://stored.test/", ""}});
     fake(tab(0, 0).webview).url = "about:blank";
     render(app, 0);
     EXPECT_EQ(renders(chrome()).back()["url"], "http://stored.test/");
@@ -77,8 +73,7 @@ TEST_F(PageCallsTest, AddressComesFromTheLiveViewUnlessBlank) {
 }
 
 TEST_F(PageCallsTest, ShieldFollowsTheSettingAndTheAllowlist) {
-    create_window(app, WindowKind::normal, {{"https://news.example.com/", ""}}, 0);
-    make_ready(0);
+    open({{"https://news.example.com/", ""}});
     const auto shield = [this] {
         render(app, 0);
         return renders(chrome()).back()["shieldActive"].get<bool>();
@@ -94,8 +89,7 @@ TEST_F(PageCallsTest, ShieldFollowsTheSettingAndTheAllowlist) {
 }
 
 TEST_F(PageCallsTest, PrivateAndFullScreenWindowsSayYes) {
-    create_window(app, WindowKind::private_browsing, {}, 0);
-    make_ready(0);
+    open({}, 0, WindowKind::private_browsing);
     dynamic_cast<FakeWindow&>(*app.windows[0].window).fullscreen = true;
     render(app, 0);
     EXPECT_EQ(renders(chrome()).back()["private"], true);

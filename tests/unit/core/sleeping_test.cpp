@@ -1,11 +1,8 @@
 #include "core/sleeping.h"
 #include "core/tabs.h"
-#include "core/user_events.h"
-#include "core/windows.h"
 #include "core_fixture.h"
 #include "engine/actions.h"
-
-#include <cstdlib>
+#include "unit/store/scoped_env.h"
 
 namespace corvane::test {
 namespace {
@@ -14,8 +11,7 @@ class SleepingTest : public CoreTest {
 protected:
     // One window with `count` tabs, all awake, the first active.
     void open_awake(std::size_t count) {
-        create_window(app, WindowKind::normal, {{"https://t0.test/", ""}}, 0);
-        make_ready(0);
+        open({{"https://t0.test/", ""}});
         for (std::size_t i = 1; i < count; ++i) {
             add_tab(app, 0, "https://t" + std::to_string(i) + ".test/", TabFocus::background,
                     TabPlace::at_end);
@@ -120,44 +116,28 @@ TEST_F(SleepingTest, AnOkAnswerDropsTheViewAndKeepsTheLiveUrl) {
     ASSERT_TRUE(fake(tab(0, 1).webview).complete_script(R"("ok")"));
     std::vector<UserEvent> posted = take_posted();
     ASSERT_EQ(posted.size(), 1u);
-    ControlFlow flow = ControlFlow::wait;
-    handle_user_event(app, std::move(posted[0]), flow);
+    handle(std::move(posted[0]));
     EXPECT_FALSE(tab(0, 1).webview);
     EXPECT_FALSE(tab(0, 1).loading);
     EXPECT_EQ(tab(0, 1).url, "https://t1.test/later");
     EXPECT_EQ(renders(chrome()).back()["tabs"][1]["sleeping"], true);
 }
 
-TEST_F(SleepingTest, RefusalsAndTabsThatBecameActiveStayAwake) {
+TEST_F(SleepingTest, RefusalsAndTabsThatBecameActiveStayAwakeAndTheDebugLineNeedsItsVariable) {
     open_awake(2);
-    ControlFlow flow = ControlFlow::wait;
-    handle_user_event(app, event::SleepAnswer{"media", tab(0, 1).id, false}, flow);
+    const std::string line = "[corvane] sleep REFUSED (media) tab" + std::to_string(tab(0, 1).id) +
+                             " https://t1.test/\n";
+    for (const char* debug : {static_cast<const char*>(nullptr), ""}) {
+        const ScopedEnv env("CORVANE_DEBUG", debug);
+        testing::internal::CaptureStderr();
+        handle(event::SleepAnswer{"media", tab(0, 1).id, false});
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), debug ? line : "");
+    }
     EXPECT_TRUE(tab(0, 1).webview);
     select_tab(app, 0, 1);
-    handle_user_event(app, event::SleepAnswer{"ok", tab(0, 1).id, true, tab(0, 1).view}, flow);
+    handle(event::SleepAnswer{"ok", tab(0, 1).id, true, tab(0, 1).view});
     EXPECT_TRUE(tab(0, 1).webview);
-    handle_user_event(app, event::SleepAnswer{"ok", 999, true}, flow); // closed meanwhile
-}
-
-TEST_F(SleepingTest, DebugLineOnlyWithTheVariableSet) {
-    open_awake(2);
-    ControlFlow flow = ControlFlow::wait;
-    ::unsetenv("CORVANE_DEBUG");
-    testing::internal::CaptureStderr();
-    handle_user_event(app, event::SleepAnswer{"media", tab(0, 1).id, false}, flow);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    ::setenv("CORVANE_DEBUG", "", 1);
-    testing::internal::CaptureStderr();
-    handle_user_event(app, event::SleepAnswer{"media", tab(0, 1).id, false}, flow);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "[corvane] sleep REFUSED (media) tab" +
-                                                          std::to_string(tab(0, 1).id) +
-                                                          " https://t1.test/\n");
-    ::unsetenv("CORVANE_DEBUG");
-}
-
-TEST(SleepGuard, ScriptIsTheExpectedLength) {
-    EXPECT_EQ(kSleepGuardScript.size(), 265u);
-    EXPECT_EQ(kFaviconProbeScript.size(), 203u);
+    handle(event::SleepAnswer{"ok", 999, true}); // closed meanwhile
 }
 
 } // namespace

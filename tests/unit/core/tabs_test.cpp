@@ -1,5 +1,4 @@
 #include "core/tabs.h"
-#include "core/windows.h"
 #include "core_fixture.h"
 
 namespace corvane::test {
@@ -9,10 +8,8 @@ class TabsTest : public CoreTest {
 protected:
     // Tabs A, B, C in one window, the one at `active` active.
     void open_abc(std::size_t active, WindowKind kind = WindowKind::normal) {
-        create_window(app, kind,
-                      {{"https://a.test/", ""}, {"https://b.test/", ""}, {"https://c.test/", ""}},
-                      active);
-        make_ready(0);
+        open({{"https://a.test/", ""}, {"https://b.test/", ""}, {"https://c.test/", ""}}, active,
+             kind);
     }
     TabId id_of(std::string_view url) {
         for (const Tab& t : app.windows[0].tabs) {
@@ -74,8 +71,7 @@ TEST_F(TabsTest, ClosingPicksTheNeighbourAsBrowsersDo) {
 }
 
 TEST_F(TabsTest, ClosingTheOnlyTabRendersNothing) {
-    create_window(app, WindowKind::normal, {{"https://a.test/", ""}}, 0);
-    make_ready(0);
+    open({{"https://a.test/", ""}});
     EXPECT_TRUE(close_tab(app, 0, tab(0, 0).id));
     EXPECT_TRUE(app.windows[0].tabs.empty());
     EXPECT_TRUE(renders(chrome()).empty());

@@ -1,6 +1,4 @@
 #include "core/tabs.h"
-#include "core/user_events.h"
-#include "core/windows.h"
 #include "core_fixture.h"
 #include "engine/actions.h"
 #include "shield/rule_list.h"
@@ -12,15 +10,8 @@ namespace {
 
 class UserEventsTest : public CoreTest {
 protected:
-    void SetUp() override {
-        create_window(app, WindowKind::normal,
-                      {{"https://www.example.com/", "Old"}, {"https://b.test/", "B"}}, 0);
-        make_ready(0);
-    }
-    void handle(UserEvent event) { handle_user_event(app, std::move(event), flow); }
+    void SetUp() override { open({{"https://www.example.com/", "Old"}, {"https://b.test/", "B"}}); }
     std::size_t render_count() { return renders(chrome()).size(); }
-
-    ControlFlow flow = ControlFlow::wait;
 };
 
 // What a tab's view posted before the tab closed, slept or was rebuilt on a new view arrives
@@ -64,6 +55,9 @@ TEST_F(UserEventsTest, EventsFromGoneTabsOrViewsChangeNothing) {
     }
     EXPECT_TRUE(platform.system_.opened.empty());
     EXPECT_TRUE(app.store.history.empty());
+    // From a live tab, an external address goes to the system.
+    handle(event::OpenExternally{"mailto:someone@example.com", tab(0, 0).id, tab(0, 0).view});
+    EXPECT_EQ(platform.system_.opened, (std::vector<std::string>{"mailto:someone@example.com"}));
 }
 
 TEST_F(UserEventsTest, FaviconClearsOnlyWhenALoadStartsOnAnotherHost) {
@@ -203,11 +197,6 @@ TEST_F(UserEventsTest, RuleListReadyAppliesOrRemovesTheListOnAwakeTabs) {
     EXPECT_TRUE(fake(tab(0, 0).webview).filters.empty());
     // Chrome views are never touched.
     EXPECT_TRUE(chrome().filters.empty());
-}
-
-TEST_F(UserEventsTest, ExternalUrlsGoToTheSystem) {
-    handle(event::OpenExternally{"mailto:someone@example.com", tab(0, 0).id, tab(0, 0).view});
-    EXPECT_EQ(platform.system_.opened, (std::vector<std::string>{"mailto:someone@example.com"}));
 }
 
 } // namespace

@@ -1,7 +1,5 @@
-#include "core/windows.h"
 #include "core_fixture.h"
 #include "store/store.h"
-#include "support/temp_dir.h"
 
 namespace corvane::test {
 namespace {
@@ -60,20 +58,6 @@ TEST_F(WindowsTest, PrivateWindowHasItsOwnEphemeralStore) {
     EXPECT_TRUE(window.data_store->is_ephemeral());
     EXPECT_EQ(fake(window.tabs[0].webview).options.session, window.data_store);
     EXPECT_EQ(dynamic_cast<const FakeWindow&>(*window.window).options.title, "Corvane (Private)");
-}
-
-TEST_F(WindowsTest, LayoutFollowsSizeFindBarAndPane) {
-    create_window(app, WindowKind::normal, {}, 0);
-    BrowserWindow& window = app.windows[0];
-    dynamic_cast<FakeWindow&>(*window.window).size = {900, 600};
-    window.findbar_open = true;
-    layout_window(window);
-    EXPECT_EQ(chrome().rect, (platform::Rect{0, 0, 900, 126}));
-    EXPECT_EQ(fake(window.tabs[0].webview).rect, (platform::Rect{0, 126, 900, 474}));
-    window.overlay_open = true;
-    layout_window(window);
-    EXPECT_EQ(chrome().rect, (platform::Rect{0, 0, 900, 600}));
-    EXPECT_EQ(fake(window.tabs[0].webview).rect, (platform::Rect{0, 126, 900, 474}));
 }
 
 TEST_F(WindowsTest, ClosingTheFocusedWindowFocusesTheLastOne) {

@@ -177,11 +177,21 @@ TEST_F(WebViewsTest, ChromeMessagesArePostedOnlyFromUiPages) {
     view.on_script_message(R"({"t":"ready"})", "https://corvane://ui/");
     view.on_script_message(R"({"t":"nope"})", "corvane://ui/index.html");
     view.on_script_message(std::string(65537, ' '), "corvane://ui/index.html");
+    // The developer tools' own messages are heard from their view only.
+    const auto pane =
+        create_ui_webview(f.config, window, 2, "corvane://ui/devtools.html", {}, false);
+    for (FakeWebView* from : {&view, &fake(*pane)}) {
+        from->on_script_message(R"({"t":"devEval","id":1,"code":"1"})",
+                                "corvane://ui/devtools.html");
+        from->on_script_message(R"({"t":"devClose"})", "corvane://ui/devtools.html");
+    }
     auto messages = f.events_of<event::UiMessage>();
-    ASSERT_EQ(messages.size(), 2u);
+    ASSERT_EQ(messages.size(), 4u);
     EXPECT_EQ(std::get<msg::CloseTab>(messages[0].msg).id, 7u);
     EXPECT_EQ(messages[0].window, window->id());
     EXPECT_TRUE(std::holds_alternative<msg::Ready>(messages[1].msg));
+    EXPECT_TRUE(std::holds_alternative<msg::DevEval>(messages[2].msg));
+    EXPECT_TRUE(std::holds_alternative<msg::DevClose>(messages[3].msg));
 }
 
 TEST_F(WebViewsTest, WindowGesturesActAtOnceAndAreNotPosted) {

@@ -1,7 +1,6 @@
 // Settings changed from the chrome page, and the order of the history panel.
 #include "core/panels.h"
 #include "core/settings_changes.h"
-#include "core/windows.h"
 #include "core_fixture.h"
 #include "store/store_json.h"
 
@@ -13,8 +12,7 @@ namespace {
 using SettingsPanelsTest = CoreTest;
 
 TEST_F(SettingsPanelsTest, SettingsAreCheckedWrittenAtOnceAndShown) {
-    create_window(app, WindowKind::normal, {{"https://a.test/", "A"}}, 0);
-    make_ready(0);
+    open({{"https://a.test/", "A"}});
     const std::filesystem::path file = app.store.dir / kSettingsFile;
     struct Case {
         std::string key;
@@ -31,11 +29,16 @@ TEST_F(SettingsPanelsTest, SettingsAreCheckedWrittenAtOnceAndShown) {
         {"https_only", false, "false", "Applies to new tabs"},
         {"https_only", "true", "", ""},
         {"restore_session", false, "false", ""},
+        // Out of range or not a whole number: kept, but still written.
         {"sleep_after_mins", 1440u, "1440", ""},
-        {"sleep_after_mins", 10.5, "1440", ""}, // out of range: kept, but still written
-        {"sleep_after_mins", -1, "1440", ""},
-        {"max_awake_tabs", 51u, "6", ""},
+        {"sleep_after_mins", 1441u, "1440", ""},
+        {"sleep_after_mins", 0u, "0", ""},
+        {"sleep_after_mins", 10.5, "0", ""},
+        {"sleep_after_mins", -1, "0", ""},
+        {"max_awake_tabs", 50u, "50", ""},
+        {"max_awake_tabs", 51u, "50", ""},
         {"max_awake_tabs", 1u, "1", ""},
+        {"max_awake_tabs", 0u, "1", ""},
         {"Block_trackers", false, "", ""},
     };
     for (const Case& c : cases) {
