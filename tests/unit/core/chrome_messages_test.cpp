@@ -380,6 +380,42 @@ TEST_F(ChromeMessagesTest, PanelsAnswerOnlyTheirOwnNames) {
                   R"(panel("clear",{}))"}));
 }
 
+TEST_F(ChromeMessagesTest, ShieldPanelDescribesTheActiveTab) {
+    open({{"https://www.shop.test/", ""},
+          {"http://plain.test/", ""},
+          {"file:///tmp/a.html", ""},
+          {"corvane://newtab/", ""}});
+    app.store.settings.shield_allowlist = {"shop.test"};
+    struct Case {
+        std::string host;
+        bool newtab;
+        std::string sec;
+        bool site_on;
+    };
+    const Case cases[] = {{"shop.test", false, "secure", false},
+                          {"plain.test", false, "insecure", true},
+                          {"", false, "local", true},
+                          {"", true, "internal", true}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        app.windows[0].active = i;
+        send(msg::Panel{"shield"});
+        const std::string call = page_calls(chrome()).back();
+        ASSERT_TRUE(call.starts_with(R"(panel("shield",)")) << call;
+        const nlohmann::json data = nlohmann::json::parse(call.substr(15, call.size() - 16));
+        EXPECT_EQ(data["host"], cases[i].host) << i;
+        EXPECT_EQ(data["newtab"], cases[i].newtab) << i;
+        EXPECT_EQ(data["sec"], cases[i].sec) << i;
+        EXPECT_EQ(data["siteOn"], cases[i].site_on) << i;
+        EXPECT_EQ(data["sleeping"], 3) << i;
+        EXPECT_EQ(data["enabled"], true);
+    }
+    // Opening the downloads panel clears the dot in every window.
+    app.downloads_unseen = true;
+    send(msg::Panel{"downloads"});
+    EXPECT_EQ(renders(chrome()).back()["downloadsUnseen"], false);
+    EXPECT_EQ(page_calls(chrome()).back(), R"(panel("downloads",{"items":[]}))");
+}
+
 TEST_F(ChromeMessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCode) {
     open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
     send(msg::Cmd{"devtools"});
