@@ -122,25 +122,23 @@ TEST_F(EventLoopTest, TickRunsEveryThirtySecondsAndSetsTheDeadline) {
     EXPECT_EQ(platform.app.deadline, now + std::chrono::seconds(30));
 }
 
-TEST_F(EventLoopTest, QuitSavesAndEndsTheLoopAndDropsLaterEvents) {
-    make_handler({"https://a.test/"});
-    handler->start();
-    queue->push(event::MenuCommand{"quit"});
-    queue->push(event::MenuCommand{"newWindow"});
-    handler->wake();
-    EXPECT_EQ(platform.app.quit_code, 0);
-    EXPECT_EQ(app().windows.size(), 1u);
-    EXPECT_EQ(app().store.session.size(), 1u);
-    EXPECT_TRUE(std::filesystem::exists(app().store.dir / "session.json"));
-}
-
-TEST_F(EventLoopTest, LoopEndSavesTheSession) {
+TEST_F(EventLoopTest, QuitOrTheLoopsEndSavesTheSessionAndQuitDropsLaterEvents) {
     make_handler({"https://a.test/", "https://b.test/"});
     handler->start();
     handler->loop_destroyed();
     ASSERT_EQ(app().store.session.size(), 1u);
     EXPECT_EQ(app().store.session[0].tabs.size(), 2u);
     EXPECT_EQ(app().store.session[0].active, 1u);
+
+    make_handler({"https://a.test/"}, [](Store& s) { s.session.clear(); });
+    handler->start();
+    queue->push(event::MenuCommand{"quit"});
+    queue->push(event::MenuCommand{"newWindow"});
+    handler->wake();
+    EXPECT_EQ(platform.app.quit_code, 0);
+    EXPECT_EQ(app().windows.size(), 1u);
+    EXPECT_EQ(read_file(app().store.dir / "session.json"),
+              R"([{"tabs":[{"url":"https://a.test/","title":""}],"active":0}])");
 }
 
 TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
