@@ -1,7 +1,6 @@
 #include "core/sleeping.h"
 #include "core/tabs.h"
 #include "core_fixture.h"
-#include "engine/actions.h"
 #include "unit/store/scoped_env.h"
 
 namespace corvane::test {
