@@ -74,6 +74,9 @@ TEST_F(CommandsTest, SheetsPanelsAndFindOpenInTheCurrentWindowsChrome) {
 }
 
 TEST_F(CommandsTest, WindowCommandsWorkWithoutAWindow) {
+    run("quit");
+    EXPECT_EQ(flow, ControlFlow::exit);
+    EXPECT_EQ(read_file(app.store.dir / "session.json"), "[]");
     run("closeTab");
     run("reopenTab");
     EXPECT_TRUE(app.windows.empty());
@@ -84,8 +87,6 @@ TEST_F(CommandsTest, WindowCommandsWorkWithoutAWindow) {
     run("privateWindow");
     EXPECT_TRUE(app.windows[1].is_private);
     EXPECT_EQ(current_window_index(app), 1u);
-    run("quit");
-    EXPECT_EQ(flow, ControlFlow::exit);
 }
 
 TEST_F(CommandsTest, NewTabAppendsAndNextAndPreviousWrapAround) {
