@@ -1,7 +1,7 @@
 #include "engine/engine_config.h"
 #include "engine_test_support.h"
+#include "unit/store/scoped_env.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace corvane {
@@ -17,7 +17,7 @@ TEST(UserAgent, NamesThisPlatformAndEndsInTheBrowserVersion) {
 }
 
 TEST(EngineConfig, MadeWithStoresSchemesAndThisMachinesAgent) {
-    setenv("XDG_CACHE_HOME", "/tmp/corvane-cache-test", 1);
+    const test::ScopedEnv env("XDG_CACHE_HOME", "/tmp/corvane-cache-test");
     EngineFixture f;
     EXPECT_EQ(f.config.user_agent, format_user_agent(machine_architecture()));
     EXPECT_FALSE(f.config.rule_list_ready);
@@ -30,7 +30,6 @@ TEST(EngineConfig, MadeWithStoresSchemesAndThisMachinesAgent) {
     ASSERT_NE(f.platform.filter_store, nullptr);
     EXPECT_EQ(f.platform.filter_store->folder, (f.dir.path() / "content-rules").string());
     ASSERT_EQ(f.platform.schemes.size(), 2u);
-    unsetenv("XDG_CACHE_HOME");
 }
 
 TEST(EngineConfig, SchemeHandlersAnswerPerContext) {

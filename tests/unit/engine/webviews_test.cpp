@@ -64,18 +64,6 @@ TEST_F(WebViewsTest, ContentTabIsBuiltBelowTheChromeWithItsOptions) {
         << "the chrome page stays above page content";
 }
 
-TEST_F(WebViewsTest, UserScriptIsExactlyTheTwoGuardedParts) {
-    EXPECT_EQ(kContentTabUserScript.size(), 530u);
-    std::string_view script = kContentTabUserScript;
-    std::size_t newline = script.find('\n');
-    ASSERT_NE(newline, std::string_view::npos);
-    EXPECT_EQ(script.find('\n', newline + 1), std::string_view::npos);
-    EXPECT_TRUE(
-        script.substr(0, newline).starts_with("try{Object.defineProperty(Navigator.prototype"));
-    EXPECT_TRUE(script.substr(newline + 1).starts_with("try{let typed=false;"));
-    EXPECT_TRUE(script.ends_with("enumerable:false})}catch(e){}"));
-}
-
 TEST_F(WebViewsTest, TabNavigationHandsExternalSchemesToTheSystemAndRefusesBlockedOnes) {
     auto view = tab(3);
     struct Case {
