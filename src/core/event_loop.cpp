@@ -36,8 +36,7 @@ void EventLoopHandler::remote_command_line(const platform::CommandLine& line) {
     for (std::string& url : urls) {
         url = open_argument_text(url, line.working_directory);
     }
-    if (const WindowRequest request = requested_window(line.arguments);
-        request != WindowRequest::none) {
+    if (requested_window(line.arguments) == WindowRequest::private_window) {
         post(OpenPrivateWindow{std::move(urls)});
     } else if (urls.empty()) {
         post(Reopen{application_.has_visible_windows()});
