@@ -2,45 +2,15 @@
 
 #include "fake/fake_web_view.h"
 
+#include <algorithm>
+
 namespace corvane::test {
 
 int FakeApplication::run(const std::vector<std::string>& arguments) {
-    run_arguments = arguments;
     if (on_command_line) {
         on_command_line(platform::CommandLine{arguments, false, "/"});
     }
     return quit_code.value_or(0);
-}
-
-void FakeApplication::quit(int exit_code) {
-    quit_code = exit_code;
-}
-
-bool FakeSystem::open_uri(const std::string& uri) {
-    opened.push_back(uri);
-    return open_succeeds;
-}
-
-bool FakeSystem::set_extended_attribute(const std::string& path, const std::string& name,
-                                        const std::string& value) {
-    attributes.emplace_back(path, name, value);
-    return true;
-}
-
-std::optional<std::string> FakeSystem::run_and_capture(const std::vector<std::string>& argv) {
-    commands.push_back(argv);
-    return command_output;
-}
-
-void FakeContentFilterStore::lookup(const std::string& identifier, Completion done) {
-    ++lookup_calls;
-    lookups.emplace_back(identifier, std::move(done));
-}
-
-void FakeContentFilterStore::compile(const std::string& identifier, const std::string& rules_json,
-                                     Completion done) {
-    ++compile_calls;
-    compiles.emplace_back(identifier, rules_json, std::move(done));
 }
 
 bool FakeContentFilterStore::finish_lookup() {
@@ -60,23 +30,14 @@ bool FakeContentFilterStore::finish_compile(bool succeed) {
     }
     auto [identifier, json, done] = std::move(compiles.front());
     compiles.erase(compiles.begin());
-    std::shared_ptr<FakeContentFilter> list;
-    if (succeed) {
-        list = std::make_shared<FakeContentFilter>(identifier, json);
-        kept[identifier] = list;
-    }
-    done(list);
+    done(succeed ? kept[identifier] = std::make_shared<FakeContentFilter>(identifier, json)
+                 : nullptr);
     return true;
 }
 
 std::shared_ptr<platform::Window>
 FakePlatform::create_window(const platform::WindowOptions& options) {
-    if (fail_windows) {
-        return nullptr;
-    }
-    auto window = std::make_shared<FakeWindow>(next_window++, options);
-    windows.push_back(window);
-    return window;
+    return fail_windows ? nullptr : std::make_shared<FakeWindow>(next_window++, options);
 }
 
 std::unique_ptr<platform::WebView>
@@ -85,61 +46,74 @@ FakePlatform::create_web_view(platform::Window& parent, const platform::WebViewO
     if (fail_web_views || window == nullptr) {
         return nullptr;
     }
-    std::weak_ptr<FakeWindow> weak;
-    for (const auto& candidate : windows) {
-        if (auto live = candidate.lock(); live.get() == window) {
-            weak = live;
-        }
-    }
-    auto view = std::make_unique<FakeWebView>(*this, weak, options);
-    views.push_back(view.get());
-    return view;
-}
-
-void FakePlatform::register_scheme(platform::WebContextKind context, const std::string& scheme,
-                                   platform::SchemeHandler handler) {
-    schemes.push_back(SchemeRegistration{context, scheme, std::move(handler)});
-}
-
-std::shared_ptr<platform::NetworkSession>
-FakePlatform::create_persistent_session(const std::filesystem::path& data_folder,
-                                        const std::filesystem::path& cache_folder) {
-    auto session =
-        std::make_shared<FakeNetworkSession>(false, data_folder.string(), cache_folder.string());
-    sessions.push_back(session);
-    return session;
-}
-
-std::shared_ptr<platform::NetworkSession> FakePlatform::create_ephemeral_session() {
-    auto session = std::make_shared<FakeNetworkSession>(true);
-    sessions.push_back(session);
-    return session;
-}
-
-std::shared_ptr<platform::ContentFilterStore>
-FakePlatform::open_content_filter_store(const std::filesystem::path& folder) {
-    if (fail_filter_store) {
-        return nullptr;
-    }
-    filter_store = std::make_shared<FakeContentFilterStore>(folder.string());
-    return filter_store;
-}
-
-void FakePlatform::install_menu_bar(const platform::MenuBar& bar,
-                                    std::function<void(const std::string& id)> on_activate) {
-    menu_bar = bar;
-    menu_handler = std::move(on_activate);
+    return std::make_unique<FakeWebView>(window->weak_from_this(), options);
 }
 
 std::optional<platform::SchemeResponse>
 FakePlatform::request(platform::WebContextKind context,
                       const platform::SchemeRequest& request) const {
-    for (const SchemeRegistration& registration : schemes) {
-        if (registration.context == context && request.uri.starts_with(registration.scheme + ":")) {
-            return registration.handler(request);
+    for (const auto& [kind, scheme, handler] : schemes) {
+        if (kind == context && request.uri.starts_with(scheme + ":")) {
+            return handler(request);
         }
     }
     return std::nullopt;
+}
+
+FakeWebView::FakeWebView(std::weak_ptr<FakeWindow> parent, platform::WebViewOptions view_options)
+    : window(std::move(parent)), options(std::move(view_options)), filters(options.content_filters),
+      url(options.url), rect(options.bounds) {
+    if (auto live = window.lock()) {
+        live->stack.push_back(this);
+    }
+    if (!options.url.empty()) {
+        calls.push_back("load_url " + options.url);
+    }
+}
+
+FakeWebView::~FakeWebView() {
+    if (auto live = window.lock()) {
+        std::erase(live->stack, this);
+    }
+}
+
+void FakeWebView::place_below(platform::WebView& other) {
+    calls.push_back("place_below " + other.label());
+    auto live = window.lock();
+    auto* sibling = dynamic_cast<FakeWebView*>(&other);
+    if (!live || sibling == nullptr || sibling == this || sibling->window.lock() != live) {
+        return;
+    }
+    std::erase(live->stack, this);
+    live->stack.insert(std::find(live->stack.begin(), live->stack.end(), sibling), this);
+}
+
+void FakeWebView::bring_to_front() {
+    calls.push_back("bring_to_front");
+    if (auto live = window.lock()) {
+        std::erase(live->stack, this);
+        live->stack.push_back(this);
+    }
+}
+
+bool FakeWebView::complete_script(const std::string& json) {
+    auto pending = std::find_if(scripts.begin(), scripts.end(),
+                                [](const PendingScript& s) { return static_cast<bool>(s.done); });
+    if (pending == scripts.end()) {
+        return false;
+    }
+    platform::ScriptResult done = std::move(pending->done);
+    scripts.erase(pending);
+    done(json);
+    return true;
+}
+
+int FakeWebView::stack_index() const {
+    const auto live = window.lock();
+    const std::vector<FakeWebView*> none;
+    const std::vector<FakeWebView*>& stack = live ? live->stack : none;
+    const auto at = std::find(stack.begin(), stack.end(), this);
+    return at == stack.end() ? -1 : static_cast<int>(at - stack.begin());
 }
 
 } // namespace corvane::test

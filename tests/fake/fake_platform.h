@@ -5,35 +5,28 @@
 
 #include "platform/platform.h"
 
-#include <cstdint>
+#include <atomic>
 #include <map>
-#include <memory>
-#include <optional>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 namespace corvane::test {
 
 class FakeWebView;
-class FakeWindow;
 
 class FakeWaker final : public platform::Waker {
 public:
     void wake() override { ++wakes; }
-    int wakes = 0;
+    std::atomic<int> wakes = 0;
 };
 
 class FakeApplication final : public platform::Application {
 public:
     int run(const std::vector<std::string>& arguments) override;
-    void quit(int exit_code) override;
+    void quit(int exit_code) override { quit_code = exit_code; }
     std::shared_ptr<platform::Waker> waker() override { return waker_; }
     void set_deadline(std::optional<platform::Instant> when) override { deadline = when; }
     bool has_visible_windows() const override { return visible_windows; }
 
-    std::vector<std::string> run_arguments;
     std::optional<int> quit_code;
     std::optional<platform::Instant> deadline;
     bool visible_windows = false;
@@ -42,16 +35,24 @@ public:
 
 class FakeSystem final : public platform::System {
 public:
-    bool open_uri(const std::string& uri) override;
+    bool open_uri(const std::string& uri) override {
+        opened.push_back(uri);
+        return true;
+    }
     void reveal_file(const std::string& path) override { revealed.push_back(path); }
     bool set_extended_attribute(const std::string& path, const std::string& name,
-                                const std::string& value) override;
-    std::optional<std::string> run_and_capture(const std::vector<std::string>& argv) override;
+                                const std::string& value) override {
+        attributes.emplace_back(path, name, value);
+        return true;
+    }
+    std::optional<std::string> run_and_capture(const std::vector<std::string>& argv) override {
+        commands.push_back(argv);
+        return command_output;
+    }
     std::uint32_t process_id() const override { return pid; }
     bool on_main_thread() const override { return main_thread; }
 
     std::vector<std::string> opened;
-    bool open_succeeds = true;
     std::vector<std::string> revealed;
     std::vector<std::tuple<std::string, std::string, std::string>> attributes;
     std::vector<std::vector<std::string>> commands;
@@ -87,9 +88,15 @@ public:
 class FakeContentFilterStore final : public platform::ContentFilterStore {
 public:
     explicit FakeContentFilterStore(std::string where) : folder(std::move(where)) {}
-    void lookup(const std::string& identifier, Completion done) override;
+    void lookup(const std::string& identifier, Completion done) override {
+        ++lookup_calls;
+        lookups.emplace_back(identifier, std::move(done));
+    }
     void compile(const std::string& identifier, const std::string& rules_json,
-                 Completion done) override;
+                 Completion done) override {
+        ++compile_calls;
+        compiles.emplace_back(identifier, rules_json, std::move(done));
+    }
 
     // Answers the oldest waiting look-up: the list kept under its identifier, if any.
     bool finish_lookup();
@@ -104,23 +111,23 @@ public:
     int compile_calls = 0;
 };
 
-class FakeWindow final : public platform::Window {
+class FakeWindow final : public platform::Window, public std::enable_shared_from_this<FakeWindow> {
 public:
     FakeWindow(platform::WindowId id, platform::WindowOptions made_with)
         : id_(id), options(std::move(made_with)), size(options.size) {}
 
     platform::WindowId id() const override { return id_; }
     platform::Size inner_size() const override { return size; }
-    double scale_factor() const override { return scale; }
+    double scale_factor() const override { return 1.0; }
     void set_title(const std::string& title) override { options.title = title; }
-    void present() override { ++presents; }
-    void minimize() override { minimized = true; }
-    bool is_minimized() const override { return minimized; }
+    void present() override {}
+    void minimize() override {}
+    bool is_minimized() const override { return false; }
     bool is_maximized() const override { return maximized; }
     void set_maximized(bool value) override { maximized = value; }
     bool is_fullscreen() const override { return fullscreen; }
     void set_fullscreen(bool value) override { fullscreen = value; }
-    bool is_active() const override { return active; }
+    bool is_active() const override { return true; }
     void drag_window() override { ++drags; }
 
     // Bottom to top.
@@ -129,19 +136,9 @@ public:
     platform::WindowId id_;
     platform::WindowOptions options;
     platform::Size size;
-    double scale = 1.0;
-    bool minimized = false;
     bool maximized = false;
     bool fullscreen = false;
-    bool active = true;
-    int presents = 0;
     int drags = 0;
-};
-
-struct SchemeRegistration {
-    platform::WebContextKind context;
-    std::string scheme;
-    platform::SchemeHandler handler;
 };
 
 class FakePlatform final : public platform::Platform {
@@ -153,15 +150,29 @@ public:
     std::unique_ptr<platform::WebView>
     create_web_view(platform::Window& parent, const platform::WebViewOptions& options) override;
     void register_scheme(platform::WebContextKind context, const std::string& scheme,
-                         platform::SchemeHandler handler) override;
+                         platform::SchemeHandler handler) override {
+        schemes.emplace_back(context, scheme, std::move(handler));
+    }
     std::shared_ptr<platform::NetworkSession>
     create_persistent_session(const std::filesystem::path& data_folder,
-                              const std::filesystem::path& cache_folder) override;
-    std::shared_ptr<platform::NetworkSession> create_ephemeral_session() override;
+                              const std::filesystem::path& cache_folder) override {
+        return sessions.emplace_back(std::make_shared<FakeNetworkSession>(
+            false, data_folder.string(), cache_folder.string()));
+    }
+    std::shared_ptr<platform::NetworkSession> create_ephemeral_session() override {
+        return sessions.emplace_back(std::make_shared<FakeNetworkSession>(true));
+    }
     std::shared_ptr<platform::ContentFilterStore>
-    open_content_filter_store(const std::filesystem::path& folder) override;
+    open_content_filter_store(const std::filesystem::path& folder) override {
+        filter_store =
+            fail_filter_store ? nullptr : std::make_shared<FakeContentFilterStore>(folder.string());
+        return filter_store;
+    }
     void install_menu_bar(const platform::MenuBar& bar,
-                          std::function<void(const std::string& id)> on_activate) override;
+                          std::function<void(const std::string& id)> on_activate) override {
+        menu_bar = bar;
+        menu_handler = std::move(on_activate);
+    }
 
     // Answers a request as the registered handler of that context would.
     std::optional<platform::SchemeResponse> request(platform::WebContextKind context,
@@ -169,10 +180,7 @@ public:
 
     FakeApplication app;
     FakeSystem system_;
-    std::vector<std::weak_ptr<FakeWindow>> windows;
-    // Every view ever made, in creation order; null once dropped.
-    std::vector<FakeWebView*> views;
-    std::vector<SchemeRegistration> schemes;
+    std::vector<std::tuple<platform::WebContextKind, std::string, platform::SchemeHandler>> schemes;
     std::vector<std::shared_ptr<FakeNetworkSession>> sessions;
     std::shared_ptr<FakeContentFilterStore> filter_store;
     bool fail_filter_store = false;

@@ -1,8 +1,8 @@
 #include "core_fixture.h"
 
-#include "core/chrome_messages.h"
-#include "core/commands.h"
 #include "store/store.h"
+
+#include <ranges>
 
 namespace corvane::test {
 
@@ -21,11 +21,8 @@ FakeWebView& CoreTest::fake(const std::unique_ptr<platform::WebView>& view) {
 }
 
 std::vector<std::string> CoreTest::scripts(const FakeWebView& view) {
-    std::vector<std::string> result;
-    for (const PendingScript& script : view.scripts) {
-        result.push_back(script.script);
-    }
-    return result;
+    const auto texts = view.scripts | std::views::transform(&PendingScript::script);
+    return {texts.begin(), texts.end()};
 }
 
 std::vector<std::string> CoreTest::page_calls(const FakeWebView& view) {
@@ -51,10 +48,6 @@ std::vector<nlohmann::json> CoreTest::renders(const FakeWebView& view) {
     return result;
 }
 
-void CoreTest::make_ready(std::size_t window) {
-    app.windows.at(window).ready_seen = true;
-}
-
 std::vector<UserEvent> CoreTest::take_posted() {
     std::vector<UserEvent> events;
     while (std::optional<UserEvent> event = queue->pop()) {
@@ -64,11 +57,8 @@ std::vector<UserEvent> CoreTest::take_posted() {
 }
 
 std::vector<std::string> CoreTest::tab_urls(std::size_t window) const {
-    std::vector<std::string> urls;
-    for (const Tab& tab : app.windows.at(window).tabs) {
-        urls.push_back(tab.url);
-    }
-    return urls;
+    const auto urls = app.windows.at(window).tabs | std::views::transform(&Tab::url);
+    return {urls.begin(), urls.end()};
 }
 
 std::size_t CoreTest::open(std::vector<SessionTab> tabs, std::size_t active, WindowKind kind) {
@@ -84,18 +74,6 @@ std::size_t CoreTest::open_numbered(std::size_t count, std::size_t active, Windo
         tabs.push_back({"https://t" + std::to_string(i) + ".test/", "T"});
     }
     return open(std::move(tabs), active, kind);
-}
-
-void CoreTest::send(UiMsg msg, std::size_t window) {
-    handle_ui_message(app, window, std::move(msg), flow);
-}
-
-void CoreTest::run(std::string_view id) {
-    run_command(app, id, flow);
-}
-
-void CoreTest::handle(UserEvent event) {
-    handle_user_event(app, std::move(event), flow);
 }
 
 } // namespace corvane::test

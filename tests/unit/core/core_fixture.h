@@ -4,18 +4,15 @@
 // clock the test moves, and helpers to look at what the core asked of its web views.
 
 #include "core/app.h"
+#include "core/chrome_messages.h"
+#include "core/commands.h"
 #include "core/user_events.h"
 #include "core/windows.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_web_view.h"
 #include "support/temp_dir.h"
 
-#include <chrono>
 #include <gtest/gtest.h>
-#include <memory>
-#include <string>
-#include <string_view>
-#include <vector>
 
 namespace corvane::test {
 
@@ -30,7 +27,7 @@ protected:
         return app.windows.at(window).tabs.at(index);
     }
 
-    // Scripts evaluated in a view, oldest first, without the ones done before clear_scripts.
+    // Scripts evaluated in a view, oldest first.
     static std::vector<std::string> scripts(const FakeWebView& view);
     // The page calls "window.CV&&CV.name(...)" made in a view, as "name(...)".
     static std::vector<std::string> page_calls(const FakeWebView& view);
@@ -38,24 +35,23 @@ protected:
     static std::vector<nlohmann::json> renders(const FakeWebView& view);
 
     // Marks the window's chrome page as ready, so render reaches it.
-    void make_ready(std::size_t window);
+    void make_ready(std::size_t window) { app.windows.at(window).ready_seen = true; }
     // A window whose chrome page is ready; its index.
     std::size_t open(std::vector<SessionTab> tabs, std::size_t active = 0,
                      WindowKind kind = WindowKind::normal);
     // A window of `count` tabs at https://tN.test/, ready.
     std::size_t open_numbered(std::size_t count, std::size_t active = 0,
                               WindowKind kind = WindowKind::normal);
-    // A message from a window's chrome page, and a command as the menu bar runs it.
-    void send(UiMsg msg, std::size_t window = 0);
-    void run(std::string_view id);
-    void handle(UserEvent event);
+    // A message from a window's chrome page, a command as the menu bar runs it, a user event.
+    void send(UiMsg msg, std::size_t window = 0) {
+        handle_ui_message(app, window, std::move(msg), flow);
+    }
+    void run(std::string_view id) { run_command(app, id, flow); }
+    void handle(UserEvent event) { handle_user_event(app, std::move(event), flow); }
 
     // Events the core posted, in order, taken out of the queue.
     std::vector<UserEvent> take_posted();
-
     std::vector<std::string> tab_urls(std::size_t window) const;
-
-    void advance(std::chrono::nanoseconds by) { now += by; }
 
     TempDir dir;
     FakePlatform platform;

@@ -10,42 +10,40 @@
 namespace corvane::test {
 namespace {
 
+using Urls = std::vector<std::string>;
+
 class EventLoopTest : public ::testing::Test {
 protected:
-    // A handler over a store in a temporary folder; prepare() may change the store first.
-    void make_handler(std::vector<std::string> open_args,
-                      const std::function<void(Store&)>& prepare = {},
-                      WindowRequest request = WindowRequest::none) {
+    // A started handler over a store holding a session of windows {a, b} (b active) and {c}.
+    void start(Urls args, std::size_t session_windows = 2, bool restore = true,
+               WindowRequest request = WindowRequest::none) {
+        handler.reset();
         Store store = load_store(dir / "data", [] { return 1'700'000'000; });
-        if (prepare) {
-            prepare(store);
-        }
+        store.session = {{{{"https://a.test/", "A"}, {"https://b.test/", "B"}}, 1},
+                         {{{"https://c.test/", "C"}}, 5}};
+        store.session.resize(session_windows);
+        store.settings.restore_session = restore;
         App app = make_app(platform, EventLoopProxy(queue), std::move(store));
         app.clock = [this] {
             return now;
         };
-        handler = std::make_unique<EventLoopHandler>(std::move(app), std::move(open_args), queue,
+        handler = std::make_unique<EventLoopHandler>(std::move(app), std::move(args), queue,
                                                      platform.app, request);
+        handler->start();
     }
     App& app() { return handler->app(); }
-    std::vector<std::string> urls(std::size_t window) {
-        std::vector<std::string> result;
-        for (const Tab& tab : app().windows.at(window).tabs) {
-            result.push_back(tab.url);
+    // Each window's tabs, a sleeping one marked with a trailing "z".
+    std::vector<Urls> tabs() {
+        std::vector<Urls> windows;
+        for (const BrowserWindow& window : app().windows) {
+            windows.emplace_back();
+            for (const Tab& tab : window.tabs) {
+                windows.back().push_back(tab.url + (tab.webview ? "" : "z"));
+            }
         }
-        return result;
+        return windows;
     }
-    std::vector<bool> awake(std::size_t window) {
-        std::vector<bool> result;
-        for (const Tab& tab : app().windows.at(window).tabs) {
-            result.push_back(tab.webview != nullptr);
-        }
-        return result;
-    }
-    void post(UserEvent event) {
-        queue->push(std::move(event));
-        handler->wake();
-    }
+    void remote(Urls args) { handler->remote_command_line({std::move(args), true, "/"}); }
 
     TempDir dir;
     FakePlatform platform;
@@ -54,60 +52,43 @@ protected:
     std::unique_ptr<EventLoopHandler> handler;
 };
 
-Store& with_two_session_windows(Store& store) {
-    store.session = {
-        {{{"https://a.test/", "A"}, {"https://b.test/", "B"}}, 1},
-        {{{"https://c.test/", "C"}}, 5},
-    };
-    return store;
-}
-
-TEST_F(EventLoopTest, RestoredSessionTakesArgumentsAsTabsOfTheLastWindow) {
-    make_handler({"example.com"}, [](Store& s) { with_two_session_windows(s); });
-    handler->start();
-    ASSERT_EQ(app().windows.size(), 2u);
-    EXPECT_EQ(urls(0), (std::vector<std::string>{"https://a.test/", "https://b.test/"}));
-    EXPECT_EQ(awake(0), (std::vector<bool>{false, true}));
-    EXPECT_EQ(urls(1), (std::vector<std::string>{"https://c.test/", "https://example.com/"}));
-    EXPECT_EQ(app().windows[1].active, 1u);
-    EXPECT_EQ(app().windows[0].tabs[0].title, "A");
-    // The second start event changes nothing.
-    handler->start();
-    EXPECT_EQ(app().windows.size(), 2u);
-}
-
-TEST_F(EventLoopTest, WithoutSessionTheFirstArgumentOpensTheWindow) {
+TEST_F(EventLoopTest, StartUpRestoresTheSessionThenOpensTheArguments) {
     struct Case {
+        std::size_t session_windows;
         bool restore;
-        std::vector<std::string> args;
-        std::vector<std::string> tabs;
+        WindowRequest request;
+        Urls args;
+        std::vector<Urls> tabs;
     };
+    const auto none = WindowRequest::none;
+    const std::string a = "https://a.test/z", b = "https://b.test/", c = "https://c.test/",
+                      ex = "https://example.com/", newtab = "corvane://newtab/";
     const Case cases[] = {
-        {false, {}, {"corvane://newtab/"}},
-        {true, {}, {"https://a.test/", "https://b.test/"}},
-        {false,
-         {"example.com", "http://localhost:8080/x"},
-         {"https://example.com/", "http://localhost:8080/x"}},
-        {false, {"two words"}, {"https://duckduckgo.com/?q=two+words"}},
+        // Restored windows take every argument as tabs of the last one, the active tab awake.
+        {2, true, none, {"example.com"}, {{a, b}, {c, ex}}},
+        {1, true, none, {}, {{a, b}}},
+        {1, false, none, {}, {{newtab}}},
+        // Otherwise the first argument opens the window, resolved as typed text is.
+        {1, false, none, {"example.com", "http://127.0.0.1/x"}, {{ex, "http://127.0.0.1/x"}}},
+        {0, true, none, {"two words"}, {{"https://duckduckgo.com/?q=two+words"}}},
         // A refused first argument opens the new tab page; the rest still open.
-        {false, {"", "b.test"}, {"corvane://newtab/", "https://b.test/"}},
-        {false, {std::string(8193, 'a'), "javascript:x"}, {"corvane://newtab/"}},
+        {0, true, none, {"", "b.test"}, {{newtab, b}}},
+        {0, true, none, {std::string(8193, 'a'), "javascript:x"}, {{newtab}}},
+        // The desktop entry's action: a private window after the session, with the URLs.
+        {2, true, WindowRequest::private_window, {"example.com", "b.test"}, {{a, b}, {c}, {ex, b}}},
     };
-    for (const Case& c : cases) {
-        make_handler(c.args, [&c](Store& s) {
-            with_two_session_windows(s).session.pop_back();
-            s.settings.restore_session = c.restore;
-        });
-        handler->start();
-        ASSERT_EQ(app().windows.size(), 1u);
-        EXPECT_EQ(urls(0), c.tabs) << (c.args.empty() ? "" : c.args[0].substr(0, 20));
-        handler.reset();
+    for (const Case& row : cases) {
+        start(row.args, row.session_windows, row.restore, row.request);
+        EXPECT_EQ(tabs(), row.tabs) << (row.args.empty() ? "" : row.args[0].substr(0, 20));
     }
+    EXPECT_TRUE(app().windows[2].is_private);
+    EXPECT_EQ(app().windows[0].tabs[0].title, "A");
+    handler->start(); // a second start changes nothing
+    EXPECT_EQ(app().windows.size(), 3u);
 }
 
-TEST_F(EventLoopTest, TickRunsEveryThirtySecondsAndSetsTheDeadline) {
-    make_handler({});
-    handler->start();
+TEST_F(EventLoopTest, TickRunsEveryThirtySecondsAndWritesTheStore) {
+    start({});
     EXPECT_EQ(platform.app.deadline, now + std::chrono::seconds(30));
     app().store.settings.sleep_after_mins = 0;
     app().store.settings_dirty = true;
@@ -116,51 +97,33 @@ TEST_F(EventLoopTest, TickRunsEveryThirtySecondsAndSetsTheDeadline) {
     EXPECT_TRUE(app().store.settings_dirty);
     now += std::chrono::seconds(1);
     handler->wake();
-    // sleep_after_mins 0 asks no tab, but the store is still written.
-    EXPECT_FALSE(app().store.settings_dirty);
-    EXPECT_TRUE(std::filesystem::exists(app().store.dir / "settings.json"));
+    EXPECT_FALSE(app().store.settings_dirty) << "written even when no tab is asked to sleep";
     EXPECT_EQ(platform.app.deadline, now + std::chrono::seconds(30));
 }
 
-TEST_F(EventLoopTest, QuitOrTheLoopsEndSavesTheSessionAndQuitDropsLaterEvents) {
-    make_handler({"https://a.test/", "https://b.test/"});
-    handler->start();
-    handler->loop_destroyed();
-    ASSERT_EQ(app().store.session.size(), 1u);
-    EXPECT_EQ(app().store.session[0].tabs.size(), 2u);
-    EXPECT_EQ(app().store.session[0].active, 1u);
-
-    make_handler({"https://a.test/"}, [](Store& s) { s.session.clear(); });
-    handler->start();
+// Saving at the loop's end: browser_test; what quit writes: commands_test.
+TEST_F(EventLoopTest, QuitDropsLaterEvents) {
+    start({}, 0);
     queue->push(event::MenuCommand{"quit"});
     queue->push(event::MenuCommand{"newWindow"});
     handler->wake();
-    EXPECT_EQ(platform.app.quit_code, 0);
-    EXPECT_EQ(app().windows.size(), 1u);
-    EXPECT_EQ(read_file(app().store.dir / "session.json"),
-              R"([{"tabs":[{"url":"https://a.test/","title":""}],"active":0}])");
+    EXPECT_EQ(std::tuple(platform.app.quit_code, app().windows.size()), std::tuple(0, 1u));
 }
 
 TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
-    make_handler({});
-    handler->start();
+    start({}, 0);
     create_window(app(), WindowKind::normal, {}, 0);
     const WindowId first = app().windows[0].id();
     app().windows[0].ready_seen = true;
     auto& system_window = dynamic_cast<FakeWindow&>(*app().windows[0].window);
     auto& chrome = dynamic_cast<FakeWebView&>(*app().windows[0].chrome);
-
     system_window.size = {700, 500};
-    ASSERT_TRUE(system_window.on_resized);
     system_window.on_resized({700, 500});
     EXPECT_EQ(chrome.rect, (platform::Rect{0, 0, 700, 86}));
-    EXPECT_EQ(chrome.scripts.back().script.rfind("window.CV&&CV.render(", 0), 0u);
-
+    EXPECT_TRUE(chrome.scripts.back().script.starts_with("window.CV&&CV.render("));
     system_window.on_focus_changed(true);
-    EXPECT_EQ(app().focused, first);
     system_window.on_focus_changed(false);
-    EXPECT_EQ(app().focused, first);
-
+    EXPECT_EQ(app().focused, first) << "losing the focus keeps the window current";
     handler->window_event({999, WindowEventKind::close_requested});
     EXPECT_EQ(app().windows.size(), 2u);
     system_window.on_close_requested();
@@ -168,53 +131,33 @@ TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
     EXPECT_NE(app().windows[0].id(), first);
 }
 
-TEST_F(EventLoopTest, SecondLaunchOpensTabsOrReopens) {
-    make_handler({});
-    handler->start();
-    handler->remote_command_line({{"corvane", "--flag", "example.org"}, true, "/"});
-    EXPECT_EQ(urls(0), (std::vector<std::string>{"corvane://newtab/", "https://example.org/"}));
-    // A reopen request with a window open does nothing, hidden or not.
-    handler->remote_command_line({{"corvane"}, true, "/"});
-    EXPECT_EQ(app().windows.size(), 1u);
-
+TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenAndHelpItemsOpenTheMakersPages) {
+    start({}, 0);
+    remote({"corvane", "--flag", "example.org"});
+    remote({"corvane"}); // a reopen request with a window open does nothing
+    EXPECT_EQ(tabs(), (std::vector<Urls>{{"corvane://newtab/", "https://example.org/"}}));
     close_window(app(), 0);
-    platform.app.visible_windows = true;
-    handler->remote_command_line({{"corvane"}, true, "/"});
+    platform.app.visible_windows = true; // hidden ones
+    remote({"corvane"});
     EXPECT_TRUE(app().windows.empty());
     platform.app.visible_windows = false;
-    handler->remote_command_line({{"corvane"}, true, "/"});
-    EXPECT_EQ(urls(0), (std::vector<std::string>{"corvane://newtab/"}));
-
-    // Without a window a URL opens one, resolved as typed text is.
+    remote({"corvane"});
+    EXPECT_EQ(tabs(), (std::vector<Urls>{{"corvane://newtab/"}}));
     close_window(app(), 0);
-    handler->remote_command_line({{"corvane", "example.net", "example.com"}, true, "/"});
-    ASSERT_EQ(app().windows.size(), 1u);
-    EXPECT_EQ(urls(0), (std::vector<std::string>{"https://example.net/", "https://example.com/"}));
-}
+    remote({"corvane", "example.net", "example.com"}); // resolved as typed text is
+    remote({"corvane", "--private-window", "a.test", "b.test"});
+    EXPECT_EQ(tabs(), (std::vector<Urls>{{"https://example.net/", "https://example.com/"},
+                                         {"https://a.test/", "https://b.test/"}}));
+    EXPECT_TRUE(app().windows[1].is_private);
 
-// The desktop entry's action: a private window, after the restored session, holding
-// the launch's URLs.
-TEST_F(EventLoopTest, WindowRequestsOpenTheirOwnWindowWithTheirUrls) {
-    make_handler({"example.com"}, with_two_session_windows, WindowRequest::private_window);
-    handler->start();
-    ASSERT_EQ(app().windows.size(), 3u);
-    EXPECT_TRUE(app().windows[2].is_private);
-    EXPECT_EQ(urls(2), (std::vector<std::string>{"https://example.com/"}));
-    handler->remote_command_line({{"corvane", "--private-window", "a.test", "b.test"}, true, "/"});
-    ASSERT_EQ(app().windows.size(), 4u);
-    EXPECT_TRUE(app().windows[3].is_private);
-    EXPECT_EQ(urls(3), (std::vector<std::string>{"https://a.test/", "https://b.test/"}));
-}
-
-TEST_F(EventLoopTest, HelpItemsOpenTheMakersPages) {
-    make_handler({});
-    handler->start();
-    post(event::MenuCommand{"helpPrivacy"});
-    EXPECT_EQ(urls(0),
-              (std::vector<std::string>{"corvane://newtab/", std::string(kHelpPrivacyUrl)}));
+    queue->push(event::MenuCommand{"helpPrivacy"});
+    handler->wake();
+    EXPECT_EQ(tabs()[1].back(), kHelpPrivacyUrl);
+    close_window(app(), 1);
     close_window(app(), 0);
-    post(event::MenuCommand{"helpSite"});
-    EXPECT_EQ(urls(0), (std::vector<std::string>{std::string(kHelpSiteUrl)}));
+    queue->push(event::MenuCommand{"helpSite"});
+    handler->wake();
+    EXPECT_EQ(tabs(), (std::vector<Urls>{{std::string(kHelpSiteUrl)}}));
 }
 
 } // namespace

@@ -4,142 +4,87 @@
 namespace corvane::test {
 namespace {
 
-class TabsTest : public CoreTest {
-protected:
-    // Tabs A, B, C in one window, the one at `active` active.
-    void open_abc(std::size_t active, WindowKind kind = WindowKind::normal) {
-        open({{"https://a.test/", ""}, {"https://b.test/", ""}, {"https://c.test/", ""}}, active,
-             kind);
-    }
-    TabId id_of(std::string_view url) {
-        for (const Tab& t : app.windows[0].tabs) {
-            if (t.url == url) {
-                return t.id;
-            }
-        }
-        ADD_FAILURE() << url;
-        return 0;
-    }
-    std::string active_url() { return app.windows[0].tabs[app.windows[0].active].url; }
-};
+using TabsTest = CoreTest;
+using Urls = std::vector<std::string>;
 
-TEST_F(TabsTest, AddAfterActiveInForegroundAndBackground) {
-    open_abc(1);
-    add_tab(app, 0, "https://d.test/", TabFocus::foreground, TabPlace::after_active);
-    EXPECT_EQ(tab_urls(0), (std::vector<std::string>{"https://a.test/", "https://b.test/",
-                                                     "https://d.test/", "https://c.test/"}));
-    EXPECT_EQ(active_url(), "https://d.test/");
-    EXPECT_FALSE(fake(tab(0, 2).webview).hidden);
-    EXPECT_TRUE(fake(tab(0, 1).webview).hidden);
-    EXPECT_EQ(renders(chrome()).back()["active"], tab(0, 2).id);
-}
+const std::string a = "https://a.test/", b = "https://b.test/", c = "https://c.test/",
+                  d = "https://d.test/";
 
-TEST_F(TabsTest, BackgroundTabGetsAHiddenViewAndTheActiveTabStays) {
-    open_abc(1);
-    const TabId id =
-        add_tab(app, 0, "https://d.test/", TabFocus::background, TabPlace::after_active);
-    EXPECT_EQ(active_url(), "https://b.test/");
-    const Tab& added = tab(0, 2);
-    EXPECT_EQ(added.id, id);
-    ASSERT_TRUE(added.webview);
-    EXPECT_TRUE(fake(added.webview).hidden);
-    EXPECT_EQ(fake(added.webview).url, "https://d.test/");
-    add_tab(app, 0, "https://e.test/", TabFocus::background, TabPlace::at_end);
-    EXPECT_EQ(tab_urls(0).back(), "https://e.test/");
-    EXPECT_EQ(active_url(), "https://b.test/");
+// Appending in front: commands_test (newTab).
+TEST_F(TabsTest, AddedTabsGoAfterTheActiveOneOrAtTheEndInFrontOrBehind) {
+    open({{a, ""}, {b, ""}}, 0);
+    add_tab(app, 0, c, TabFocus::background, TabPlace::at_end);
+    const TabId id = add_tab(app, 0, d, TabFocus::foreground, TabPlace::after_active);
+    EXPECT_EQ(tab_urls(0), (Urls{a, d, b, c}));
+    EXPECT_EQ(std::tuple(app.windows[0].active, tab(0, 1).id), std::tuple(1u, id));
+    EXPECT_EQ(std::tuple(fake(tab(0, 0).webview).hidden, fake(tab(0, 1).webview).hidden,
+                         fake(tab(0, 3).webview).hidden),
+              std::tuple(true, false, true));
+    EXPECT_EQ(renders(chrome()).back()["active"], id);
 }
 
 TEST_F(TabsTest, ClosingPicksTheNeighbourAsBrowsersDo) {
-    struct Case {
-        std::size_t active;
-        std::string close;
-        std::string then_active;
+    const std::tuple<std::size_t, std::string, std::string> cases[] = {
+        {2, c, b}, // the active last tab: the new last
+        {2, a, c}, // left of the active one: it stays
+        {1, b, c}, // the active one: its right neighbour
+        {0, c, a},
     };
-    const Case cases[] = {
-        {2, "https://c.test/", "https://b.test/"}, // the active last tab: the new last
-        {2, "https://a.test/", "https://c.test/"}, // left of the active one: it stays
-        {1, "https://b.test/", "https://c.test/"}, // the active one: its right neighbour
-        {0, "https://c.test/", "https://a.test/"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [active, closed, then_active] : cases) {
         app.windows.clear();
-        open_abc(c.active);
-        EXPECT_FALSE(close_tab(app, 0, id_of(c.close)));
-        EXPECT_EQ(active_url(), c.then_active) << c.close;
-        EXPECT_TRUE(tab(0, app.windows[0].active).webview) << c.close;
+        open({{a, ""}, {b, ""}, {c, ""}}, active);
+        const Urls urls = tab_urls(0);
+        const TabId id =
+            tab(0, static_cast<std::size_t>(std::ranges::find(urls, closed) - urls.begin())).id;
+        EXPECT_FALSE(close_tab(app, 0, id));
+        EXPECT_EQ(tab(0, app.windows[0].active).url, then_active) << closed;
+        EXPECT_TRUE(tab(0, app.windows[0].active).webview) << closed;
     }
-}
-
-TEST_F(TabsTest, ClosingTheOnlyTabRendersNothing) {
-    open({{"https://a.test/", ""}});
-    EXPECT_TRUE(close_tab(app, 0, tab(0, 0).id));
-    EXPECT_TRUE(app.windows[0].tabs.empty());
-    EXPECT_TRUE(renders(chrome()).empty());
+    app.windows.clear();
+    open({{a, ""}});
     EXPECT_FALSE(close_tab(app, 0, 12345));
+    EXPECT_TRUE(close_tab(app, 0, tab(0, 0).id)) << "the last tab";
+    EXPECT_TRUE(renders(chrome()).empty());
 }
 
-TEST_F(TabsTest, ClosedTabListKeepsTheNewest25NormalPages) {
-    create_window(app, WindowKind::normal, {}, 0);
+// Private tabs are not remembered: commands_test (closeTab).
+TEST_F(TabsTest, ClosedTabListKeepsTheNewest25Pages) {
+    open({});
+    for (const std::string url : {"corvane://newtab/?x", ""}) {
+        add_tab(app, 0, url, TabFocus::foreground, TabPlace::at_end);
+        close_tab(app, 0, app.windows[0].tabs.back().id);
+    }
     for (int i = 0; i < 26; ++i) {
         add_tab(app, 0, "https://site" + std::to_string(i) + ".test/", TabFocus::foreground,
                 TabPlace::at_end);
         close_tab(app, 0, app.windows[0].tabs.back().id);
     }
     ASSERT_EQ(app.closed_tabs.size(), 25u);
-    EXPECT_EQ(app.closed_tabs.front(), "https://site1.test/");
-    EXPECT_EQ(app.closed_tabs.back(), "https://site25.test/");
-
-    // New tab pages and empty URLs are not remembered.
-    add_tab(app, 0, "corvane://newtab/?x", TabFocus::foreground, TabPlace::at_end);
-    close_tab(app, 0, app.windows[0].tabs.back().id);
-    add_tab(app, 0, "", TabFocus::foreground, TabPlace::at_end);
-    close_tab(app, 0, app.windows[0].tabs.back().id);
-    EXPECT_EQ(app.closed_tabs.back(), "https://site25.test/");
-
-    // Nor are a private window's tabs.
-    create_window(app, WindowKind::private_browsing,
-                  {{"https://p.test/", ""}, {"https://q.test/", ""}}, 0);
-    close_tab(app, 1, tab(1, 0).id);
-    EXPECT_EQ(app.closed_tabs.back(), "https://site25.test/");
+    EXPECT_EQ(std::tuple(app.closed_tabs.front(), app.closed_tabs.back()),
+              std::tuple("https://site1.test/", "https://site25.test/"));
 }
 
-TEST_F(TabsTest, ShowingASleepingTabWakesItWithItsZoom) {
-    create_window(app, WindowKind::normal,
-                  {{"", ""}, {"https://z.test/", ""}, {"https://y.test/", ""}}, 2);
+TEST_F(TabsTest, ShowingASleepingTabWakesItWithItsZoomUnlessItsViewFails) {
+    open({{"", ""}, {"https://z.test/", ""}, {"https://y.test/", ""}}, 2);
     tab(0, 1).zoom = 1.5;
-    select_tab(app, 0, 0);
-    EXPECT_EQ(fake(tab(0, 0).webview).url, "corvane://newtab/");
-    EXPECT_EQ(tab(0, 0).url, ""); // the stored URL is left as it was
-    EXPECT_TRUE(fake(tab(0, 0).webview).focused);
-    EXPECT_EQ(fake(tab(0, 0).webview).calls,
-              (std::vector<std::string>{"load_url corvane://newtab/", "place_below ui-1",
-                                        "set_hidden false", "set_bounds", "focus"})); // no zoom
-    select_tab(app, 0, 1);
-    EXPECT_EQ(fake(tab(0, 1).webview).zoom_factor, 1.5);
-    EXPECT_TRUE(fake(tab(0, 0).webview).hidden);
-    EXPECT_FALSE(fake(tab(0, 1).webview).hidden);
-}
-
-TEST_F(TabsTest, SelectingPastTheEndDoesNothing) {
-    open_abc(0);
-    const std::size_t calls = chrome().scripts.size();
-    select_tab(app, 0, 3);
-    EXPECT_EQ(app.windows[0].active, 0u);
-    EXPECT_EQ(chrome().scripts.size(), calls);
-}
-
-TEST_F(TabsTest, SelectingUpdatesActivityAndFailedViewsLeaveTheTabAsleep) {
-    open_abc(0);
-    advance(std::chrono::minutes(5));
+    const std::size_t scripts = chrome().scripts.size();
+    select_tab(app, 0, 3); // past the end
+    EXPECT_EQ(std::tuple(app.windows[0].active, chrome().scripts.size()), std::tuple(2u, scripts));
+    now += std::chrono::minutes(5);
     platform.fail_web_views = true;
     select_tab(app, 0, 1);
-    EXPECT_EQ(app.windows[0].active, 1u);
-    EXPECT_FALSE(tab(0, 1).webview);
-    EXPECT_EQ(tab(0, 1).last_active, now);
+    EXPECT_EQ(std::tuple(app.windows[0].active, !!tab(0, 1).webview, tab(0, 1).last_active),
+              std::tuple(1u, false, now));
     EXPECT_EQ(renders(chrome()).back()["tabs"][1]["sleeping"], true);
     platform.fail_web_views = false;
     select_tab(app, 0, 1); // showing it again retries
-    EXPECT_TRUE(tab(0, 1).webview);
+    EXPECT_EQ(fake(tab(0, 1).webview).zoom_factor, 1.5);
+    select_tab(app, 0, 0);
+    EXPECT_EQ(tab(0, 0).url, "") << "the stored URL is left as it was";
+    EXPECT_EQ(fake(tab(0, 0).webview).calls, (Urls{"load_url corvane://newtab/", "place_below ui-1",
+                                                   "set_hidden false", "set_bounds", "focus"}))
+        << "no zoom";
+    EXPECT_TRUE(fake(tab(0, 1).webview).hidden);
 }
 
 } // namespace

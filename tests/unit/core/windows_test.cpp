@@ -6,92 +6,64 @@ namespace {
 
 using WindowsTest = CoreTest;
 
-TEST_F(WindowsTest, WindowWithoutTabsOpensTheNewTabPage) {
-    const std::optional<std::size_t> index = create_window(app, WindowKind::normal, {}, 0);
-    ASSERT_EQ(index, 0u);
-    const BrowserWindow& window = app.windows[0];
+TEST_F(WindowsTest, NewWindowsWakeOnlyTheClampedActiveTabBelowTheChromeView) {
+    ASSERT_EQ(create_window(app, WindowKind::normal, {}, 0), 0u);
     EXPECT_EQ(tab_urls(0), (std::vector<std::string>{"corvane://newtab/"}));
-    EXPECT_EQ(window.active, 0u);
-    EXPECT_EQ(app.focused, window.id());
     // The chrome view takes the first number, the tab the next one.
-    EXPECT_EQ(window.chrome->label(), "ui-1");
-    EXPECT_EQ(window.tabs[0].id, 2u);
-    EXPECT_EQ(window.tabs[0].webview->label(), "tab-2");
-    EXPECT_EQ(chrome().options.url, "corvane://ui/index.html");
-    EXPECT_EQ(chrome().rect, (platform::Rect{0, 0, 1280, 86}));
-    EXPECT_TRUE(chrome().options.transparent);
-    // The page sits below the chrome view, in the content rectangle.
-    const FakeWebView& page = fake(window.tabs[0].webview);
-    EXPECT_LT(page.stack_index(), chrome().stack_index());
+    const FakeWebView& page = fake(tab(0, 0).webview);
+    EXPECT_EQ(std::tuple(chrome().label(), tab(0, 0).id, page.label()),
+              std::tuple("ui-1", 2u, "tab-2"));
+    EXPECT_EQ(std::tuple(chrome().options.url, chrome().rect, chrome().options.transparent),
+              std::tuple("corvane://ui/index.html", platform::Rect{0, 0, 1280, 86}, true));
     EXPECT_EQ(page.rect, (platform::Rect{0, 86, 1280, 734}));
-    // Nothing is rendered before the page says it is ready.
-    EXPECT_TRUE(page_calls(chrome()).empty());
-}
+    EXPECT_LT(page.stack_index(), chrome().stack_index());
+    EXPECT_TRUE(page_calls(chrome()).empty()) << "nothing rendered before the page is ready";
 
-TEST_F(WindowsTest, OnlyTheClampedActiveTabWakes) {
-    create_window(app, WindowKind::normal,
+    create_window(app, WindowKind::private_browsing,
                   {{"https://a.test/", "A"}, {"https://b.test/", "B"}, {"https://c.test/", "C"}},
                   7);
-    const BrowserWindow& window = app.windows[0];
+    const BrowserWindow& window = app.windows[1];
+    EXPECT_EQ(app.focused, window.id());
     EXPECT_EQ(window.active, 2u);
-    EXPECT_FALSE(window.tabs[0].webview);
-    EXPECT_FALSE(window.tabs[1].webview);
-    ASSERT_TRUE(window.tabs[2].webview);
+    EXPECT_EQ(std::tuple(!!window.tabs[0].webview, !!window.tabs[1].webview, window.tabs[0].title),
+              std::tuple(false, false, "A"));
     EXPECT_EQ(fake(window.tabs[2].webview).url, "https://c.test/");
-    EXPECT_EQ(window.tabs[0].title, "A");
-}
+    // A private window has its own store, which keeps nothing.
+    ASSERT_TRUE(window.data_store && window.data_store->is_ephemeral());
+    EXPECT_EQ(fake(window.tabs[2].webview).options.session, window.data_store);
+    EXPECT_EQ(dynamic_cast<const FakeWindow&>(*window.window).options.title, "Corvane (Private)");
 
-TEST_F(WindowsTest, FailedWindowOrChromeViewGivesNoWindow) {
     platform.fail_windows = true;
     EXPECT_FALSE(create_window(app, WindowKind::normal, {}, 0));
     platform.fail_windows = false;
     platform.fail_web_views = true;
-    EXPECT_FALSE(create_window(app, WindowKind::normal, {}, 0));
-    EXPECT_TRUE(app.windows.empty());
-    EXPECT_FALSE(app.focused);
+    EXPECT_FALSE(create_window(app, WindowKind::normal, {}, 0)) << "no chrome view";
+    EXPECT_EQ(app.windows.size(), 2u);
+    EXPECT_EQ(app.focused, window.id());
 }
 
-TEST_F(WindowsTest, PrivateWindowHasItsOwnEphemeralStore) {
-    create_window(app, WindowKind::private_browsing, {}, 0);
-    const BrowserWindow& window = app.windows[0];
-    ASSERT_TRUE(window.data_store);
-    EXPECT_TRUE(window.data_store->is_ephemeral());
-    EXPECT_EQ(fake(window.tabs[0].webview).options.session, window.data_store);
-    EXPECT_EQ(dynamic_cast<const FakeWindow&>(*window.window).options.title, "Corvane (Private)");
-}
-
-TEST_F(WindowsTest, CurrentWindowIsTheFocusedElseTheLastAndClosingMovesTheFocus) {
-    for (int i = 0; i < 3; ++i) {
-        create_window(app, WindowKind::normal, {}, 0);
-    }
-    const WindowId first = app.windows[0].id();
+// The current window is the focused one, else the last; only the last window, if normal, saves
+// the session as it closes.
+TEST_F(WindowsTest, ClosingMovesTheFocusAndTheLastNormalWindowSavesTheSession) {
+    const auto session_file = app.store.dir / "session.json";
+    create_window(app, WindowKind::normal, {}, 0);
+    create_window(app, WindowKind::normal, {}, 0);
+    create_window(app, WindowKind::private_browsing, {{"https://secret.test/", ""}}, 0);
+    const WindowId second = app.windows[1].id();
     const WindowId last = app.windows[2].id();
     app.focused = 999;
     EXPECT_EQ(current_window_index(app), 2u);
-    app.focused = app.windows[1].id();
+    app.focused = second;
     EXPECT_EQ(current_window_index(app), 1u);
-    close_window(app, 1);
+    close_window(app, 0);
+    EXPECT_EQ(app.focused, second) << "a surviving focused window keeps the focus";
+    close_window(app, 0);
     EXPECT_EQ(app.focused, last);
-    app.focused = first;
-    close_window(app, 1);
-    EXPECT_EQ(app.focused, first); // a surviving focused window keeps the focus
-    close_window(app, 5);          // past the end
-    ASSERT_EQ(app.windows.size(), 1u);
-    close_window(app, 0);
-    EXPECT_FALSE(app.focused);
-    EXPECT_EQ(current_window_index(app), std::nullopt);
-}
-
-TEST_F(WindowsTest, ClosingTheLastNormalWindowSavesTheSession) {
-    const auto session_file = app.store.dir / "session.json";
-    create_window(app, WindowKind::normal, {{"https://a.test/", "A"}, {"https://b.test/", "B"}}, 1);
-    create_window(app, WindowKind::private_browsing, {{"https://secret.test/", ""}}, 0);
-    // A normal window closing while a private one stays open saves nothing.
+    close_window(app, 5); // past the end
     close_window(app, 0);
     EXPECT_FALSE(std::filesystem::exists(session_file));
-    // The last window being private saves nothing either.
-    close_window(app, 0);
-    EXPECT_FALSE(std::filesystem::exists(session_file));
+    EXPECT_EQ(std::tuple(app.focused, current_window_index(app)),
+              std::tuple(std::nullopt, std::nullopt));
 
     // Awake tabs give their live address.
     create_window(app, WindowKind::normal, {{"https://a.test/", "A"}, {"https://b.test/", "B"}}, 1);
@@ -102,7 +74,6 @@ TEST_F(WindowsTest, ClosingTheLastNormalWindowSavesTheSession) {
               R"([{"tabs":[{"url":"https://a.test/","title":"A"},)"
               R"({"url":"https://b.test/moved","title":"B"}],"active":1}])");
     EXPECT_TRUE(std::filesystem::exists(app.store.dir / "settings.json"));
-    EXPECT_TRUE(app.windows.empty());
 }
 
 } // namespace

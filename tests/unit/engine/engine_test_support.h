@@ -1,56 +1,49 @@
 #pragma once
 
-// A fake platform with an engine configuration on it and the events it posts.
+// An engine configuration on the recording fake, a window with its chrome view, and the events
+// the engine posted.
 
 #include "engine/engine_config.h"
 #include "engine/user_event.h"
+#include "engine/webviews.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_web_view.h"
+#include "shield/rule_list.h"
 #include "support/temp_dir.h"
 
-#include <memory>
-#include <optional>
-#include <vector>
+#include <gtest/gtest.h>
 
 namespace corvane::test {
 
-class EngineFixture {
-public:
-    EngineFixture()
-        : queue_(std::make_shared<UserEventQueue>(nullptr)),
-          config(make_engine_config(platform, EventLoopProxy(queue_),
-                                    std::make_shared<SharedNewTabSnapshot>(), dir.path())) {}
-
-    // Every event posted so far, oldest first; the queue is left empty.
-    std::vector<UserEvent> events() {
-        std::vector<UserEvent> taken;
-        while (std::optional<UserEvent> event = queue_->pop()) {
-            taken.push_back(std::move(*event));
-        }
-        return taken;
+class EngineTest : public ::testing::Test {
+protected:
+    EngineConfig make_config() {
+        return make_engine_config(platform, EventLoopProxy(queue),
+                                  std::make_shared<SharedNewTabSnapshot>(), dir.path());
     }
+    static FakeWebView& fake(platform::WebView& view) { return dynamic_cast<FakeWebView&>(view); }
+    FakeWindow& fake_window() { return dynamic_cast<FakeWindow&>(*window); }
 
+    // The posted events of one kind, oldest first; every event is taken out of the queue.
     template <typename Event>
-    std::vector<Event> events_of() {
+    std::vector<Event> taken() {
         std::vector<Event> matching;
-        for (UserEvent& event : events()) {
-            if (auto* found = std::get_if<Event>(&event)) {
+        while (std::optional<UserEvent> event = queue->pop()) {
+            if (auto* found = std::get_if<Event>(&*event)) {
                 matching.push_back(std::move(*found));
             }
         }
         return matching;
     }
 
-    FakeNetworkSession& session(std::size_t index) { return *platform.sessions.at(index); }
-
     TempDir dir;
     FakePlatform platform;
-
-private:
-    std::shared_ptr<UserEventQueue> queue_;
-
-public:
-    EngineConfig config;
+    std::shared_ptr<UserEventQueue> queue = std::make_shared<UserEventQueue>(nullptr);
+    EngineConfig config = make_config();
+    std::shared_ptr<platform::Window> window =
+        platform.create_window({"Corvane", {1280, 820}, {520, 360}});
+    std::unique_ptr<platform::WebView> chrome =
+        create_ui_webview(config, window, 1, "corvane://ui/index.html", {0, 0, 1280, 86}, true);
 };
 
 } // namespace corvane::test
