@@ -1,8 +1,6 @@
 #include "protocol/ui_msg.h"
 
 #include <gtest/gtest.h>
-#include <string>
-#include <vector>
 
 namespace corvane {
 namespace {
@@ -12,12 +10,7 @@ using namespace std::literals;
 
 template <typename Variant>
 Variant parse_as(std::string_view body) {
-    auto parsed = parse_ui_msg(body);
-    if (!parsed || !std::holds_alternative<Variant>(*parsed)) {
-        ADD_FAILURE() << body;
-        return Variant{};
-    }
-    return std::get<Variant>(std::move(*parsed));
+    return std::get<Variant>(parse_ui_msg(body).value()); // throws, failing the test, when refused
 }
 
 // One message of every variant, in object form and in the array form made from its values in
@@ -42,15 +35,16 @@ TEST(ParseUiMsg, EveryVariantInObjectAndArrayForm) {
     }
     ASSERT_EQ(objects.size(), kUiMsgVariantCount);
     for (const auto& object : objects) {
+        SCOPED_TRACE(object);
         auto array = nlohmann::ordered_json::array();
         for (const auto& value : nlohmann::ordered_json::parse(object)) {
             array.push_back(value);
         }
         const auto from_object = parse_ui_msg(object);
         const auto from_array = parse_ui_msg(array.dump());
-        ASSERT_TRUE(from_object && from_array) << object;
-        EXPECT_EQ(from_array->index(), from_object->index()) << array.dump();
-        EXPECT_EQ(ui_msg_wire_name(*from_object), array[0]) << object;
+        ASSERT_TRUE(from_object && from_array);
+        EXPECT_EQ(from_array->index(), from_object->index());
+        EXPECT_EQ(ui_msg_wire_name(*from_object), array[0]);
         EXPECT_EQ(ui_msg_variant_from_str(array[0].get<std::string>()), from_object->index());
     }
 }
@@ -58,14 +52,11 @@ TEST(ParseUiMsg, EveryVariantInObjectAndArrayForm) {
 TEST(ParseUiMsg, FieldsCarryTheirValues) {
     const auto navigate = parse_as<Navigate>(
         R"({"newTab":true,"x":{"d":[1]},"text":"caf\u00e9 \"x\"","t":"navigate"})");
-    EXPECT_EQ(navigate.text, "café \"x\"");
-    EXPECT_TRUE(navigate.new_tab);
+    EXPECT_TRUE(navigate.text == "café \"x\"" && navigate.new_tab);
     const auto move = parse_as<MoveTab>(R"(["moveTab",18446744073709551615,3])");
-    EXPECT_EQ(move.id, 18446744073709551615ULL);
-    EXPECT_EQ(move.to, 3u);
+    EXPECT_TRUE(move.id == 18446744073709551615ULL && move.to == 3u);
     const auto find = parse_as<Find>(" \t\r\n[\"find\",\"needle\",true,false] \n");
-    EXPECT_EQ(find.q, "needle");
-    EXPECT_TRUE(find.back && !find.fresh);
+    EXPECT_TRUE(find.q == "needle" && find.back && !find.fresh);
     EXPECT_EQ(parse_as<DevResize>(R"({"t":"devResize","h":-12.5e1})").h, -125.0);
     EXPECT_EQ(parse_as<DevEval>(R"({"t":"devEval","id":4,"code":"d.title"})").code, "d.title");
     EXPECT_EQ(parse_as<CloseTab>(R"({"id":5,"t":"closeTab","to":9})").id, 5u);
@@ -75,47 +66,34 @@ TEST(ParseUiMsg, FieldsCarryTheirValues) {
 }
 
 TEST(ParseUiMsg, RefusedMessages) {
-    const std::vector<std::string_view> refused{
-        // Tag: missing, twice, not a string, unknown, wrong case.
-        R"({})", R"({"type":"back"})", R"({"t":"back","t":"back"})", R"({"t":null})",
-        R"({"t":["back"]})", R"({"t":"Back"})", R"({"t":"newtab"})", R"({"t":"back "})",
-        // Missing or twice-given fields.
-        R"({"t":"closeTab"})", R"({"t":"navigate","text":"a"})",
-        R"({"t":"closeTab","id":1,"id":2})",
-        // Integers: sign, fraction, exponent, string, beyond 64 bits.
-        R"({"t":"closeTab","id":-1})", R"({"t":"closeTab","id":1.0})",
-        R"({"t":"closeTab","id":1e2})", R"({"t":"closeTab","id":"1"})",
-        R"({"t":"closeTab","id":-0})", R"({"t":"closeTab","id":18446744073709551616})",
-        // Text, bool and number fields take only their own JSON type.
-        R"({"t":"navigate","text":1,"newTab":true})", R"({"t":"navigate","text":"a","newTab":1})",
-        R"({"t":"overlay","on":null})", R"({"t":"devResize","h":"300"})",
-        // Array form: wrong lengths and shapes.
-        R"(["closeTab"])", R"(["ready",1])", R"(["closeTab",1,2])", R"([])", R"([1])",
-        R"([["ready"]])",
-        // Other top-level values, trailing content, broken JSON, bad UTF-8.
-        R"("ready")", "null", "", " ", R"({"t":"back"}x)", R"({"t":"back"}{"t":"back"})",
-        R"({"t":"back",})", R"({'t':'back'})", "{\"t\":\"back\"}\f", "\xEF\xBB\xBF{\"t\":\"back\"}",
-        "{\"t\":\"back\"}\0"sv, "{\"t\":\"cmd\",\"cmd\":\"\xFF\"}",
-        R"({"t":"cmd","cmd":"\ud800"})"};
-    for (const auto body : refused) {
-        EXPECT_FALSE(parse_ui_msg(body)) << body;
-    }
-}
-
-TEST(ParseUiMsg, NestingAndSizeLimits) {
-    const auto nested = [](std::size_t depth) {
-        // The top-level object counts as one level.
+    const auto nested = [](std::size_t depth) { // the top-level object counts as one level
         return R"({"t":"setting","key":"k","value":)" + std::string(depth - 1, '[') +
                std::string(depth - 1, ']') + "}";
     };
-    EXPECT_TRUE(parse_ui_msg(nested(127)));
-    EXPECT_FALSE(parse_ui_msg(nested(128)));
-
     const std::string head = R"({"t":"navigate","newTab":false,"text":")";
-    const std::string exact = head + std::string(kMaxUiMsgBytes - head.size() - 2, 'a') + "\"}";
-    ASSERT_EQ(exact.size(), 65536u);
-    EXPECT_TRUE(parse_ui_msg(exact));
-    EXPECT_FALSE(parse_ui_msg(exact + " "));
+    const std::string largest = head + std::string(65536 - head.size() - 2, 'a') + "\"}";
+    EXPECT_TRUE(parse_ui_msg(nested(127)) && parse_ui_msg(largest));
+    const std::vector<std::string> refused{
+        // Tag: missing, twice, not a string, unknown, wrong case.
+        R"({})", R"({"type":"back"})", R"({"t":"back","t":"back"})", R"({"t":null})",
+        R"({"t":["back"]})", R"({"t":"Back"})", R"({"t":"newtab"})", R"({"t":"back "})",
+        // Fields: missing, twice, of another JSON type; integers signed or fractional.
+        R"({"t":"closeTab"})", R"({"t":"navigate","text":"a"})",
+        R"({"t":"closeTab","id":1,"id":2})", R"({"t":"closeTab","id":-1})",
+        R"({"t":"closeTab","id":1.0})", R"({"t":"closeTab","id":"1"})",
+        R"({"t":"navigate","text":1,"newTab":true})", R"({"t":"navigate","text":"a","newTab":1})",
+        R"({"t":"overlay","on":null})", R"({"t":"devResize","h":"300"})",
+        // Array forms of the wrong length or shape.
+        R"(["closeTab"])", R"(["ready",1])", R"(["closeTab",1,2])", R"([])", R"([1])",
+        R"([["ready"]])",
+        // Other values; what the strict reader refuses (more in its own tests); beyond the limits.
+        R"("ready")", "null", R"({"t":"back"}x)",
+
+        "{\"t\":\"back\"}\0"s, "{\"t\":\"cmd\",\"cmd\":\"\xFF\"}", R"({"t":"cmd","cmd":"\ud800"})",
+        nested(128), largest + " "};
+    for (const auto& body : refused) {
+        EXPECT_FALSE(parse_ui_msg(body)) << body;
+    }
 }
 
 } // namespace

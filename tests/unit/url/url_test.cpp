@@ -3,6 +3,7 @@
 
 #include "url/percent_encoding.h"
 #include "url/url.h"
+#include "url/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,9 @@ TEST(Url, AddressValuesOfIpHosts) {
     Ipv6Address mapped{0, 0, 0, 0, 0, 0xffff, 0x0102, 0x0304};
     EXPECT_EQ(Url::parse("http://[::ffff:1.2.3.4]/")->host_record()->ipv6, mapped);
     EXPECT_EQ(Url::parse("http://[::ffff:1.2.3.4]/")->host(), "[::ffff:102:304]");
+    // The first longest run of zeros is the one left out, whatever lies after the address.
+    const std::array<Ipv6Address, 2> followed_by_zeros{{{1, 0, 0, 2, 3, 4, 0, 0}}};
+    EXPECT_EQ(serialize_ipv6(followed_by_zeros[0]), "1::2:3:4:0:0");
 }
 
 struct SchemeCase {
@@ -85,9 +89,10 @@ TEST(Url, SchemeSetterFollowsTheUrlApi) {
 
 TEST(Url, IllFormedUtf8BecomesReplacementCharacters) {
     // A lone continuation byte and a truncated sequence in the path, the query and the fragment.
-    std::optional<Url> url = Url::parse("https://example.com/a\x80z?\xE2\x82#\xF0");
-    ASSERT_TRUE(url);
-    EXPECT_EQ(url->href(), "https://example.com/a%EF%BF%BDz?%EF%BF%BD#%EF%BF%BD");
+    EXPECT_EQ(Url::parse("https://example.com/a\x80z?\xE2\x82#\xF0")->href(),
+              "https://example.com/a%EF%BF%BDz?%EF%BF%BD#%EF%BF%BD");
+    // Text cut inside a character ends there, whatever byte follows the cut.
+    EXPECT_EQ(utf8_with_replacements(std::string_view("a\xC3\xA9", 2)), "a\xEF\xBF\xBD");
     // In a host the replacement character is not allowed.
     EXPECT_FALSE(Url::parse("https://exa\xFFmple.com/"));
     EXPECT_FALSE(Url::parse("https://exa%FFmple.com/"));
@@ -114,6 +119,8 @@ TEST(Url, EmptyAndLongInputs) {
     // ".." stops only at a drive letter of a file URL.
     EXPECT_EQ(Url::parse("file:///ab/..")->href(), "file:///");
     EXPECT_EQ(Url::parse("file:///c:/..")->href(), "file:///c:/");
+    EXPECT_EQ(Url::parse("file:///C|/x")->href(), "file:///C:/x");
+    EXPECT_EQ(Url::parse("file://c:/x")->href(), "file:///c:/x");
     EXPECT_EQ(Url::parse("http://a:" + std::string(50, '0') + "81/")->port(), 81);
 }
 
