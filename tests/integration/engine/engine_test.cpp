@@ -1,0 +1,259 @@
+// The engine on the real GTK platform and WebKit: what the corvane scheme, the chrome page's
+// message channel and a page's links can reach, the Shield's compiled list blocking trackers,
+// private data kept apart and HTTPS-Only's fallback. A loopback server serves the pages and is
+// the HTTP proxy of the default store, so pages can name hosts that are not local.
+#include "engine/actions.h"
+#include "engine/engine_config.h"
+#include "engine/shield_wiring.h"
+#include "engine/webviews.h"
+#include "integration/wait.h"
+#include "platform/gtk/gtk_network.h"
+#include "support/loopback_server.h"
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace corvane::test {
+namespace {
+
+HttpResponse serve(const HttpRequest& request) {
+    const std::string& path = request.path;
+    if (path == "/page") {
+        return html_page("<title>Engine page</title><a id=blank target=_blank href=/popup>new</a>"
+                         "<a id=mail href='mailto:someone@example.com?subject=Hi'>mail</a>");
+    }
+    if (path == "/news") {
+        return html_page("<title>news</title><script src='http://doubleclick.net/ad.js'></script>");
+    }
+    if (path == "/ad.js") {
+        return HttpResponse{200, "text/javascript", "document.title+=' ad-ran'", {}};
+    }
+    if (path == "/probe-scheme") {
+        // Its title becomes what an image and a fetch of the scheme came to.
+        return html_page(
+            "<title>probing</title><script>Promise.all([new Promise((r)=>{const i=new Image();"
+            "i.onload=()=>r('img-loaded');i.onerror=()=>r('img-failed');"
+            "i.src='corvane://newtab/newtab.css'}),fetch('corvane://newtab/').then(()=>'fetch-ok',"
+            "()=>'fetch-failed')]).then((r)=>{document.title=r.join(' ')})</script>");
+    }
+    return html_page("<title>" + path.substr(1) + " over http</title>");
+}
+
+std::unique_ptr<platform::Platform> started_platform() {
+    auto made = platform::gtk::make_gtk_platform({"com.halbrin.corvane.tests", false});
+    platform::gtk::start_without_running(*made);
+    return made;
+}
+
+// Once per program: the engine's configuration, the events its callbacks post and a window
+// with its chrome view.
+struct World {
+    World() {
+        auto* session = dynamic_cast<platform::gtk::GtkNetworkSession*>(config.default_store.get());
+        WebKitNetworkProxySettings* proxy =
+            webkit_network_proxy_settings_new(server.origin().c_str(), nullptr);
+        webkit_network_session_set_proxy_settings(session->session(),
+                                                  WEBKIT_NETWORK_PROXY_MODE_CUSTOM, proxy);
+        webkit_network_proxy_settings_free(proxy);
+    }
+
+    std::unique_ptr<platform::Platform> platform = started_platform();
+    TempDir data;
+    std::shared_ptr<UserEventQueue> queue = std::make_shared<UserEventQueue>(nullptr);
+    LoopbackServer server{serve};
+    EngineConfig config = make_engine_config(*platform, EventLoopProxy(queue),
+                                             std::make_shared<SharedNewTabSnapshot>(), data.path());
+    std::shared_ptr<platform::Window> window =
+        platform->create_window({"engine test", {1000, 700}, {520, 360}});
+    std::unique_ptr<platform::WebView> chrome =
+        create_ui_webview(config, window, 1, "corvane://ui/index.html", {0, 0, 1000, 86}, true);
+    std::vector<UserEvent> seen; // taken from the queue so far, oldest first
+};
+
+World& world() {
+    static World instance;
+    return instance;
+}
+
+std::string url(const std::string& path) {
+    return world().server.origin() + path;
+}
+
+template <typename Event>
+std::vector<Event> seen_of() {
+    while (std::optional<UserEvent> event = world().queue->pop()) {
+        world().seen.push_back(std::move(*event));
+    }
+    std::vector<Event> found;
+    for (const UserEvent& event : world().seen) {
+        if (const auto* match = std::get_if<Event>(&event)) {
+            found.push_back(*match);
+        }
+    }
+    return found;
+}
+
+// Waits for a posted event of that type matching pred.
+template <typename Event, typename Pred>
+std::optional<Event> wait_for(Pred pred) {
+    std::optional<Event> found;
+    wait_until([&] {
+        const std::vector<Event> events = seen_of<Event>();
+        const auto match = std::find_if(events.begin(), events.end(), pred);
+        found = match == events.end() ? std::nullopt : std::optional<Event>(*match);
+        return found.has_value();
+    });
+    return found;
+}
+
+std::unique_ptr<platform::WebView> open_tab(const std::string& address, TabId id,
+                                            std::shared_ptr<platform::NetworkSession> store = {},
+                                            bool https_only = false, bool shield = false) {
+    return create_tab_webview(world().config, *world().window, store, *world().chrome,
+                              TabParams{address, id, store != nullptr, https_only, shield},
+                              {0, 86, 1000, 614});
+}
+
+// Waits for the tab's finished load of the address.
+bool loaded(TabId tab, const std::string& address) {
+    return wait_for<event::PageLoad>([&](const event::PageLoad& load) {
+               return load.tab == tab && !load.loading && load.url == address;
+           })
+        .has_value();
+}
+
+bool server_saw(const std::function<bool(const HttpRequest&)>& match) {
+    const std::vector<HttpRequest> requests = world().server.requests();
+    return std::any_of(requests.begin(), requests.end(), match);
+}
+
+TEST(Engine, EachPageReachesOnlyWhatItMay) {
+    // The chrome page reports ready with its window, and its messages arrive; it stays on its
+    // own page whatever it or the core asks.
+    platform::WebView& chrome = *world().chrome;
+    auto ready = wait_for<event::UiMessage>(
+        [](const event::UiMessage& m) { return std::holds_alternative<msg::Ready>(m.msg); });
+    ASSERT_TRUE(ready.has_value());
+    EXPECT_EQ(ready->window, world().window->id());
+    evaluate(chrome, R"(window.ipc.postMessage('{"t":"closeTab","id":9}');)"
+                     "location.href='" +
+                         url("/page") + "'");
+    chrome.load_url("corvane://newtab/");
+    auto close = wait_for<event::UiMessage>(
+        [](const event::UiMessage& m) { return std::holds_alternative<msg::CloseTab>(m.msg); });
+    ASSERT_TRUE(close.has_value());
+    EXPECT_EQ(std::get<msg::CloseTab>(close->msg).id, 9u);
+
+    // A content tab shows the new tab page, but a web page neither loads nor fetches the scheme,
+    // and no tab shows the chrome page.
+    auto newtab = open_tab("corvane://newtab/", 31);
+    auto probe = open_tab(url("/probe-scheme"), 32);
+    EXPECT_TRUE(wait_until([&] {
+        return newtab->title() == "New Tab" && probe->title() == "img-failed fetch-failed";
+    })) << newtab->title()
+        << " / " << probe->title();
+    probe->load_url("corvane://ui/index.html");
+
+    // A blank-target link asks for a new window and opens none; a mailto link is handed to the
+    // desktop and not loaded; no web page can reach the chrome page's message handler.
+    auto tab = open_tab(url("/page"), 33);
+    ASSERT_TRUE(loaded(33, url("/page")));
+    evaluate(*tab, "document.getElementById('blank').click()");
+    const auto popup = wait_for<event::NewWindowRequested>(
+        [](const event::NewWindowRequested& r) { return r.tab == 33; });
+    evaluate(*tab, "document.getElementById('mail').click()");
+    const auto external =
+        wait_for<event::OpenExternally>([](const event::OpenExternally&) { return true; });
+    ASSERT_TRUE(popup && external);
+    EXPECT_EQ(popup->url, url("/popup"));
+    EXPECT_EQ(external->url, "mailto:someone@example.com?subject=Hi");
+    EXPECT_EQ(evaluate(*tab,
+                       "typeof window.ipc + typeof (window.webkit &&"
+                       " window.webkit.messageHandlers && window.webkit.messageHandlers.ipc)"),
+              R"("undefinedundefined")");
+
+    EXPECT_EQ(current_url(*tab), url("/page"));
+    EXPECT_EQ(current_url(*probe), url("/probe-scheme"));
+    EXPECT_EQ(evaluate(chrome, "location.href"), R"("corvane://ui/index.html")");
+    EXPECT_EQ(world().server.count("/page"), 1u) << "the chrome view never loaded it";
+    EXPECT_EQ(world().server.count("/popup"), 0u) << "no window loaded it";
+    for (const event::PageLoad& load : seen_of<event::PageLoad>()) {
+        EXPECT_TRUE(load.url.starts_with("http") || load.url == "corvane://newtab/") << load.url;
+    }
+}
+
+TEST(Engine, ShieldBlocksThirdPartyTrackersUnlessTurnedOffOrAllowlisted) {
+    EngineConfig& config = world().config;
+    const auto installed = [&](const std::vector<std::string>& allowlist) {
+        world().seen.clear();
+        install_rule_list(config, allowlist);
+        return wait_for<event::RuleListReady>([](const event::RuleListReady& r) { return r.ok; })
+            .has_value();
+    };
+    ASSERT_TRUE(installed({}));
+    config.rule_list_ready = true;
+    const std::string news = "http://news.corvane-test.example/news";
+    auto tab = open_tab(news, 41, nullptr, false, true);
+    ASSERT_TRUE(loaded(41, news));
+    // The tracker's script is refused before it is asked for.
+    pump(300ms);
+    EXPECT_EQ(world().server.count("/ad.js"), 0u);
+    EXPECT_EQ(tab->title(), "news");
+    apply_shield(config, *tab, false);
+    tab->reload();
+    EXPECT_TRUE(wait_until([&] { return tab->title() == "news ad-ran"; })) << "Shield off";
+    ASSERT_TRUE(installed({"news.corvane-test.example"}));
+    auto allowed = open_tab(news, 42, nullptr, false, true);
+    EXPECT_TRUE(wait_until([&] { return allowed->title() == "news ad-ran"; }))
+        << "an allowlisted site loads its third parties";
+}
+
+TEST(Engine, PrivateAndNormalTabsNeverShareCookiesOrStorage) {
+    const std::string address = url("/store");
+    auto normal = open_tab(address, 51);
+    ASSERT_TRUE(loaded(51, address));
+    evaluate(*normal, "document.cookie='who=normal; path=/';localStorage.setItem('who','normal')");
+    auto secret = open_tab(address, 52, make_private_data_store(world().config));
+    ASSERT_TRUE(loaded(52, address));
+    EXPECT_EQ(evaluate(*secret, "[document.cookie, localStorage.getItem('who')]"), R"(["",null])");
+    evaluate(*secret, "document.cookie='secret=1; path=/';localStorage.setItem('secret','1')");
+    world().seen.clear();
+    normal->reload();
+    ASSERT_TRUE(loaded(51, address));
+    EXPECT_EQ(evaluate(*normal, "[document.cookie, localStorage.getItem('secret')]"),
+              R"(["who=normal",null])");
+    EXPECT_FALSE(server_saw([](const HttpRequest& r) {
+        return r.headers.contains("cookie") &&
+               r.headers.at("cookie").find("secret") != std::string::npos;
+    }));
+}
+
+// Through the test proxy a host is not local; https to it fails (the proxy opens no tunnels), so
+// an upgraded tab falls back to the http page, and the replaced loads end silently.
+TEST(Engine, HttpsOnlyTriesHttpsFirstOnlyForHostsThatAreNotLocal) {
+    const std::tuple<std::string, bool, bool> cases[] = {
+        {"shop.corvane-test.example", true, true},
+        {"plain.corvane-test.example", false, false},
+        {world().server.origin().substr(7), true, false},
+    };
+    TabId id = 60;
+    for (const auto& [host, https_only, tunnel_asked] : cases) {
+        const std::string address = "http://" + host + "/shop";
+        SCOPED_TRACE(address);
+        world().seen.clear();
+        auto tab = open_tab(address, ++id, nullptr, https_only);
+        ASSERT_TRUE(loaded(id, address));
+        EXPECT_EQ(server_saw([&](const HttpRequest& r) {
+                      return r.method == "CONNECT" && r.target.starts_with(host + ":");
+                  }),
+                  tunnel_asked);
+        EXPECT_TRUE(wait_until([&] { return tab->title() == "shop over http"; }));
+        for (const event::PageLoad& load : seen_of<event::PageLoad>()) {
+            EXPECT_TRUE(load.loading || load.tab != id || load.url == address) << load.url;
+        }
+    }
+}
+
+} // namespace
+} // namespace corvane::test
