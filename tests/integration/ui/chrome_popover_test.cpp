@@ -185,7 +185,7 @@ TEST_F(ChromePopover, SheetsSendWhatWasChosen) {
         "D.$$('#sheet [role=switch]').map((s) =>"
         " s.getAttribute('aria-label') + '=' + s.getAttribute('aria-checked'))";
     run({
-        // Settings: each change is sent at once, typed.
+        // Settings: drawn from the core's data; each change is sent at once, typed.
         {R"(["render",{}])", "", "", ""},
         {R"(["openSheet","settings"])", "", "", ""},
         {R"(["panel","settings",{"engines":[{"id":"duckduckgo","name":"DuckDuckGo"},
@@ -199,14 +199,15 @@ TEST_F(ChromePopover, SheetsSendWhatWasChosen) {
          R"(["google","10","6","Restore session=false","Shield=true","HTTPS only=true",true,true])"},
         {"",
          "[['kagi', 0], ['0', 1], ['20', 2]].forEach(([value, i]) => {"
-         "  const s = D.$$('#sheet select')[i]; s.value = value;"
-         "  s.dispatchEvent(new Event('change', {bubbles: true})); });"
+         " const s = D.$$('#sheet select')[i]; s.value = value;"
+         " s.dispatchEvent(new Event('change', {bubbles: true})); });"
          "['Shield', 'Restore session', 'HTTPS only'].forEach((label) =>"
-         "  D.$(`#sheet [aria-label=\"${label}\"]`).click())",
+         " D.$(`#sheet [aria-label=\"${label}\"]`).click())",
          switches, R"(["Restore session=true","Shield=false","HTTPS only=false"])"},
         {"", press("#sheet .text-btn", "Done"), kShut,
-         R"([false,[{"t":"panel","name":"settings"},)" + kOpened +
-             R"(,{"t":"setting","key":"search_engine","value":"kagi"},
+         R"([false,[{"t":"panel",
+             "name":"settings"},)" +
+             kOpened + R"(,{"t":"setting","key":"search_engine","value":"kagi"},
              {"t":"setting","key":"sleep_after_mins","value":0},
              {"t":"setting","key":"max_awake_tabs","value":20},
              {"t":"setting","key":"block_trackers","value":false},
@@ -279,14 +280,12 @@ TEST_F(ChromePopover, PageAreaStaysSeeThroughUnderEveryPalette) {
         for (const char* dark : {"false", "true"}) {
             run({{std::string("[\"dark\",") + dark + "]", "", "", ""},
                  {std::string("[\"render\",") + state + "]", "", "", ""}});
-            settle();
             EXPECT_EQ(alpha_at({{600, 10}, {600, 60}, {600, 400}, {20, 700}}),
                       std::vector<int>({255, 255, 0, 0}))
                 << state << " dark: " << dark;
         }
     }
     call("panel", {"clear", json::object()});
-    settle();
     const std::vector<int> dimmed = alpha_at({{20, 700}});
     ASSERT_EQ(dimmed.size(), 1u);
     EXPECT_TRUE(dimmed[0] > 0 && dimmed[0] < 255) << dimmed[0];

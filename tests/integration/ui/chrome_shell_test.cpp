@@ -1,7 +1,5 @@
 // The chrome page's shell in the browser's own chrome view: what it draws from the state the core
-// pushes, and the exact messages it posts for the user's gestures. The strip's titles as text,
-// its sleeping, loading and broken icons, and Return's navigation through the core are checked
-// on real windows (tests/integration/commands/chrome_page_test.cpp).
+// pushes, and the exact messages it posts for the user's gestures.
 #include "chrome_view.h"
 
 namespace corvane::test {
@@ -36,20 +34,26 @@ TEST_F(ChromeShell, DrawsTheStateItIsPushed) {
          "document.body.appendChild(s)",
          "[window.__inline === undefined, D.refused.length, D.$('#strip').offsetHeight]",
          "[true,1,40]"},
-        // Each tab as "class | tooltip | title | flares | icon"; a site icon is fetched
-        // without a referrer.
-        {R"(["render",{"tabs":[{"id":3,"title":"Morning news","url":"https://news.example.org/",
-            "host":"news.example.org","favicon":")" +
+        // Each tab as "class | tooltip | title | flares | icon": a title with markup as text, a
+        // site icon fetched without a referrer, a broken one replaced by the globe once it
+        // fails, a spinner for a loading tab.
+        {R"(["render",{"tabs":[{"id":3,"title":"<b>x</b>","url":"https://a.example/",
+            "host":"a.example","favicon":")" +
              std::string(kPng) + R"("},
-            {"id":7,"title":"Example Domain","url":"https://www.example.com/","host":"example.com"},
-            {"id":9,"title":"","url":"corvane://newtab/","host":"","newtab":true}]}])",
+            {"id":7,"title":"Example Domain","url":"https://www.example.com/","host":"example.com",
+             "favicon":"data:image/png;base64,AAAA"},
+            {"id":9,"title":"","url":"corvane://newtab/","host":"","newtab":true},
+            {"id":11,"title":"","url":"https://b.example/","host":"b.example","sleeping":true,
+             "loading":true}]}])",
          "D.refused = []; window.__old = D.$('.tab')",
          "D.$$('#tabs > .tab').map((e) => [e.className, e.title, e.querySelector('.tab-title')"
          ".textContent, e.querySelectorAll('.flare').length, e.querySelector('.tab-icon use')"
-         "?.getAttribute('href') || e.querySelector('img').referrerPolicy].join(' | '))",
-         R"(["tab | Morning news | Morning news | 0 | no-referrer",
+         "?.getAttribute('href') || e.querySelector('img')?.referrerPolicy || e.querySelector("
+         "'.tab-icon').firstChild.className].join(' | '))",
+         R"(["tab | <b>x</b> | <b>x</b> | 0 | no-referrer",
              "tab active | Example Domain | Example Domain | 2 | #i-globe",
-             "tab after-active | corvane://newtab/ | New Tab | 0 | #i-feather"])"},
+             "tab after-active | corvane://newtab/ | New Tab | 0 | #i-feather",
+             "tab sleeping | https://b.example/ | b.example | 0 | spinner"])"},
         // A new render replaces every element; a narrow strip leaves inactive tabs their icon
         // and the active one its close button.
         {R"(["render",{}])", "", "window.__old.isConnected", "false"},
@@ -195,7 +199,9 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
              {"t":"navigate","text":"say \"hi\" \\ ü","newTab":false}]])"},
         {"", "", "[document.activeElement.id, D.$('#omni').className, D.$('#omni-input').value]",
          R"(["","","https://www.example.com/"])"},
-        // The Super key opens no new tab.
+        // Control+Return opens a new tab; the Super key does not.
+        {R"(["type","news"])", "D.key('#omni-input', 'Enter', {ctrlKey: true})", "D.sent",
+         R"([{"t":"navigate","text":"news","newTab":true}])"},
         {R"(["type","news"])", "D.key('#omni-input', 'Enter', {metaKey: true})", "D.sent",
          R"([{"t":"navigate","text":"news","newTab":false}])"},
         // The rows show their markup as text, under the field.
@@ -210,8 +216,7 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
              "Exactly | exactly.org | Bookmark | #i-star | false", "focused suggesting", true,
              [)" +
              kOn + "]]"},
-        // The arrows walk the rows, wrapping; Control+Return opens the highlighted one in a
-        // tab.
+        // The arrows walk the rows, wrapping; Control+Return opens the highlighted row in a tab.
         {"",
          "window.__at = []; for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown',"
          " 'ArrowDown', 'ArrowUp', 'ArrowUp']) { D.key('#omni-input', k); __at.push(["
@@ -224,8 +229,7 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
              [2,"https://www.example.com/page"]],false,[{"t":"openUrl",
              "url":"https://www.example.com/page","newTab":true},)" +
              kOff + "]]"},
-        // Typing on before the new answer arrives: Return goes with the text, not a stale
-        // row.
+        // Typing on before the next answer: Return goes with the text, not a stale row.
         {R"(["type","exa",null])",
          "D.type('#omni-input', 'exa news'); D.key('#omni-input', 'Enter')", "D.sent",
          "[" + kOn + R"(,{"t":"suggest","q":"exa news","complete":true},
@@ -235,8 +239,7 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
         {R"(["type","exa","example.com"])",
          "D.key('#omni-input', 'ArrowDown'); D.key('#omni-input', 'Enter')", "D.sent",
          "[" + kOn + R"(,{"t":"navigate","text":"exa","newTab":false},)" + kOff + "]"},
-        // Inline completion adds only a continuation of what was typed, and only to that
-        // text.
+        // Inline completion adds only a continuation of the typed text, and only to it.
         {R"(["type","ex","EXample.com"])", "", kField, R"(["example.com",2,11,"omni-input"])"},
         {R"(["type","ex","other.com"])", "", "D.$('#omni-input').value", "\"ex\""},
         {R"(["suggest","EX"])", "", "D.$('#omni-input').value", "\"ex\""},
@@ -248,9 +251,8 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
          R"([true,"ex","omni-input",false])"},
         {"", "D.key('#omni-input', 'Escape')", "[D.$('#omni-input').value, D.sent]",
          R"(["https://www.example.com/",[)" + kOff + R"(,{"t":"focusPage"}]])"},
-        // A pointer highlights a row; pressing one opens it without taking the keyboard
-        // from
-        // the field, then leaves the field; a row without an address navigates to its text.
+        // A pointer highlights a row; a press opens it without taking the keyboard from the
+        // field, then leaves the field; a row without an address navigates to its text.
         {R"(["type","exa",null])",
          "D.mouse('#suggest .srow:nth-child(3)', 'mouseenter', {bubbles: false});"
          "window.__hover = D.$('#suggest .srow:nth-child(3)').className;"
@@ -264,10 +266,8 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
         // Rows that come after the field was left, or none, show nothing.
         {R"(["suggest","example.com"])", "", kRows, "[false,false,[]]"},
         {R"(["type","zz",null,[]])", "", kRows, "[false,false,[]]"},
-        // Leaving the field, pressing the overlay or narrowing the window closes the rows.
-        // The
-        // core grows the chrome view over the page while they show: only a width change
-        // counts.
+        // Leaving the field, pressing the overlay or narrowing the window closes the rows. The
+        // core grows the chrome view over the page while they show: only a width change counts.
         {R"(["type","exa",null])", "D.$('#omni-input').blur()", kRows,
          "[false,false,[" + kOn + "," + kOff + "]]"},
         {R"(["type","exa",null])", "D.mouse('#overlay', 'mousedown')", kRows,

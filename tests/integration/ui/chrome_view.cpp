@@ -16,11 +16,6 @@ namespace {
 
 constexpr const char* kChromeUrl = "corvane://ui/index.html";
 
-// Sets window.__framed once two frames have passed, so whatever the last change did was drawn.
-constexpr const char* kNextFrame =
-    "window.__framed = false;"
-    "requestAnimationFrame(() => requestAnimationFrame(() => { window.__framed = true; }))";
-
 json sample_rows() {
     return json::parse(R"([
         {"display":"","kind":"url","title":"example.com","url":"https://www.example.com/"},
@@ -53,8 +48,8 @@ void ChromeViewTest::TearDownTestSuite() {
 
 void ChromeViewTest::SetUp() {
     ASSERT_NE(view_, nullptr);
-    set_dark(false);
-    set_size(kWidth, kHeight);
+    push({"dark", false});
+    push({"size", kWidth, kHeight});
     // A fresh page per test: the old document is marked, so the wait sees the new one.
     js("window.__old = true");
     view_->load_url(kChromeUrl);
@@ -108,14 +103,24 @@ void ChromeViewTest::push(const json& call) {
     } else if (function == "suggest") {
         this->call("suggest", {call.size() > 2 ? call[2] : sample_rows(), arg});
     } else if (function == "size") {
-        set_size(arg, call.at(2));
+        view_->set_bounds({0, 0, arg.get<double>(), call.at(2).get<double>()});
+        EXPECT_TRUE(wait_until([&] {
+            return js("[innerWidth, innerHeight]") == json{arg, call[2]};
+        }));
     } else if (function == "dark") {
-        set_dark(arg);
-    } else if (function == "focus") {
-        focus_omni();
-    } else if (function == "type") {
-        focus_omni();
-        js("D.type('#omni-input', " + arg.dump() + "); D.sent = []");
+        g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme",
+                     arg.get<bool>(), nullptr);
+        EXPECT_TRUE(wait_until(
+            [&] { return js("matchMedia('(prefers-color-scheme: dark)').matches") == arg; }));
+    } else if (function == "focus" || function == "type") {
+        // The field selects its text in the frame after it takes the keyboard.
+        view_->focus();
+        EXPECT_TRUE(wait_until([&] { return js("document.hasFocus()") == true; }));
+        js("D.$('#omni-input').focus()");
+        next_frame();
+        if (function == "type") {
+            js("D.type('#omni-input', " + arg.dump() + "); D.sent = []");
+        }
         if (call.size() > 2) {
             this->call("suggest", {call.size() > 3 ? call[3] : sample_rows(), call[2]});
         }
@@ -124,63 +129,32 @@ void ChromeViewTest::push(const json& call) {
     }
 }
 
-// Gives the address field the keyboard and waits for the frame in which it selects its text.
-void ChromeViewTest::focus_omni() {
-    view_->focus();
-    EXPECT_TRUE(wait_until([&] { return js("document.hasFocus()") == true; }));
-    js(std::string("D.$('#omni-input').focus();") + kNextFrame);
-    EXPECT_TRUE(wait_until([&] { return js("window.__framed") == true; }));
-}
-
-void ChromeViewTest::set_size(int width, int height) {
-    view_->set_bounds({0, 0, static_cast<double>(width), static_cast<double>(height)});
-    EXPECT_TRUE(wait_until([&] {
-        return js("[innerWidth, innerHeight]") == json({width, height});
-    })) << "the view did not take the size "
-        << width << "x" << height;
-}
-
-void ChromeViewTest::set_dark(bool dark) {
-    g_object_set(gtk_settings_get_default(), "gtk-application-prefer-dark-theme", dark, nullptr);
-    EXPECT_TRUE(wait_until(
-        [&] { return js("matchMedia('(prefers-color-scheme: dark)').matches") == dark; }));
-}
-
-void ChromeViewTest::settle() {
-    // Endless animations (the loading spinner) never finish; only finite ones are waited for.
-    EXPECT_TRUE(wait_until([&] {
-        return js("document.getAnimations().every((a) => a.playState !== 'running' ||"
-                  " a.effect.getComputedTiming().endTime === Infinity)") == true;
-    })) << "animations still running";
-    js(kNextFrame);
+void ChromeViewTest::next_frame() {
+    js("window.__framed = false;"
+       "requestAnimationFrame(() => requestAnimationFrame(() => { window.__framed = true; }))");
     EXPECT_TRUE(wait_until([&] { return js("window.__framed") == true; }));
 }
 
 std::vector<int> ChromeViewTest::alpha_at(const std::vector<std::pair<int, int>>& points) {
-    auto* web_view = dynamic_cast<platform::gtk::GtkWebView&>(*view_).web_view();
-    std::optional<platform::gtk::GObjectPtr<GdkTexture>> texture;
+    next_frame();
+    GdkTexture* shot = nullptr;
     webkit_web_view_get_snapshot(
-        web_view, WEBKIT_SNAPSHOT_REGION_VISIBLE, WEBKIT_SNAPSHOT_OPTIONS_TRANSPARENT_BACKGROUND,
-        nullptr,
+        dynamic_cast<platform::gtk::GtkWebView&>(*view_).web_view(), WEBKIT_SNAPSHOT_REGION_VISIBLE,
+        WEBKIT_SNAPSHOT_OPTIONS_TRANSPARENT_BACKGROUND, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer out) {
-            static_cast<decltype(texture)*>(out)->emplace(
-                platform::gtk::GObjectPtr<GdkTexture>::adopt(
-                    webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, nullptr)));
+            *static_cast<GdkTexture**>(out) =
+                webkit_web_view_get_snapshot_finish(WEBKIT_WEB_VIEW(source), result, nullptr);
         },
-        &texture);
-    if (!wait_until([&] { return texture.has_value(); }) || !*texture) {
-        return {};
-    }
-    const int width = gdk_texture_get_width(texture->get());
-    const std::size_t stride = static_cast<std::size_t>(width) * 4;
-    std::vector<guchar> pixels(stride *
-                               static_cast<std::size_t>(gdk_texture_get_height(texture->get())));
-    gdk_texture_download(texture->get(), pixels.data(), stride);
+        &shot);
+    EXPECT_TRUE(wait_until([&] { return shot != nullptr; }));
+    const auto texture = platform::gtk::GObjectPtr<GdkTexture>::adopt(shot);
+    const std::size_t stride = static_cast<std::size_t>(gdk_texture_get_width(shot)) * 4;
+    std::vector<guchar> pixels(stride * static_cast<std::size_t>(gdk_texture_get_height(shot)));
+    gdk_texture_download(shot, pixels.data(), stride);
     std::vector<int> alphas;
     for (const auto& [x, y] : points) {
         // GDK_MEMORY_DEFAULT keeps alpha in the fourth byte of each pixel.
-        alphas.push_back(
-            pixels.at(static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 4 + 3));
+        alphas.push_back(pixels.at(static_cast<std::size_t>(y * stride) + x * 4u + 3));
     }
     return alphas;
 }

@@ -43,16 +43,12 @@ protected:
     nlohmann::json js(const std::string& script) { return drive(*view_, script); }
     void call(const std::string& function, const std::vector<nlohmann::json>& args = {});
     void run(const std::vector<Step>& steps);
-    // Waits until finite animations have run their course and a frame was drawn after them.
-    void settle();
     // The alpha of the view's pixels at the points, from a snapshot that keeps transparency.
     std::vector<int> alpha_at(const std::vector<std::pair<int, int>>& points);
 
 private:
     void push(const nlohmann::json& call);
-    void focus_omni();
-    void set_size(int width, int height);
-    void set_dark(bool dark);
+    void next_frame();
 
     static inline std::shared_ptr<platform::Window> window_;
     static inline std::unique_ptr<platform::WebView> view_;
