@@ -16,7 +16,7 @@ Variant parse_as(std::string_view body) {
 // One message of every variant, in object form and in the array form made from its values in
 // order, named by its wire name.
 TEST(ParseUiMsg, EveryVariantInObjectAndArrayForm) {
-    std::vector<std::string> objects{
+    const std::vector<std::string> objects{
         // Text and booleans.
         R"({"t":"navigate","text":"a","newTab":true})",
         R"({"t":"openUrl","url":"u","newTab":false})", R"({"t":"overlay","on":true})",
@@ -28,18 +28,17 @@ TEST(ParseUiMsg, EveryVariantInObjectAndArrayForm) {
         R"({"t":"closeTab","id":7})", R"({"t":"selectTab","id":7})",
         R"({"t":"moveTab","id":7,"to":0})", R"({"t":"revealDownload","index":2})",
         R"({"t":"devEval","id":9,"code":"1+1"})", R"({"t":"devResize","h":300})",
-        R"({"t":"setting","key":"k","value":[1,{"a":null}]})"};
-    for (const auto* name : {"ready", "drag", "zoomWindow", "newTab", "back", "forward", "reload",
-                             "stop", "toggleBookmark", "focusPage", "devClose"}) {
-        objects.push_back(R"({"t":")" + std::string(name) + "\"}");
-    }
+        R"({"t":"setting","key":"k","value":[1,{"a":null}]})",
+        // No fields.
+        R"({"t":"ready"})", R"({"t":"drag"})", R"({"t":"zoomWindow"})", R"({"t":"newTab"})",
+        R"({"t":"back"})", R"({"t":"forward"})", R"({"t":"reload"})", R"({"t":"stop"})",
+        R"({"t":"toggleBookmark"})", R"({"t":"focusPage"})", R"({"t":"devClose"})"};
     ASSERT_EQ(objects.size(), kUiMsgVariantCount);
     for (const auto& object : objects) {
         SCOPED_TRACE(object);
-        auto array = nlohmann::ordered_json::array();
-        for (const auto& value : nlohmann::ordered_json::parse(object)) {
-            array.push_back(value);
-        }
+        const auto parsed = nlohmann::ordered_json::parse(object);
+        const nlohmann::json array(
+            std::vector<nlohmann::ordered_json>(parsed.begin(), parsed.end()));
         const auto from_object = parse_ui_msg(object);
         const auto from_array = parse_ui_msg(array.dump());
         ASSERT_TRUE(from_object && from_array);

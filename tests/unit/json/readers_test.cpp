@@ -1,5 +1,5 @@
 #include "json/document.h"
-#include "json/strict_reader.h"
+#include "json/record_reader.h"
 #include <gtest/gtest.h>
 
 namespace corvane::json {
@@ -138,6 +138,114 @@ TEST(TypedReaders, TakeOnlyTheirOwnTypeAndRange) {
     EXPECT_FALSE(read_value(*parse_strict("[3,-4]", 2), list)) << "one bad element refuses all";
     EXPECT_FALSE(read_value(*parse_strict("{}", 2), list));
     EXPECT_EQ(list, (std::vector<std::uint32_t>{1, 2}));
+}
+
+TEST(Document, MembersAndElements) {
+    const auto document = parse_document(R"({"n":null,"list":[1,2,3]})", kMaxDepth);
+    const Node root = document->root();
+    EXPECT_FALSE(root.member("missing") || root.member("list")->member("n"));
+    EXPECT_TRUE(root.member("list")->size() == 3u && root.size() == 0u);
+    std::vector<std::optional<std::uint64_t>> seen;
+    EXPECT_FALSE(root.member("list")->every_element([&](Node element) {
+        seen.push_back(element.u64());
+        return seen.size() < 2;
+    }));
+    // -0 is no unsigned integer, wherever it is written; a number beyond 64 bits is no reason to
+    // misread the others.
+    const auto zeros = parse_document(R"([0,-0,"-0,",0,"x -0",7,123456789012345678901234])", 1);
+    EXPECT_TRUE(zeros->root().every_element([&](Node element) {
+        seen.push_back(element.u64());
+        return true;
+    }));
+    const auto n = std::nullopt;
+    EXPECT_EQ(seen, (std::vector<std::optional<std::uint64_t>>{1, 2, 0, n, n, 0, n, 7, n}));
+}
+
+TEST(Document, DocumentsAliveAtOnceKeepTheirOwnValues) {
+    const auto parse = [](const std::string& value) {
+        return parse_document(R"({"v":)" + value + "}", 1);
+    };
+    const auto value = [](const Document& document) {
+        return std::string(document.root().member("v")->string().value_or(""));
+    };
+    auto first = parse(R"("first")");
+    auto second = parse(R"("second")");
+    auto third = parse(std::string(100000, ' ') + R"("large")");
+    EXPECT_TRUE(value(*first) == "first" && value(*third) == "large");
+    first.reset();
+    EXPECT_EQ(value(*parse(R"("fourth")")), "fourth");
+    EXPECT_EQ(value(*second), "second");
+    EXPECT_EQ(std::move(*third).to_json(), Json::parse(R"({"v":"large"})"));
+}
+
+struct Entry {
+    std::string url = "default";
+    std::uint32_t visits = 42;
+    bool pinned = true;
+
+    bool operator==(const Entry&) const = default;
+};
+
+constexpr std::array kEntryFields{field<&Entry::url>("url"), field<&Entry::visits>("visits"),
+                                  field<&Entry::pinned>("pinned")};
+
+bool read_value(Node value, Entry& into) {
+    return read_record(value, kEntryFields, into, Missing::reject);
+}
+
+// Records in object form take members by key in any order and ignore others; in array form
+// they take fields by position, after `skip` elements left to the caller. Read from a tree and
+// in place from a document alike.
+TEST(RecordReader, BothFormsWithRequiredOrOptionalFields) {
+    struct Case {
+        std::string_view text;
+        Missing missing;
+        std::size_t skip;
+        std::optional<Entry> entry;
+    };
+    const auto reject = Missing::reject;
+    const auto keep = Missing::keep_default;
+    const std::vector<Case> cases{
+        {R"({"pinned":false,"x":[{"y":null}],"visits":3,"url":"u"})", reject, 0,
+         Entry{"u", 3, false}},
+        {R"(["u",3,false])", reject, 0, Entry{"u", 3, false}},
+        {R"(["tag","u",3,false])", reject, 1, Entry{"u", 3, false}},
+        {R"({"visits":5})", keep, 0, Entry{"default", 5, true}},
+        {R"(["v"])", keep, 0, Entry{"v", 42, true}},
+        {"[]", keep, 0, Entry{}},
+        {R"(["tag"])", keep, 1, Entry{}},
+        {R"({"url":"u","visits":3})", reject, 0, std::nullopt},
+        {R"(["u",3])", reject, 0, std::nullopt},
+        {R"(["u",3,false,1])", reject, 0, std::nullopt},
+        {R"(["tag","u",3])", reject, 1, std::nullopt},
+        {R"(["u",1,true,null])", keep, 0, std::nullopt},
+        {R"({"url":null,"visits":3,"pinned":true})", keep, 0, std::nullopt},
+        {R"({"visits":-3})", keep, 0, std::nullopt},
+        {R"({"visits":-0})", keep, 0, std::nullopt},
+        {R"(["u",3,"false"])", keep, 0, std::nullopt},
+        {R"("u")", keep, 0, std::nullopt},
+        {"[]", keep, 1, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Entry from_tree;
+        Entry in_place;
+        const bool read = read_record(*parse_strict(c.text, kMaxDepth), kEntryFields, from_tree,
+                                      c.missing, c.skip);
+        EXPECT_EQ(read_record(parse_document(c.text, kMaxDepth)->root(), kEntryFields, in_place,
+                              c.missing, c.skip),
+                  read);
+        EXPECT_EQ(read ? std::optional(from_tree) : std::nullopt, c.entry);
+        EXPECT_TRUE(!read || in_place == from_tree);
+    }
+
+    std::vector<Entry> list;
+    EXPECT_TRUE(read_value(
+        parse_document(R"([{"visits":2,"url":"a","pinned":true},["b",3,false]])", 2)->root(),
+        list));
+    EXPECT_EQ(list, (std::vector<Entry>{{"a", 2, true}, {"b", 3, false}}));
+    EXPECT_FALSE(read_value(parse_document(R"([["a",2,true],["b",3]])", 2)->root(), list));
+    EXPECT_FALSE(read_value(parse_document(R"(["a",2,true])", 2)->root(), list));
 }
 
 } // namespace
