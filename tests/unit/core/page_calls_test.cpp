@@ -1,99 +1,111 @@
+// What the chrome page is told about a window, the page texts it shows, and where the views go.
+#include "core/layout.h"
 #include "core/page_calls.h"
+#include "core/page_text.h"
 #include "core_fixture.h"
 
 namespace corvane::test {
 namespace {
 
+using nlohmann::json;
 using PageCallsTest = CoreTest;
-
-TEST_F(PageCallsTest, ScriptsAreTheGuardedCallWithCompactArguments) {
-    create_window(app, WindowKind::normal, {}, 0);
-    call_ui_page(chrome(), "openFind", {});
-    show_toast(app.windows, 0, "Say \"hi\"\nnow");
-    call_ui_page(chrome(), "panel", {"history", nlohmann::json{{"b", 1.0}, {"a", 0.67}}});
-    EXPECT_EQ(scripts(chrome()), (std::vector<std::string>{
-                                     "window.CV&&CV.openFind()",
-                                     R"(window.CV&&CV.toast("Say \"hi\"\nnow"))",
-                                     R"(window.CV&&CV.panel("history",{"a":0.67,"b":1.0}))",
-                                 }));
-}
 
 TEST_F(PageCallsTest, NoRenderBeforeReadyOrWithoutActiveTab) {
     create_window(app, WindowKind::normal, {}, 0);
     render(app, 0);
-    EXPECT_TRUE(scripts(chrome()).empty());
     make_ready(0);
     app.windows[0].active = 3;
     render(app, 0);
     EXPECT_TRUE(scripts(chrome()).empty());
 }
 
-TEST_F(PageCallsTest, StateObjectOfASampleWindow) {
-    open({{"https://www.example.com/a", "Example \"A\""}, {"", ""}});
+TEST_F(PageCallsTest, TheStateShowsTheLiveAddressAndTheTabsStoredOnes) {
+    open({{"https://www.example.com/a", "Example \"A\""}, {"", ""}}, 0,
+         WindowKind::private_browsing);
     Tab& first = tab(0, 0);
     first.favicon = "https://www.example.com/favicon.ico";
     first.loading = true;
     first.zoom = 1.25;
     fake(first.webview).back = true;
-    app.store.bookmarks.push_back({"https://www.example.com/a", "A", 1});
+    fake(first.webview).url = "https://news.example.com/b";
+    dynamic_cast<FakeWindow&>(*app.windows[0].window).fullscreen = true;
+    app.store.bookmarks.push_back({"https://news.example.com/b", "B", 1});
+    app.store.settings.shield_allowlist = {"example.com"};
     app.downloads_unseen = true;
     render(app, 0);
-    EXPECT_EQ(scripts(chrome()).back(),
-              "window.CV&&CV.render({\"active\":" + std::to_string(first.id) +
-                  ",\"bookmarked\":true,\"canBack\":true,\"canForward\":false,"
-                  "\"downloadsUnseen\":true,\"fullscreen\":false,\"host\":\"example.com\","
-                  "\"loading\":true,\"newtab\":false,\"platform\":\"linux\",\"private\":false,"
-                  "\"sec\":\"secure\",\"shieldActive\":true,\"tabs\":[{\"favicon\":"
-                  "\"https://www.example.com/favicon.ico\",\"host\":\"example.com\",\"id\":" +
-                  std::to_string(first.id) +
-                  ",\"loading\":true,\"newtab\":false,\"sleeping\":false,\"title\":\"Example "
-                  "\\\"A\\\"\",\"url\":\"https://www.example.com/a\"},{\"favicon\":null,\"host\":"
-                  "\"\",\"id\":" +
-                  std::to_string(tab(0, 1).id) +
-                  ",\"loading\":false,\"newtab\":true,\"sleeping\":true,\"title\":\"\",\"url\":"
-                  "\"\"}],\"url\":\"https://www.example.com/a\",\"zoom\":1.25})");
-}
-
-TEST_F(PageCallsTest, AddressComesFromTheLiveViewUnlessBlank) {
-    open({{"http://stored.test/", ""}});
-    fake(tab(0, 0).webview).url = "about:blank";
-    render(app, 0);
-    EXPECT_EQ(renders(chrome()).back()["url"], "http://stored.test/");
-    EXPECT_EQ(renders(chrome()).back()["sec"], "insecure");
-    EXPECT_EQ(renders(chrome()).back()["zoom"].dump(), "1.0");
-    fake(tab(0, 0).webview).url = "corvane://newtab/";
+    json expected = json::parse(R"({"bookmarked":true,"canBack":true,"canForward":false,
+        "downloadsUnseen":true,"fullscreen":true,"host":"news.example.com","loading":true,
+        "newtab":false,"platform":"linux","private":true,"sec":"secure","shieldActive":false,
+        "tabs":[{"favicon":"https://www.example.com/favicon.ico","host":"example.com",
+        "loading":true,"newtab":false,"sleeping":false,"title":"Example \"A\"",
+        "url":"https://www.example.com/a"},{"favicon":null,"host":"","loading":false,
+        "newtab":true,"sleeping":true,"title":"","url":""}],"url":"https://news.example.com/b",
+        "zoom":1.25})");
+    expected["active"] = expected["tabs"][0]["id"] = first.id;
+    expected["tabs"][1]["id"] = tab(0, 1).id;
+    EXPECT_EQ(renders(chrome()).back(), expected);
+    // A blank view shows the stored address; the new tab page is never bookmarked.
+    const std::tuple<std::string, std::string, bool, std::string, bool> cases[] = {
+        {"about:blank", "https://www.example.com/a", false, "secure", false},
+        {"corvane://newtab/", "corvane://newtab/", true, "internal", false}};
     app.store.bookmarks.push_back({"corvane://newtab/", "", 1});
-    render(app, 0);
-    const nlohmann::json state = renders(chrome()).back();
-    EXPECT_EQ(state["url"], "corvane://newtab/");
-    EXPECT_EQ(state["newtab"], true);
-    EXPECT_EQ(state["sec"], "internal");
-    EXPECT_EQ(state["bookmarked"], false);
-    EXPECT_EQ(state["tabs"][0]["url"], "http://stored.test/"); // items show stored fields
-}
-
-TEST_F(PageCallsTest, ShieldFollowsTheSettingAndTheAllowlist) {
-    open({{"https://news.example.com/", ""}});
-    const auto shield = [this] {
-        render(app, 0);
-        return renders(chrome()).back()["shieldActive"].get<bool>();
-    };
-    EXPECT_TRUE(shield());
-    app.store.settings.shield_allowlist = {"badexample.com", "example.com"};
-    EXPECT_FALSE(shield());
-    app.store.settings.shield_allowlist = {"a.news.example.com", "ws.example.com"};
-    EXPECT_TRUE(shield());
-    app.store.settings.shield_allowlist.clear();
     app.store.settings.block_trackers = false;
-    EXPECT_FALSE(shield());
+    for (const auto& [live, url, newtab, sec, bookmarked] : cases) {
+        fake(first.webview).url = live;
+        render(app, 0);
+        const json state = renders(chrome()).back();
+        EXPECT_EQ(std::tuple(state["url"], state["newtab"], state["sec"], state["bookmarked"]),
+                  std::tuple(json(url), json(newtab), json(sec), json(bookmarked)));
+        EXPECT_EQ(state["shieldActive"], false) << "the Shield is off";
+    }
+    app.store.settings.block_trackers = true;
+    render(app, 0);
+    EXPECT_EQ(renders(chrome()).back()["shieldActive"], true);
 }
 
-TEST_F(PageCallsTest, PrivateAndFullScreenWindowsSayYes) {
-    open({}, 0, WindowKind::private_browsing);
-    dynamic_cast<FakeWindow&>(*app.windows[0].window).fullscreen = true;
-    render(app, 0);
-    EXPECT_EQ(renders(chrome()).back()["private"], true);
-    EXPECT_EQ(renders(chrome()).back()["fullscreen"], true);
+TEST(PageText, ControlsAndDirectionMarksGoAndCharactersAreCounted) {
+    // C1 controls, the right-to-left override and an isolate control go; a malformed sequence
+    // becomes one replacement character, so the result stays valid UTF-8.
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {"a\nb\tc\x7f"
+         "d",
+         300, "abcd"},
+        {"x\u0085y\u202Ez\u2066w", 300, "xyzw"},
+        {"äöüß", 3, "äöü"},
+        {"\n\n\nabc", 2, "ab"},
+        {"abc", 0, ""},
+        {"", 5, ""},
+        {"a\xff"
+         "b",
+         10, "a\uFFFDb"}};
+    for (const auto& [text, limit, expected] : cases) {
+        EXPECT_EQ(sanitize_page_text(text, limit), expected) << text;
+    }
+    // Titles are cut to 300, then trimmed of Unicode White_Space.
+    EXPECT_EQ(clean_title(std::string(400, 'a')), std::string(300, 'a'));
+    EXPECT_EQ(clean_title("Hello\n\u202EWorld"), "HelloWorld");
+    EXPECT_EQ(clean_title("\u00A0\u3000x\u2003"), "x");
+    EXPECT_EQ(clean_title(std::string(298, 'b') + "    tail"), std::string(298, 'b'));
+}
+
+TEST(Layout, StripFindBarOverlayAndDevtoolsPane) {
+    using Rect = platform::Rect;
+    using Pane = std::optional<Rect>;
+    // A pane of 320 takes at most three quarters of the window; the page never goes negative.
+    const std::tuple<LayoutInput, Rect, Rect, Pane> cases[] = {
+        {{1280, 600, true, false, 320.0},
+         {0, 0, 1280, 126},
+         {0, 126, 1280, 154},
+         Rect{0, 280, 1280, 320}},
+        {{800, 300, false, false, 320.0}, {0, 0, 800, 86}, {0, 86, 800, 0}, Rect{0, 75, 800, 225}},
+        {{1280, 820, false, false, std::nullopt}, {0, 0, 1280, 86}, {0, 86, 1280, 734}, {}},
+        {{1024, 700, true, true, std::nullopt}, {0, 0, 1024, 700}, {0, 126, 1024, 574}, {}}};
+    for (const auto& [input, chrome, tab, pane] : cases) {
+        const WindowLayout layout = compute_layout(input);
+        EXPECT_EQ(std::tuple(layout.chrome, layout.tab, layout.devtools),
+                  std::tuple(chrome, tab, pane))
+            << input.width;
+    }
 }
 
 } // namespace
