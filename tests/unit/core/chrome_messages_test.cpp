@@ -131,43 +131,41 @@ TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
 }
 
 TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnly) {
-    open({{"https://s.test/", "S"},
-          {"https://z.test/", "Z"},
+    open({{"https://s.t/", "S"},
+          {"https://z.t/", "Z"},
           {"corvane://newtab/", ""},
-          {"file:///home/u/a.html", "F"},
-          {"corvane://ui/index.html", "U"},
+          {"file:///a.html", ""},
+          {"corvane://ui/", ""},
           {"", ""},
-          {"HTTPS://upper.test/", "H"},
-          {"http://p.test/", "P"}});
-    const std::string added = R"(toast("Bookmarked")|render)";
-    const std::string removed = R"(toast("Bookmark removed")|render)";
+          {"HTTPS://u.t/", ""},
+          {"http://p.t/", "P"}});
+    const std::string add = R"(toast("Bookmarked")|render)";
+    const std::string remove = R"(toast("Bookmark removed")|render)";
     // (tab, its view's address) -> page calls; blank and asleep take the stored address
-    const std::tuple<std::size_t, std::string, std::string> cases[] = {
-        {0, "https://l.test/", added},
-        {0, "about:blank", added},
-        {0, "", removed},
-        {1, "", added},
-        {2, "", ""},
-        {3, "", ""},
-        {4, "", ""},
-        {5, "", ""},
-        {6, "", ""},
-        {7, "", added}};
+    const std::tuple<std::size_t, std::string, std::string> cases[] = {{0, "https://l.t/", add},
+                                                                       {0, "about:blank", add},
+                                                                       {0, "", remove},
+                                                                       {1, "", add},
+                                                                       {2, "", ""},
+                                                                       {3, "", ""},
+                                                                       {4, "", ""},
+                                                                       {5, "", ""},
+                                                                       {6, "", ""},
+                                                                       {7, "", add}};
     for (const auto& [index, live, calls] : cases) {
         app.windows[0].active = index;
         if (tab(0, index).webview) {
             page(index).url = live;
         }
         EXPECT_EQ(reply(msg::ToggleBookmark{}), calls) << index;
-        EXPECT_EQ(renders(chrome()).back()["bookmarked"], calls != removed) << index;
+        EXPECT_EQ(renders(chrome()).back()["bookmarked"], calls != remove) << index;
     }
-    const std::vector<Bookmark> stored{{"https://l.test/", "S", wall},
-                                       {"https://z.test/", "Z", wall},
-                                       {"http://p.test/", "P", wall}};
+    const std::vector<Bookmark> stored{
+        {"https://l.t/", "S", wall}, {"https://z.t/", "Z", wall}, {"http://p.t/", "P", wall}};
     EXPECT_EQ(app.store.bookmarks, stored);
     EXPECT_EQ(app.newtab->copy().bookmarks,
               (std::vector<NewTabLink>{
-                  {"http://p.test/", "P"}, {"https://z.test/", "Z"}, {"https://l.test/", "S"}}));
+                  {"http://p.t/", "P"}, {"https://z.t/", "Z"}, {"https://l.t/", "S"}}));
     EXPECT_FALSE(std::filesystem::exists(app.store.dir / "bookmarks.json")) << "until a flush";
     flush_store(app.store);
     EXPECT_EQ(load_store(app.store.dir).bookmarks, stored);
@@ -330,12 +328,12 @@ TEST_F(ChromeMessagesTest, FindStopAndFocusActOnTheAwakeActiveTab) {
     send(msg::Find{"say \"hi\"\\\n", true, false});
     send(msg::Find{"zz", false, true});
     ASSERT_EQ(page().scripts.size(), 2u);
+    const std::string head = "(()=>{if(";
+    const std::string clear = "){const s=getSelection();s&&s.removeAllRanges()}return window.find(";
     EXPECT_EQ(page().scripts[0].script,
-              R"JS((()=>{if(false){const s=getSelection();s&&s.removeAllRanges()}return )JS"
-              R"JS(window.find("say \"hi\"\\\n",false,true,true,false,true,false)})())JS");
-    EXPECT_TRUE(page().scripts[1].script.starts_with("(()=>{if(true){"));
-    EXPECT_TRUE(
-        page().scripts[1].script.ends_with(R"(("zz",false,false,true,false,true,false)})())"));
+              head + "false" + clear + R"("say \"hi\"\\\n",false,true,true,false,true,false)})())");
+    EXPECT_EQ(page().scripts[1].script,
+              head + "true" + clear + R"("zz",false,false,true,false,true,false)})())");
     ASSERT_TRUE(page().complete_script(" true\n"));
     ASSERT_TRUE(page().complete_script("false"));
     for (UserEvent& event : take_posted()) { // each answer writes the find bar's status
