@@ -112,7 +112,9 @@ TEST_F(ChromeMessagesTest, NavigateLoadsInTheActiveTabWakingItOrInANewTabOrToast
 TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
     open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
     app.store.bookmarks.push_back({"https://kept.test/", "K", 1});
-    app.store.history.push_back({"https://seen.test/", "S", 3, wall});
+    // Recent visits weigh more: two today beat three a hundred days ago.
+    app.store.history = {{"https://old.test/", "O", 3, wall - 100 * 86400},
+                         {"https://new.test/", "N", 2, wall}};
     send(msg::CloseTab{tab(0, 1).id});
     const int& site_clears = dynamic_cast<FakeNetworkSession&>(*app.engine.default_store).clears;
     // (history, site data) -> history entries, closed tabs and top sites left; site data clears
@@ -123,8 +125,10 @@ TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
         std::filesystem::remove(app.store.dir / "bookmarks.json");
         EXPECT_EQ(reply(msg::ClearData{history, site}), R"(toast("Browsing data cleared"))");
         EXPECT_EQ(load_store(app.store.dir).bookmarks, app.store.bookmarks);
-        EXPECT_EQ(app.store.history.size() + app.closed_tabs.size(), 2 * left);
-        EXPECT_EQ(app.newtab->copy().top_sites.size() + site_clears, left + clears);
+        EXPECT_EQ(app.store.history.size() + app.closed_tabs.size(), 3 * left);
+        EXPECT_EQ(app.newtab->copy().top_sites.size() + site_clears, 2 * left + clears);
+        EXPECT_EQ(app.newtab->copy().top_sites.empty() ? "" : app.newtab->copy().top_sites[0].url,
+                  left ? "https://new.test/" : "");
         EXPECT_EQ(app.newtab->copy().bookmarks.size(), 1u);
     }
     EXPECT_EQ(read_file(app.store.dir / "history.json"), "[]");
