@@ -8,18 +8,14 @@ namespace {
 // Only quotes, backslashes and control characters are escaped; ill-formed UTF-8 is replaced so
 // that the text reads back. RecordWriter writes every string as write_compact does.
 TEST(CompactWriter, EscapesAndUtf8) {
+    using namespace std::literals;
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"a\"b\\c", R"("a\"b\\c")"},
-        {"\b\t\n\f\r", R"("\b\t\n\f\r")"},
-        {std::string("\0\x01\x0b\x1f", 4), R"("\u0000\u0001\u000b\u001f")"},
-        {"/ \x7f<\x26>'", "\"/ \x7f<&>'\""},
-        {"caf\xC3\xA9 \xE2\x80\xA8 \xF0\x9F\x98\x80",
-         "\"caf\xC3\xA9 \xE2\x80\xA8 \xF0\x9F\x98\x80\""},
-        {"\xF4\x8F\xBF\xBF\xED\x9F\xBF", "\"\xF4\x8F\xBF\xBF\xED\x9F\xBF\""},
-        {"a\xFF"
-         "b",
-         "\"a\xEF\xBF\xBD"
-         "b\""}};
+        {"a\"b\\c\b\t\n\f\r\0\x01\x0b\x1f/ \x7f<\x26>'"s,
+         R"("a\"b\\c\b\t\n\f\r\u0000\u0001\u000b\u001f/ )"
+         "\x7f<&>'\""},
+        {"caf\xC3\xA9 \xE2\x80\xA8 \xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xED\x9F\xBF",
+         "\"caf\xC3\xA9 \xE2\x80\xA8 \xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\xED\x9F\xBF\""},
+        {"a\xFF", "\"a\xEF\xBF\xBD\""}};
     for (const auto& [text, written] : cases) {
         EXPECT_EQ(write_compact(Json(text)), written);
         EXPECT_EQ(RecordWriter().string(text).take(), written);
@@ -34,15 +30,11 @@ TEST(CompactWriter, EscapesAndUtf8) {
     }
 }
 
+// U+00E9 sorts after every ASCII key.
 TEST(CompactWriter, ValuesHaveNoSpaceAndKeysComeInByteOrder) {
-    Json value = Json::object();
-    value["z"] = 1u;
-    value["\xC3\xA9"] = true; // U+00E9 sorts after every ASCII key
-    value["B"] = Json::array({1u, "x", nullptr});
-    value["a"] = Json::object();
-    value["ab"] = 2.5;
-    EXPECT_EQ(write_compact(value),
-              "{\"B\":[1,\"x\",null],\"a\":{},\"ab\":2.5,\"z\":1,\"\xC3\xA9\":true}");
+    EXPECT_EQ(
+        write_compact(Json::parse(R"({"z":1, "\u00e9":true, "B":[1,"x",null], "a":{}, "ab":2.5})")),
+        "{\"B\":[1,\"x\",null],\"a\":{},\"ab\":2.5,\"z\":1,\"\xC3\xA9\":true}");
 }
 
 TEST(RecordWriter, WritesInCallOrderWithCommas) {

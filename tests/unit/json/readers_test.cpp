@@ -197,45 +197,40 @@ bool read_value(Node value, Entry& into) {
 // they take fields by position, after `skip` elements left to the caller. Read from a tree and
 // in place from a document alike.
 TEST(RecordReader, BothFormsWithRequiredOrOptionalFields) {
-    struct Case {
-        std::string_view text;
-        Missing missing;
-        std::size_t skip;
-        std::optional<Entry> entry;
-    };
     const auto reject = Missing::reject;
     const auto keep = Missing::keep_default;
-    const std::vector<Case> cases{
-        {R"({"pinned":false,"x":[{"y":null}],"visits":3,"url":"u"})", reject, 0,
-         Entry{"u", 3, false}},
-        {R"(["u",3,false])", reject, 0, Entry{"u", 3, false}},
-        {R"(["tag","u",3,false])", reject, 1, Entry{"u", 3, false}},
-        {R"({"visits":5})", keep, 0, Entry{"default", 5, true}},
-        {R"(["v"])", keep, 0, Entry{"v", 42, true}},
-        {"[]", keep, 0, Entry{}},
-        {R"(["tag"])", keep, 1, Entry{}},
-        {R"({"url":"u","visits":3})", reject, 0, std::nullopt},
-        {R"(["u",3])", reject, 0, std::nullopt},
-        {R"(["u",3,false,1])", reject, 0, std::nullopt},
-        {R"(["tag","u",3])", reject, 1, std::nullopt},
-        {R"(["u",1,true,null])", keep, 0, std::nullopt},
-        {R"({"url":null,"visits":3,"pinned":true})", keep, 0, std::nullopt},
-        {R"({"visits":-3})", keep, 0, std::nullopt},
-        {R"({"visits":-0})", keep, 0, std::nullopt},
-        {R"(["u",3,"false"])", keep, 0, std::nullopt},
-        {R"("u")", keep, 0, std::nullopt},
-        {"[]", keep, 1, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+    const std::vector<std::tuple<std::string_view, Missing, std::size_t, std::optional<Entry>>>
+        cases{
+            {R"({"pinned":false,"x":[{"y":null}],"visits":3,"url":"u"})", reject, 0,
+             Entry{"u", 3, false}},
+            {R"(["u",3,false])", reject, 0, Entry{"u", 3, false}},
+            {R"(["tag","u",3,false])", reject, 1, Entry{"u", 3, false}},
+            {R"({"visits":5})", keep, 0, Entry{"default", 5, true}},
+            {R"(["v"])", keep, 0, Entry{"v", 42, true}},
+            {"[]", keep, 0, Entry{}},
+            {R"(["tag"])", keep, 1, Entry{}},
+            {R"({"url":"u","visits":3})", reject, 0, std::nullopt},
+            {R"(["u",3])", reject, 0, std::nullopt},
+            {R"(["u",3,false,1])", reject, 0, std::nullopt},
+            {R"(["tag","u",3])", reject, 1, std::nullopt},
+            {R"(["u",1,true,null])", keep, 0, std::nullopt},
+            {R"({"url":null,"visits":3,"pinned":true})", keep, 0, std::nullopt},
+            {R"({"visits":-3})", keep, 0, std::nullopt},
+            {R"({"visits":-0})", keep, 0, std::nullopt},
+            {R"(["u",3,"false"])", keep, 0, std::nullopt},
+            {R"("u")", keep, 0, std::nullopt},
+            {"[]", keep, 1, std::nullopt},
+        };
+    for (const auto& [text, missing, skip, entry] : cases) {
+        SCOPED_TRACE(text);
         Entry from_tree;
         Entry in_place;
-        const bool read = read_record(*parse_strict(c.text, kMaxDepth), kEntryFields, from_tree,
-                                      c.missing, c.skip);
-        EXPECT_EQ(read_record(parse_document(c.text, kMaxDepth)->root(), kEntryFields, in_place,
-                              c.missing, c.skip),
+        const bool read =
+            read_record(*parse_strict(text, kMaxDepth), kEntryFields, from_tree, missing, skip);
+        EXPECT_EQ(read_record(parse_document(text, kMaxDepth)->root(), kEntryFields, in_place,
+                              missing, skip),
                   read);
-        EXPECT_EQ(read ? std::optional(from_tree) : std::nullopt, c.entry);
+        EXPECT_EQ(read ? std::optional(from_tree) : std::nullopt, entry);
         EXPECT_TRUE(!read || in_place == from_tree);
     }
 
