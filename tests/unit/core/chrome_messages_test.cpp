@@ -135,14 +135,11 @@ TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
 }
 
 TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnly) {
-    open({{"https://s.t/", "S"},
-          {"https://z.t/", "Z"},
-          {"corvane://newtab/", ""},
-          {"file:///a.html", ""},
-          {"corvane://ui/", ""},
-          {"", ""},
-          {"HTTPS://u.t/", ""},
-          {"http://p.t/", "P"}});
+    const std::vector<SessionTab> pages = {{"https://s.t/", "S"},     {"https://z.t/", "Z"},
+                                           {"corvane://newtab/", ""}, {"file:///a.html", ""},
+                                           {"corvane://ui/", ""},     {"", ""},
+                                           {"HTTPS://u.t/", ""},      {"http://p.t/", "P"}};
+    open(pages);
     const std::string add = R"(toast("Bookmarked")|render)";
     const std::string remove = R"(toast("Bookmark removed")|render)";
     // (tab, its view's address) -> page calls; blank and asleep take the stored address

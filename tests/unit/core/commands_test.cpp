@@ -182,9 +182,9 @@ TEST_F(CommandsTest, ZoomChangesTheViewToastsAndRendersAndWaitsForSleepingTabs) 
 // Every item of ours has a title and a unique id and does something when chosen; every
 // shortcut names one entry; the system's items carry nothing of ours.
 TEST_F(CoreTest, MenuItemsAreUniqueAndEachRunsACommand) {
-    const platform::MenuBar bar = build_app_menu();
-    std::map<std::string, std::string> shortcuts, titles;
-    for (const platform::Submenu& submenu : bar) {
+    std::map<std::string, std::string> shortcuts;
+    std::set<std::string> ids;
+    for (const platform::Submenu& submenu : build_app_menu()) {
         for (const platform::MenuEntry& entry : submenu.entries) {
             const bool ours = entry.kind == platform::MenuEntry::Kind::item;
             const std::string name =
@@ -192,19 +192,15 @@ TEST_F(CoreTest, MenuItemsAreUniqueAndEachRunsACommand) {
             std::vector<std::string> keys = entry.second_accelerators;
             keys.push_back(entry.accelerator);
             for (const std::string& key : keys) {
-                const auto [it, fresh] = shortcuts.emplace(key, name);
-                EXPECT_TRUE(key.empty() || fresh) << key << " on " << it->second << " and " << name;
+                EXPECT_TRUE(key.empty() || shortcuts.emplace(key, name).second) << key << name;
             }
-            if (!ours) {
-                EXPECT_TRUE(entry.id.empty() && entry.title.empty() && entry.accelerator.empty());
-                continue;
-            }
-            EXPECT_TRUE(titles.emplace(entry.id, entry.title).second) << entry.id;
-            EXPECT_NE(entry.title, "");
+            EXPECT_EQ(entry.title.empty(), !ours) << name;
             EXPECT_EQ(entry.title.find("..."), std::string::npos) << entry.title;
+            EXPECT_TRUE(ours ? ids.insert(entry.id).second : (entry.id + entry.accelerator).empty())
+                << name;
             // The help items go to the event loop before commands; FIXME: the pane opens with
             // the developer tools.
-            if (entry.id == "helpSite" || entry.id == "helpPrivacy" || entry.id == "devtools") {
+            if (!ours || entry.id.starts_with("help") || entry.id == "devtools") {
                 continue;
             }
             app.windows.clear();
@@ -235,7 +231,6 @@ TEST_F(CoreTest, MenuItemsAreUniqueAndEachRunsACommand) {
               std::to_string(static_cast<int>(platform::PredefinedItem::fullscreen)));
     for (int n = 1; n <= 9; ++n) {
         EXPECT_EQ(shortcuts["CmdOrCtrl+Digit" + std::to_string(n)], "tab" + std::to_string(n));
-        EXPECT_EQ(titles["tab" + std::to_string(n)], "Tab " + std::to_string(n));
     }
 }
 
