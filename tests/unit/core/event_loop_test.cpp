@@ -101,15 +101,6 @@ TEST_F(EventLoopTest, TickRunsEveryThirtySecondsAndWritesTheStore) {
     EXPECT_EQ(platform.app.deadline, now + std::chrono::seconds(30));
 }
 
-// Saving at the loop's end: browser_test; what quit writes: commands_test.
-TEST_F(EventLoopTest, QuitDropsLaterEvents) {
-    start({}, 0);
-    queue->push(event::MenuCommand{"quit"});
-    queue->push(event::MenuCommand{"newWindow"});
-    handler->wake();
-    EXPECT_EQ(std::tuple(platform.app.quit_code, app().windows.size()), std::tuple(0, 1u));
-}
-
 TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
     start({}, 0);
     create_window(app(), WindowKind::normal, {}, 0);
@@ -131,7 +122,7 @@ TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
     EXPECT_NE(app().windows[0].id(), first);
 }
 
-TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenAndHelpItemsOpenTheMakersPages) {
+TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenHelpItemsOpenTheMakersPagesQuitEnds) {
     start({}, 0);
     remote({"corvane", "--flag", "example.org"});
     remote({"corvane"}); // a reopen request with a window open does nothing
@@ -158,6 +149,12 @@ TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenAndHelpItemsOpenTheMakersPage
     queue->push(event::MenuCommand{"helpSite"});
     handler->wake();
     EXPECT_EQ(tabs(), (std::vector<Urls>{{std::string(kHelpSiteUrl)}}));
+    // Quit drops what was posted after it. Saving at the loop's end: browser_test; what quit
+    // writes: commands_test.
+    queue->push(event::MenuCommand{"quit"});
+    queue->push(event::MenuCommand{"newWindow"});
+    handler->wake();
+    EXPECT_EQ(std::tuple(platform.app.quit_code, app().windows.size()), std::tuple(0, 1u));
 }
 
 } // namespace

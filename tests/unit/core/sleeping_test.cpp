@@ -78,37 +78,19 @@ TEST_F(SleepingTest, RepliesAreReadAsStringsElseOk) {
                   std::tuple(answer, ok, 7u, 3u))
             << reply;
     }
-    EXPECT_EQ(sleep_debug_line({"ok", 9, true}, ""), "[corvane] sleep OK tab9 ");
 }
 
-// An "ok" drops the view, keeping the address the view had at the end (with the real engine:
-// integration/core/browser_test).
-TEST_F(SleepingTest, AnOkSleepsTheTabUnlessRefusedActiveOrGoneAndTheDebugLineNeedsItsVariable) {
+// What an "ok" does, and the debug lines, with the real engine: integration/commands/sleeping_test
+// and integration/core/browser_test; answers from gone tabs and views: user_events_test.
+TEST_F(SleepingTest, RefusedAnswersAndTabsActiveMeanwhileStayAwakeWithoutADebugLine) {
     open_awake({minutes(0), minutes(0), minutes(0)});
-    const std::string line = "[corvane] sleep REFUSED (media) tab" + std::to_string(tab(0, 1).id) +
-                             " https://t1.test/\n";
-    for (const char* debug : {static_cast<const char*>(nullptr), ""}) {
-        const ScopedEnv env("CORVANE_DEBUG", debug);
-        testing::internal::CaptureStderr();
-        handle(event::SleepAnswer{"media", tab(0, 1).id, false, tab(0, 1).view});
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), debug ? line : "");
-    }
+    const ScopedEnv env("CORVANE_DEBUG", nullptr);
+    testing::internal::CaptureStderr();
+    handle(event::SleepAnswer{"media", tab(0, 1).id, false, tab(0, 1).view});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     select_tab(app, 0, 2);
     handle(event::SleepAnswer{"ok", tab(0, 2).id, true, tab(0, 2).view});
-    handle(event::SleepAnswer{"ok", 999, true}); // closed meanwhile
     EXPECT_TRUE(tab(0, 1).webview && tab(0, 2).webview);
-
-    request_sleep(app, tab(0, 1).id);
-    FakeWebView& view = fake(tab(0, 1).webview);
-    view.url = "https://t1.test/later";
-    tab(0, 1).loading = true;
-    ASSERT_TRUE(view.complete_script(R"("ok")"));
-    for (UserEvent& event : take_posted()) {
-        handle(std::move(event));
-    }
-    EXPECT_EQ(std::tuple(!!tab(0, 1).webview, tab(0, 1).loading, tab(0, 1).url),
-              std::tuple(false, false, "https://t1.test/later"));
-    EXPECT_EQ(renders(chrome()).back()["tabs"][1]["sleeping"], true);
 }
 
 } // namespace
