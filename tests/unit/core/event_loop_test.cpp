@@ -80,6 +80,7 @@ TEST_F(EventLoopTest, StartUpRestoresTheSessionThenOpensTheArguments) {
     for (const Case& row : cases) {
         start(row.args, row.session_windows, row.restore, row.request);
         EXPECT_EQ(tabs(), row.tabs) << (row.args.empty() ? "" : row.args[0].substr(0, 20));
+        EXPECT_EQ(app().windows.back().active, row.tabs.back().size() - 1) << "the last opened";
     }
     EXPECT_TRUE(app().windows[2].is_private);
     EXPECT_EQ(app().windows[0].tabs[0].title, "A");
