@@ -11,6 +11,7 @@ TEST(DownloadNames, LastPathPartAsValidText) {
         {"/home/u/Downloads/report.pdf", "report.pdf"},
         {"/", ""},
         {".", ""},
+        {"/home/u/Downloads/", "Downloads"},
         {"/home/u/Downloads/.", "Downloads"},
         {"/home/u/..", ""},
         {"relative//name.txt", "name.txt"},

@@ -12,15 +12,21 @@ TEST_F(EngineConfigTest, AgentFoldersStoresAndServedFiles) {
               "Mozilla/5.0 (X11; Linux aarch64) AppleWebKit/605.1.15 (KHTML, like Gecko) "
               "Version/26.0 Safari/605.1.15 Corvane/0.2.0");
     EXPECT_EQ(config.user_agent, format_user_agent(machine_architecture()));
-    const ScopedEnv env("XDG_CACHE_HOME", "/tmp/corvane-cache-test");
-    config = make_config();
-    const FakeNetworkSession& store = dynamic_cast<FakeNetworkSession&>(*config.default_store);
-    EXPECT_EQ(std::tuple(store.data_folder, store.cache_folder, platform.filter_store->folder),
-              std::tuple((dir / "website-data").string(),
-                         "/tmp/corvane-cache-test/com.halbrin.corvane/website-data",
-                         (dir / "content-rules").string()));
-    EXPECT_EQ(std::tuple(store.ephemeral_, config.ui_store->is_ephemeral(), config.rule_list_ready),
-              std::tuple(false, true, false));
+    // The cache goes under XDG_CACHE_HOME when that is an absolute path, else under HOME.
+    const std::string cache = (dir / "cache").string(), home = (dir / "home").string();
+    for (const char* xdg : {cache.c_str(), "relative/cache"}) {
+        const ScopedEnv env("XDG_CACHE_HOME", xdg), env_home("HOME", home.c_str());
+        config = make_config();
+        const auto& store = dynamic_cast<FakeNetworkSession&>(*config.default_store);
+        EXPECT_EQ(std::tuple(store.data_folder, store.cache_folder, platform.filter_store->folder),
+                  std::tuple((dir / "website-data").string(),
+                             (xdg == cache ? cache : home + "/.cache") +
+                                 "/com.halbrin.corvane/website-data",
+                             (dir / "content-rules").string()));
+        EXPECT_EQ(
+            std::tuple(store.ephemeral_, config.ui_store->is_ephemeral(), config.rule_list_ready),
+            std::tuple(false, true, false));
+    }
     // Embedded files reach the engine as views of the executable's bytes, not copies.
     const auto logo = platform.request(platform::WebContextKind::ui,
                                        {"corvane://ui/logo.svg", "GET", "ui-1", true});
