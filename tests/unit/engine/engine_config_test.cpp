@@ -6,7 +6,8 @@ namespace {
 
 using EngineConfigTest = EngineTest;
 
-// What the scheme handlers serve is checked on the real engine (integration/engine/scheme_test).
+// What the scheme handlers serve: unit/pages/scheme_routes_test, and on the real engine
+// integration/engine/engine_test.
 TEST_F(EngineConfigTest, AgentFoldersStoresAndServedFiles) {
     EXPECT_EQ(format_user_agent("aarch64"),
               "Mozilla/5.0 (X11; Linux aarch64) AppleWebKit/605.1.15 (KHTML, like Gecko) "

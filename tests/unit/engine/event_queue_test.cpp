@@ -5,7 +5,7 @@
 namespace corvane {
 namespace {
 
-// Posting from other threads, in order, and the wake: integration/platform/loop_test.
+// Posting from other threads, in order, and the wake: integration/platform/platform_test.
 TEST(EventQueue, ClosedQueueDropsWhatWaitsAndRefusesPosts) {
     const auto queue = std::make_shared<UserEventQueue>(nullptr);
     const EventLoopProxy proxy(queue);

@@ -7,8 +7,8 @@ namespace {
 using WebsiteDataTest = EngineTest;
 
 // The browser is 100; bubblewrap (200, 201) sits between it and its web process 202; 300 is a
-// web process of another browser. Running the real ps: integration/engine/tab_test; clearing
-// the persistent store only: integration/commands/downloads_data_test.
+// web process of another browser. Running the real ps, and clearing the persistent store only:
+// integration/commands/downloads_data_test.
 TEST_F(WebsiteDataTest, MemoryCountsTheBrowserAndItsWebKitProcessesBehindTheSandbox) {
     const std::pair<std::string_view, std::uint64_t> listings[] = {
         {"    1     0  1000 systemd\n  100     1  2000 corvane\n  150   100   300 WebKitNetworkPr\n"
