@@ -252,7 +252,8 @@ TEST_F(ChromePopover, SheetsSendWhatWasChosen) {
          "D.$('#menu').click(); D.mouse('.tab.active', 'mousedown'); D.$('#menu').click();"
          "['mousedown', 'mouseup', 'click'].forEach((t) => D.mouse('#menu', t))",
          kShut, "[false,[" + kOpened + "," + kClosed + "," + kOpened + "," + kClosed + "]]"},
-        {R"(["panel","bookmarks",{"items":[]}])", "", "D.key('.panel-search', 'Escape')", "true"},
+        {R"(["panel","bookmarks",{"items":[]}])", "window.__esc = D.key('.panel-search', 'Escape')",
+         "__esc", "true"},
         {R"(["panel","about",{"engine":"WebKitGTK","version":"0.2.0"}])",
          "D.key(document.body, 'Escape')", kShut,
          "[false,[" + kOpened + "," + kClosed + "," + kOpened + "," + kClosed + "]]"},

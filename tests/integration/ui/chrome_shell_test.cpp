@@ -192,8 +192,9 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
         // navigates and leaves the field, which shows the page's address again.
         {"",
          "D.type('#omni-input', 'ex'); D.type('#omni-input', 'e', 'deleteContentBackward');"
-         "D.type('#omni-input', '   '); D.type('#omni-input', 'say \"hi\" \\\\ ü')",
-         "[D.key('#omni-input', 'Enter'), D.sent]",
+         "D.type('#omni-input', '   '); D.type('#omni-input', 'say \"hi\" \\\\ ü');"
+         "window.__enter = D.key('#omni-input', 'Enter')",
+         "[__enter, D.sent]",
          R"([true,[{"t":"suggest","q":"ex","complete":true},{"t":"suggest","q":"e","complete":false},
              {"t":"suggest","q":"say \"hi\" \\ ü","complete":true},
              {"t":"navigate","text":"say \"hi\" \\ ü","newTab":false}]])"},
