@@ -8,6 +8,7 @@
 #include "core_world.h"
 #include "support/loopback_server.h"
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
@@ -20,8 +21,9 @@ namespace corvane::test {
 LoopbackServer& server();
 // "http://127.0.0.1:PORT" + path on this program's own page server.
 std::string page_url(const std::string& path);
-
-std::string repeated(std::string_view text, int times);
+// From now on the server answers the path with the page.
+void serve_page(const std::string& path, const HttpResponse& page);
+HttpResponse attachment(const std::string& name, std::string body);
 
 // The value of a script as parsed JSON; null when the view gave none.
 nlohmann::json js(platform::WebView& view, const std::string& script);
@@ -31,6 +33,10 @@ nlohmann::json drive(platform::WebView& chrome, const std::string& script);
 
 // Runs xdotool with the arguments; false when it is missing or fails.
 bool xdotool(const std::vector<std::string>& args);
+
+// Waits until read() gives the expected value; on failure says what it gave last.
+::testing::AssertionResult becomes(const std::function<nlohmann::json()>& read,
+                                   const nlohmann::json& expected);
 
 class ChromePageTest : public BrowserTest {
 protected:
@@ -42,18 +48,17 @@ protected:
     platform::WebView& chrome(std::size_t window = 0) { return *app().windows.at(window).chrome; }
     // Runs a script in the window's chrome page with the driver object D defined.
     nlohmann::json page(const std::string& script, std::size_t window = 0);
-    // Gives the field of the chrome page the keyboard, as a click would, then types text into it
-    // (one input event); returns the field's value.
-    nlohmann::json type_into(const std::string& selector, const std::string& text,
-                             std::size_t window = 0);
     // The strip as shown: per tab its id, title, the active, sleeping and loading marks and its
     // icon ("img" for a site icon, else the line icon's name).
     nlohmann::json strip(std::size_t window = 0);
-    std::vector<std::string> tab_urls(std::size_t window = 0);
+    void command(std::string_view id);
     // Waits until the tab has its title and has finished loading; on failure says what the tab
     // shows instead.
     ::testing::AssertionResult loaded(std::size_t window, std::size_t tab,
                                       const std::string& title);
+    // Waits until the script's value in the window's chrome page is the expected one.
+    ::testing::AssertionResult shows(const std::string& script, const nlohmann::json& expected,
+                                     std::size_t window = 0);
 };
 
 } // namespace corvane::test
