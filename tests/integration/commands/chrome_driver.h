@@ -40,8 +40,6 @@ bool xdotool(const std::vector<std::string>& args);
 
 class ChromePageTest : public BrowserTest {
 protected:
-    void SetUp() override;
-
     // Opens a window and waits until its chrome page is ready and shows every tab.
     std::size_t open(std::vector<SessionTab> tabs, std::size_t active = 0,
                      WindowKind kind = WindowKind::normal);

@@ -56,20 +56,14 @@ protected:
 };
 
 TEST_F(Devtools, ThePaneShowsThePageAsTextRunsCodeInItAndKeepsItsLimits) {
-    const std::string escaped =
-        "&lt;img src=/dt-report onerror=&quot;fetch('/dt-report')&quot;&gt;";
     serve_page("/dt-style.css", {200, "text/css", "body{margin:0;font:16px sans-serif}", {}});
-    serve_page("/dt",
-               html_page("<title>" + escaped +
-                         "</title><link rel=stylesheet href=/dt-"
-                         "style.css><p id=hello class='big note' data-x=\"" +
-                         escaped +
-                         "\">Hello</p><button id=target style='position:absolute;left:"
-                         "100px;top:100px;width:240px;height:90px'>Target</button><script>"
-                         "window.M=" +
-                         json(kMarkup).dump() +
-                         ";localStorage.setItem("
-                         "'greeting',M);window.clicks=0;target.onclick=()=>clicks++</script>"));
+    serve_page("/dt", html_page("<title>t</title><link rel=stylesheet href=/dt-style.css><p "
+                                "id=hello class='big note'>Hello</p><button id=target style='"
+                                "position:absolute;left:100px;top:100px;width:240px;height:90px'>"
+                                "Target</button><script>M=" +
+                                json(kMarkup).dump() +
+                                ";document.title=M;hello.dataset.x=M;localStorage.greeting=M;"
+                                "clicks=0;target.onclick=()=>clicks++</script>"));
     open({{page_url("/dt"), ""}});
     ASSERT_TRUE(loaded(0, 0, kMarkup));
     ASSERT_TRUE(open_pane());
