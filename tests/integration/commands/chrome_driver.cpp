@@ -15,9 +15,6 @@ HttpResponse serve(const HttpRequest& request) {
         const std::string title = "Article " + path.substr(9);
         return html_page("<title>" + title + "</title><h1>" + title + "</h1>");
     }
-    if (path == "/report.txt") {
-        return attachment("report.txt", "fresh report");
-    }
     return HttpResponse{404, "text/plain", "missing", {}};
 }
 
@@ -86,13 +83,6 @@ void serve_page(const std::string& path, const HttpResponse& page) {
                            }});
 }
 
-HttpResponse attachment(const std::string& name, std::string body) {
-    return {200,
-            "application/octet-stream",
-            std::move(body),
-            {{"Content-Disposition", "attachment; filename=\"" + name + "\""}}};
-}
-
 nlohmann::json js(platform::WebView& view, const std::string& script) {
     const std::optional<std::string> text = evaluate(view, script);
     return text && !text->empty() ? nlohmann::json::parse(*text, nullptr, false) : nullptr;
@@ -127,7 +117,7 @@ std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t activ
     const std::size_t window = create_window(app(), kind, std::move(tabs), active).value_or(0);
     EXPECT_TRUE(wait_until([&] {
         return app().windows.size() > window && app().windows[window].ready_seen &&
-               strip(window).size() == count;
+               page("D.strip().length", window) == count;
     })) << "the chrome page never showed the window's tabs";
     return window;
 }
@@ -140,11 +130,6 @@ nlohmann::json ChromePageTest::page(const std::string& script, std::size_t windo
                                                  const nlohmann::json& expected,
                                                  std::size_t window) {
     return becomes([&] { return page(script, window); }, expected);
-}
-
-nlohmann::json ChromePageTest::strip(std::size_t window) {
-    nlohmann::json shown = page("D.strip()", window);
-    return shown.is_array() ? shown : nlohmann::json::array();
 }
 
 void ChromePageTest::command(std::string_view id) {

@@ -23,7 +23,6 @@ LoopbackServer& server();
 std::string page_url(const std::string& path);
 // From now on the server answers the path with the page.
 void serve_page(const std::string& path, const HttpResponse& page);
-HttpResponse attachment(const std::string& name, std::string body);
 
 // The value of a script as parsed JSON; null when the view gave none.
 nlohmann::json js(platform::WebView& view, const std::string& script);
@@ -46,9 +45,6 @@ protected:
     platform::WebView& chrome(std::size_t window = 0) { return *app().windows.at(window).chrome; }
     // Runs a script in the window's chrome page with the driver object D defined.
     nlohmann::json page(const std::string& script, std::size_t window = 0);
-    // The strip as shown: per tab its id, title, the active, sleeping and loading marks and its
-    // icon ("img" for a site icon, else the line icon's name).
-    nlohmann::json strip(std::size_t window = 0);
     void command(std::string_view id);
     // Waits until the tab has its title and has finished loading; on failure says what the tab
     // shows instead.

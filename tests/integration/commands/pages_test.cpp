@@ -9,6 +9,7 @@
 #include "engine/shield_wiring.h"
 #include "engine/website_data.h"
 #include "platform/gtk/gtk_network.h"
+#include "shield/shield_rules.h"
 #include "store/store.h"
 #include "support/web_processes.h"
 
@@ -32,18 +33,23 @@ std::atomic<bool> release_held{false};
 // Shows the query, the cookie, the local storage and the IndexedDB value in the title, over and
 // over; put(v) stores v in all three.
 constexpr const char* kDataPage = R"(<title>reading</title><script>
-const db = (then) => { const r = indexedDB.open('d');
-    r.onupgradeneeded = () => r.result.createObjectStore('s');
+const db = (then) => { const r = indexedDB.open('d'); r.onupgradeneeded = () => r.result.createObjectStore('s');
     r.onsuccess = () => { then(r.result); r.result.close(); }; };
-setInterval(() => db((d) => { const q = d.transaction('s').objectStore('s').get('k');
-    q.onsuccess = () => { document.title = [location.search, (document.cookie.match(/c=(\w+)/) ||
-        [])[1] || '-', localStorage.getItem('l') || '-', q.result || '-'].join(' ').trim(); }; }), 100);
+setInterval(() => db((d) => { const q = d.transaction('s').objectStore('s').get('k'); q.onsuccess = () => {
+    document.title = [location.search, (document.cookie.match(/c=(\w+)/) || [])[1] || '-',
+                      localStorage.getItem('l') || '-', q.result || '-'].join(' ').trim(); }; }), 100);
 function put(v) {
-    document.cookie = 'c=' + v + '; max-age=3600';
-    localStorage.setItem('l', v);
+    document.cookie = 'c=' + v + '; max-age=3600'; localStorage.setItem('l', v);
     db((d) => d.transaction('s', 'readwrite').objectStore('s').put(v, 'k'));
 }
 </script>)";
+
+HttpResponse attachment(const std::string& name, std::string body) {
+    return {200,
+            "application/octet-stream",
+            std::move(body),
+            {{"Content-Disposition", "attachment; filename=\"" + name + "\""}}};
+}
 
 std::string xattr(const fs::path& file, const char* name) {
     char value[1024];
@@ -51,8 +57,8 @@ std::string xattr(const fs::path& file, const char* name) {
     return {value, static_cast<std::size_t>(std::max<ssize_t>(size, 0))};
 }
 
-// The file manager on the test's private session bus answers ShowItems and keeps its arguments.
-// Filters run on GDBus's own thread.
+// The file manager on the test's private session bus, a connection of its own, answers ShowItems
+// and keeps its arguments. Filters run on GDBus's own thread.
 std::mutex shown_lock;
 std::string shown_items;
 
@@ -78,6 +84,7 @@ protected:
     void SetUp() override {
         ChromePageTest::SetUp();
         serve_page("/data", html_page(kDataPage));
+        serve_page("/report.txt", attachment("report.txt", "fresh report"));
         serve_page("/files", html_page("<title>Files</title><a href=/report.txt>r</a>"
                                        "<a href=/cut/broken.bin>b</a><a href=/held/big.bin>h</a>"));
         // The server closes the connection a little into a long body.
@@ -163,7 +170,9 @@ TEST_F(Pages, DownloadsLandMarkedInTheDownloadFolderAndAreShownInTheFileManager)
     }
     EXPECT_EQ(read_file(folder / "report.txt"), "fresh report") << "the second left the first";
     page("D.$('#downloads').click()");
-    page("D.$(\"#panel [aria-label='Show in Files']\").click()"); // the newest
+    const std::string show = "D.$(\"#panel [aria-label='Show in Files']\")"; // the newest's
+    ASSERT_TRUE(shows("!!" + show, true));
+    page(show + ".click()");
     g_autofree char* uri = g_filename_to_uri((folder / "big.bin").c_str(), nullptr, nullptr);
     EXPECT_TRUE(wait_until([&] {
         const std::lock_guard lock(shown_lock);
@@ -212,7 +221,6 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasWithItsZoom) {
     sleep_tick(app());
     app().store.settings = Settings{};
     ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview; }));
-    EXPECT_TRUE(tab(0, 0).webview) << "the active tab never sleeps";
     EXPECT_TRUE(wait_until([&] { return kill(*process, 0) != 0; })) << "its web process ended";
     EXPECT_EQ(tab(0, 1).url, page_url("/article-idle?moved"));
     select_tab(app(), 0, 1);
@@ -258,8 +266,11 @@ TEST_F(Pages, TheShieldCardAndTheSettingsSheetTakeEffectOnThePages) {
     open({{"http://news.corvane-test.example/news", ""}, {page_url("/article-two"), ""}});
     ASSERT_TRUE(loaded(0, 0, "news done")) << "the tracker's script is blocked";
 
-    // The card's memory figure is the resident size of the browser's processes.
+    // The card counts the bundled list's rules; its memory figure is the resident size of the
+    // browser's processes.
     page("D.$('#shield').click()");
+    EXPECT_TRUE(shows("D.$('#shield-pop .rules strong').textContent.replace(/,/g, '')",
+                      std::to_string(shield_rule_count()) + " protection rules active"));
     json memory;
     ASSERT_TRUE(wait_until([&] {
         return (memory = page("D.$('#shield-pop .memory strong')?.textContent")).is_string();
@@ -291,6 +302,8 @@ TEST_F(Pages, TheShieldCardAndTheSettingsSheetTakeEffectOnThePages) {
                               }),
                   host.starts_with("one"));
         page("D.$(\"#sheet [aria-label='HTTPS only']\").click()");
+        EXPECT_TRUE(
+            written(host.starts_with("one") ? R"("https_only":false)" : R"("https_only":true)"));
     }
     webkit_network_session_set_proxy_settings(session.session(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
                                               nullptr);
