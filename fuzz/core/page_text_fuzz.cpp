@@ -4,11 +4,7 @@
 #include "core/page_text.h"
 #include "core/sleeping.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
-#include <string>
-#include <string_view>
 #include <unicode/utf8.h>
 
 namespace {
@@ -16,40 +12,27 @@ namespace {
 // Characters in text, or -1 when it is not valid UTF-8.
 long characters(std::string_view text) {
     long count = 0;
-    int32_t offset = 0;
-    const auto length = static_cast<int32_t>(text.size());
-    while (offset < length) {
+    for (int32_t at = 0, length = static_cast<int32_t>(text.size()); at < length; ++count) {
         UChar32 c = 0;
-        U8_NEXT(text.data(), offset, length, c);
+        U8_NEXT(text.data(), at, length, c);
         if (c < 0) {
             return -1;
         }
-        ++count;
     }
     return count;
-}
-
-void require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-
     const std::string title = corvane::clean_title(text);
     const long count = characters(title);
-    require(count >= 0 && count <= 300);
-    require(title.find('\n') == std::string::npos && title.find('\t') == std::string::npos);
-    require(corvane::clean_title(title) == title);
-
-    require(characters(corvane::sanitize_utf8(text)) >= 0);
-    require(characters(corvane::download_file_name(text)) >= 0);
-
     const corvane::event::SleepAnswer answer = corvane::read_sleep_reply(text, 1, 1);
-    require(answer.ok == (answer.answer == "ok"));
+    if (count < 0 || count > 300 || title.find_first_of("\n\t") != std::string::npos ||
+        corvane::clean_title(title) != title || characters(corvane::sanitize_utf8(text)) < 0 ||
+        characters(corvane::download_file_name(text)) < 0 || answer.ok != (answer.answer == "ok")) {
+        std::abort();
+    }
     return 0;
 }

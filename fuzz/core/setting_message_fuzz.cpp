@@ -8,18 +8,15 @@
 #include "store/store.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <nlohmann/json.hpp>
-#include <string>
 #include <unistd.h>
 
 namespace {
 
 using namespace corvane;
 
+// The first byte picks the key (one of them misspelt); the rest is the value's JSON text.
 constexpr std::array<std::string_view, 8> kKeys{
     "search_engine",    "block_trackers", "https_only", "restore_session",
     "sleep_after_mins", "max_awake_tabs", "Https_only", "shield_allowlist"};
@@ -28,8 +25,9 @@ struct World {
     World()
         : dir(std::filesystem::temp_directory_path() /
               ("corvane-setting-fuzz-" + std::to_string(::getpid()))),
-          queue(std::make_shared<UserEventQueue>(platform.app.waker())),
-          app(make_app(platform, EventLoopProxy(queue), load_store(dir))) {
+          app(make_app(platform,
+                       EventLoopProxy(std::make_shared<UserEventQueue>(platform.app.waker())),
+                       load_store(dir))) {
         create_window(app, WindowKind::normal, {{"https://a.test/", "A"}}, 0);
         app.windows[0].ready_seen = true;
     }
@@ -37,16 +35,8 @@ struct World {
 
     std::filesystem::path dir;
     test::FakePlatform platform;
-    std::shared_ptr<UserEventQueue> queue;
     App app;
 };
-
-bool in_range(const Settings& s) {
-    const auto& engines = SEARCH_ENGINES;
-    return std::any_of(engines.begin(), engines.end(),
-                       [&](const SearchEngine& e) { return e.id == s.search_engine; }) &&
-           s.sleep_after_mins <= 1440 && s.max_awake_tabs >= 1 && s.max_awake_tabs <= 50;
-}
 
 } // namespace
 
@@ -55,18 +45,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    // The first byte picks the key; the rest is the value's JSON text, as the page would send it.
-    const std::string key(kKeys[data[0] % kKeys.size()]);
-    const std::string value(reinterpret_cast<const char*>(data + 1), size - 1);
-    const std::string body = R"({"t":"setting","key":")" + key + R"(","value":)" + value + "}";
-    std::optional<UiMsg> msg = parse_ui_msg(body);
+    std::optional<UiMsg> msg = parse_ui_msg(
+        R"({"t":"setting","key":")" + std::string(kKeys[data[0] % kKeys.size()]) + R"(","value":)" +
+        std::string(reinterpret_cast<const char*>(data + 1), size - 1) + "}");
     if (!msg) {
         return 0;
     }
     ControlFlow flow = ControlFlow::wait;
     handle_ui_message(world.app, 0, std::move(*msg), flow);
     const Settings& now = world.app.store.settings;
-    if (!in_range(now) || world.app.store.settings_dirty ||
+    const bool known_engine = std::ranges::any_of(
+        SEARCH_ENGINES, [&](const SearchEngine& e) { return e.id == now.search_engine; });
+    if (!known_engine || now.sleep_after_mins > 1440 || now.max_awake_tabs < 1 ||
+        now.max_awake_tabs > 50 || world.app.store.settings_dirty ||
         (std::filesystem::exists(world.dir / kSettingsFile) &&
          load_store(world.dir).settings != now)) {
         std::abort();

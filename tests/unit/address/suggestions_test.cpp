@@ -23,6 +23,14 @@ Store store_at(std::uint64_t clock_value, std::vector<HistoryEntry> history = {}
     return store;
 }
 
+std::string times(std::string_view text, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        out += text;
+    }
+    return out;
+}
+
 TEST(HistoryMatchScore, PrefixThenUrlThenTitle) {
     const std::vector<std::tuple<const char*, const char*, const char*, std::optional<double>>>
         cases{
@@ -41,7 +49,7 @@ TEST(HistoryMatchScore, PrefixThenUrlThenTitle) {
     }
 }
 
-TEST(ScoreSuggestions, RecencyVisitsAndBookmarks) {
+TEST(ScoreSuggestions, RecencyVisitsBookmarksLimitAndStableOrder) {
     Store store = store_at(now, {{"https://fresh.example/", "", 1, now},
                                  {"https://week.example/", "", 1, now - week},
                                  {"https://future.example/", "", 1, now + 1000},
@@ -51,21 +59,20 @@ TEST(ScoreSuggestions, RecencyVisitsAndBookmarks) {
                                  {"https://a.example/news", "", 1, now}});
     store.bookmarks = {{"https://both.example/", "Bookmark title", 1},
                        {"https://b.example/", "News", 1}};
-    const auto only = [&](const char* query) {
-        const auto found = score_suggestions(store, query, 6);
-        return found.size() == 1 ? found[0] : ScoredSuggestion{};
-    };
-    EXPECT_DOUBLE_EQ(only("fresh").score, 3.0 + std::log(2.0));
-    EXPECT_DOUBLE_EQ(only("week").score, 3.0 + 0.5 * std::log(2.0));
-    EXPECT_DOUBLE_EQ(only("future").score, 3.0 + std::log(2.0));
-    EXPECT_DOUBLE_EQ(only("many").score, 3.0 + std::log(100.0) / 3.0);
-    EXPECT_DOUBLE_EQ(only("never").score, 3.0);
+    const double fresh = 3.0 + std::log(2.0);
     // A bookmark adds 2 to its match and merges with the history entry of its URL.
-    const double history = 3.0 + std::log(2.0);
-    const auto both = only("both");
-    EXPECT_EQ(both.title, "Bookmark title");
-    EXPECT_TRUE(both.bookmarked);
-    EXPECT_DOUBLE_EQ(both.score, std::max(5.0, history) + 0.5 * history);
+    for (const auto& [query, score] : std::vector<std::pair<const char*, double>>{
+             {"fresh", fresh},
+             {"week", 3.0 + 0.5 * std::log(2.0)},
+             {"future", fresh},
+             {"many", 3.0 + std::log(100.0) / 3.0},
+             {"never", 3.0},
+             {"both", std::max(5.0, fresh) + 0.5 * fresh}}) {
+        const auto found = score_suggestions(store, query, 6);
+        ASSERT_EQ(found.size(), 1U) << query;
+        EXPECT_DOUBLE_EQ(found[0].score, score) << query;
+    }
+    EXPECT_EQ(score_suggestions(store, "both", 6)[0].title, "Bookmark title");
     // A title-only bookmark (1 + 2) beats a fresh URL-contains history match (1.5 + ln 2).
     const auto news = score_suggestions(store, "news", 6);
     ASSERT_EQ(news.size(), 2U);
@@ -74,35 +81,31 @@ TEST(ScoreSuggestions, RecencyVisitsAndBookmarks) {
     // A clock before 1970 means no decay.
     EXPECT_DOUBLE_EQ(
         score_suggestions(store_at(0, {{"https://old.example/", "", 1, 1000}}), "old", 6)[0].score,
-        3.0 + std::log(2.0));
-}
+        fresh);
 
-TEST(ScoreSuggestions, TrimmedQueryLimitAndStableOrder) {
-    Store store = store_at(now);
+    store = store_at(now);
     for (int i = 0; i < 10; ++i) {
         store.history.push_back({"https://site" + std::to_string(i) + ".example/", "", 1, now});
     }
     EXPECT_EQ(score_suggestions(store, "  SITE\u3000", 6).size(), 6U);
     EXPECT_EQ(score_suggestions(store, "site", 0).size(), 0U);
     EXPECT_TRUE(score_suggestions(store, " \t ", 6).empty());
+    // Bookmarks score 1 + 2 and come first, a later bookmark of a URL replacing the earlier; the
+    // two history entries tie at 1.5 and keep their order.
     store.bookmarks = {{"https://z.example/", "t", 1},
                        {"https://y.example/", "t", 1},
                        {"https://y.example/", "later", 2}};
     store.history = {{"https://c.example/t", "", 0, now}, {"https://b.example/t", "", 0, now}};
-    const auto found = score_suggestions(store, "t", 6);
-    ASSERT_EQ(found.size(), 4U);
-    // Bookmarks score 1 + 2 and come first; the two history entries tie at 1.5.
-    EXPECT_EQ(found[0].url, "https://z.example/");
-    EXPECT_EQ(found[1].title, "later") << "a later bookmark of the same URL replaces the earlier";
-    EXPECT_EQ(found[2].url, "https://c.example/t");
-    EXPECT_EQ(found[3].url, "https://b.example/t");
+    std::vector<std::string> order;
+    for (const auto& found : score_suggestions(store, "t", 6)) {
+        order.push_back(found.url + " " + found.title);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"https://z.example/ t", "https://y.example/ later",
+                                               "https://c.example/t ", "https://b.example/t "}));
 }
 
 TEST(DisplayForms, UrlsAndDefaultFavicons) {
-    std::string accents;
-    for (int i = 0; i < 100; ++i) {
-        accents += "é";
-    }
+    const std::string accents = times("é", 100);
     for (const auto& [input, expected] : std::vector<std::pair<std::string, std::string>>{
              {"https://www.example.com/", "example.com"},
              {"http://example.com/a/", "example.com/a"},
@@ -124,37 +127,56 @@ TEST(DisplayForms, UrlsAndDefaultFavicons) {
     }
 }
 
-std::string rows_text(const Store& store, std::string_view text, bool complete) {
-    return json::write_compact(build_suggestions(store, text, complete).rows);
+// The rows and completion as the JSON text the page gets.
+std::string answer_text(const Store& store, std::string_view text, bool complete) {
+    const SuggestionAnswer answer = build_suggestions(store, text, complete);
+    return json::write_compact(answer.completion_json()) + " " + json::write_compact(answer.rows);
 }
 
-TEST(SuggestionRows, CompletionUsesTheBareHostAndReplacesTheDirectRow) {
+TEST(SuggestionRows, CompletionDirectBookmarkHistoryAndSearchRows) {
     Store store = store_at(now, {{"https://www.example.com/page", "Page", 3, now}});
-    const SuggestionAnswer answer = build_suggestions(store, "example.co", true);
-    EXPECT_EQ(json::write_compact(answer.completion_json()), "\"example.com\"");
-    EXPECT_EQ(
-        json::write_compact(answer.rows),
-        R"([{"display":"","kind":"url","title":"example.com","url":"https://www.example.com/"},)"
-        R"({"engine":"DuckDuckGo","kind":"search","text":"example.co","title":"example.co"},)"
-        R"({"display":"example.com/page","kind":"history","title":"Page",)"
-        R"("url":"https://www.example.com/page"}])");
+    // The completion uses the bare host and replaces the direct row.
+    EXPECT_EQ(answer_text(store, "example.co", true),
+              R"("example.com" [{"display":"","kind":"url","title":"example.com",)"
+              R"("url":"https://www.example.com/"},)"
+              R"({"engine":"DuckDuckGo","kind":"search","text":"example.co","title":"example.co"},)"
+              R"({"display":"example.com/page","kind":"history","title":"Page",)"
+              R"("url":"https://www.example.com/page"}])");
     // Without completion a typed host gets a direct row and a search row; the history entry of
     // the direct row's URL gets none.
     store = store_at(now, {{"https://example.com/", "", 1, now}});
     store.settings.search_engine = "kagi";
-    const SuggestionAnswer direct = build_suggestions(store, " example.com ", false);
-    EXPECT_EQ(json::write_compact(direct.completion_json()), "null");
-    EXPECT_EQ(json::write_compact(direct.rows),
-              R"([{"display":"","kind":"url","title":"example.com","url":"https://example.com/"},)"
+    EXPECT_EQ(answer_text(store, " example.com ", false),
+              R"(null [{"display":"","kind":"url","title":"example.com",)"
+              R"("url":"https://example.com/"},)"
               R"({"engine":"Kagi","kind":"search","text":"? example.com","title":"example.com",)"
               R"("url":"https://kagi.com/search?q=example.com"}])");
     for (const auto& [text, complete] :
          {std::pair{"exam", false}, {"exam ple", true}, {"zzz", true}}) {
         EXPECT_EQ(build_suggestions(store, text, complete).completion, std::nullopt) << text;
     }
+    // Bookmarks and history entries with empty titles; only a search row when nothing matches,
+    // its text cut to 1024 bytes.
+    store = store_at(now, {{"https://www.news.example/today/", "", 1, now}});
+    store.bookmarks = {{"https://news.example/", "News", 1}};
+    EXPECT_EQ(answer_text(store, "news", false),
+              R"(null [{"engine":"DuckDuckGo","kind":"search","text":"news","title":"news"},)"
+              R"({"display":"news.example","kind":"bookmark","title":"News",)"
+              R"("url":"https://news.example/"},)"
+              R"({"display":"news.example/today","kind":"history","title":"news.example/today",)"
+              R"("url":"https://www.news.example/today/"}])");
+    EXPECT_EQ(answer_text(store, "   ", true),
+              R"(null [{"engine":"DuckDuckGo","kind":"search","text":"","title":""}])");
+    EXPECT_EQ(answer_text(store, "javascript:alert(1)", false),
+              R"x(null [{"engine":"DuckDuckGo","kind":"search",)x"
+              R"x("text":"javascript:alert(1)","title":"javascript:alert(1)"}])x");
+    const std::string long_query = times("é", 600);
+    const auto cut = build_suggestions(store, long_query, false).rows;
+    ASSERT_EQ(cut.size(), 1U);
+    EXPECT_EQ(cut[0]["text"], long_query.substr(0, 1024));
 }
 
-TEST(SuggestionRows, CompletionKeepsSchemeAndHostButNoPortAndSkipsOtherEntries) {
+TEST(SuggestionRows, CompletionKeepsSchemeAndHostButNoPortSkipsOtherEntriesAndStopsAtEight) {
     Store store = store_at(now, {{"not a url loc", "", 50, now},
                                  {"https://other.example/loc", "", 40, now},
                                  {"http://localhost:3000/app", "App", 1, now}});
@@ -167,40 +189,13 @@ TEST(SuggestionRows, CompletionKeepsSchemeAndHostButNoPortAndSkipsOtherEntries) 
               R"({"display":"not a url loc","kind":"history","title":"not a url loc",)"
               R"("url":"not a url loc"})");
     EXPECT_EQ(answer.rows[4]["url"], "http://localhost:3000/app");
-}
-
-TEST(SuggestionRows, BookmarksEmptyTitlesAndOnlyASearchRowWhenNothingMatches) {
-    Store store = store_at(now, {{"https://www.news.example/today/", "", 1, now}});
-    store.bookmarks = {{"https://news.example/", "News", 1}};
-    const auto rows = build_suggestions(store, "news", false).rows;
-    EXPECT_EQ(json::write_compact(rows[1]),
-              R"({"display":"news.example","kind":"bookmark","title":"News",)"
-              R"("url":"https://news.example/"})");
-    EXPECT_EQ(json::write_compact(rows[2]),
-              R"({"display":"news.example/today","kind":"history","title":"news.example/today",)"
-              R"("url":"https://www.news.example/today/"})");
-    EXPECT_EQ(rows_text(store, "   ", true),
-              R"([{"engine":"DuckDuckGo","kind":"search","text":"","title":""}])");
-    EXPECT_EQ(rows_text(store, "javascript:alert(1)", false),
-              R"x([{"engine":"DuckDuckGo","kind":"search",)x"
-              R"x("text":"javascript:alert(1)","title":"javascript:alert(1)"}])x");
-    std::string long_query;
-    for (int i = 0; i < 600; ++i) {
-        long_query += "é";
-    }
-    const auto cut = build_suggestions(store, long_query, false).rows;
-    ASSERT_EQ(cut.size(), 1U);
-    EXPECT_EQ(cut[0]["text"], long_query.substr(0, 1024));
-}
-
-TEST(SuggestionRows, AtMostEightRows) {
-    Store store = store_at(now);
+    store = store_at(now);
     for (int i = 0; i < 12; ++i) {
         store.history.push_back({"https://shop" + std::to_string(i) + ".example/p", "", 1, now});
     }
+    // Completion row, search row, then the six scored entries.
     const SuggestionAnswer completed = build_suggestions(store, "shop", true);
     ASSERT_EQ(completed.rows.size(), 8U);
-    // Completion row, search row, then the six scored entries.
     EXPECT_EQ(completed.rows[0]["url"], "https://shop0.example/");
     EXPECT_EQ(completed.rows[7]["url"], "https://shop5.example/p");
 }

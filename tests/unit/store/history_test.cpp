@@ -48,36 +48,35 @@ TEST_F(History, OnlyLowerCaseHttpAndHttpsUrlsAreRecordedAndARevisitBumpsInPlace)
     EXPECT_EQ(store_.history[1].visits, 4294967295u) << "the count stops at its maximum";
 }
 
-TEST_F(History, ANewUrlAtTheCapSortsNewestFirstStablyAndDropsTheLast) {
-    fill(kHistoryCap - 1);
-    std::swap(store_.history[0], store_.history[1]);
-    record_visit(store_, "https://new.test/", "");
-    EXPECT_EQ(url(0), "https://e1.test/") << "below the cap nothing is sorted";
-    EXPECT_EQ(url(kHistoryCap - 1), "https://new.test/");
-    now_ += 1;
-    record_visit(store_, "https://newer.test/", "");
-    ASSERT_EQ(store_.history.size(), kHistoryCap);
-    EXPECT_EQ(url(0), "https://newer.test/");
-    EXPECT_EQ(url(1), "https://new.test/");
-    EXPECT_EQ(url(kHistoryCap - 1), "https://e1.test/");
-
-    store_.history.clear();
-    fill(kHistoryCap, 7);
-    now_ = 7;
-    record_visit(store_, "https://new.test/", "");
-    EXPECT_EQ(url(0), "https://e0.test/");
-    EXPECT_EQ(url(kHistoryCap - 1), "https://e4999.test/");
-}
-
-TEST_F(History, ALongerListFromTheFileIsCutOnlyByTheNextNewUrl) {
-    fill(6000);
-    record_visit(store_, "https://e10.test/", "");
-    EXPECT_EQ(store_.history.size(), 6000u);
-    now_ += 1;
-    record_visit(store_, "https://new.test/", "");
-    ASSERT_EQ(store_.history.size(), kHistoryCap);
-    EXPECT_EQ(url(1), "https://e10.test/");
-    EXPECT_EQ(url(kHistoryCap - 1), "https://e1002.test/");
+// Each row: entries filled (last visited at 1000 + i, or all now), the URLs then visited, and the
+// size and the first, second and last URLs after. From the cap on, a new URL sorts the list
+// newest first, stably, and cuts it to the cap; below the cap, or on a revisit, nothing moves.
+TEST_F(History, ANewUrlAtTheCapSortsNewestFirstStablyAndCuts) {
+    struct Row {
+        std::size_t filled;
+        bool all_now;
+        std::vector<const char*> visits;
+        std::size_t size;
+        std::vector<std::string> urls;
+    };
+    for (const auto& row :
+         std::vector<Row>{{kHistoryCap - 1, false, {"new"}, kHistoryCap, {"e0", "e1", "new"}},
+                          {kHistoryCap, false, {"new"}, kHistoryCap, {"new", "e4999", "e1"}},
+                          {kHistoryCap, true, {"new"}, kHistoryCap, {"e0", "e1", "e4999"}},
+                          {6000, false, {"e10"}, 6000, {"e0", "e1", "e5999"}},
+                          {6000, false, {"e10", "new"}, kHistoryCap, {"e10", "new", "e1002"}}}) {
+        SCOPED_TRACE(row.visits.back());
+        store_.history.clear();
+        fill(row.filled, row.all_now ? std::optional(now_) : std::nullopt);
+        for (const char* visit : row.visits) {
+            record_visit(store_, "https://" + std::string(visit) + ".test/", "");
+        }
+        ASSERT_EQ(store_.history.size(), row.size);
+        const auto name = [&](std::size_t at) {
+            return url(at).substr(8, url(at).size() - 14);
+        };
+        EXPECT_EQ((std::vector{name(0), name(1), name(row.size - 1)}), row.urls);
+    }
 }
 
 TEST_F(History, TitlesChangeOnlyExistingEntriesAndClearAlwaysMarks) {
@@ -115,27 +114,22 @@ TEST_F(History, BookmarksToggleAndAllowlistRemoval) {
     EXPECT_GT(system_wall_clock(), 1'600'000'000u);
 }
 
-LiveUrl answers(std::optional<std::string> url) {
-    return [url] {
-        return url;
-    };
-}
-
+// A tab keeps its stored URL unless its live view answers with one that is not blank.
 TEST(Session, LiveUrlsUnlessFailedOrBlankAndNoPrivateWindows) {
-    const std::vector<SessionTabView> tabs = {
-        {"https://stored.test/1", "Asleep", {}},
-        {"https://stored.test/2", "Moved", answers("https://moved.test/")},
-        {"https://stored.test/3", "Blank", answers("about:blank")},
-        {"https://stored.test/4", "Empty", answers("")},
-        {"https://stored.test/5", "Failed", answers(std::nullopt)},
-        {"https://stored.test/6", "", answers("about:blank#x")},
-    };
-    EXPECT_EQ(session_tabs(tabs), (std::vector<SessionTab>{{"https://stored.test/1", "Asleep"},
-                                                           {"https://moved.test/", "Moved"},
-                                                           {"https://stored.test/3", "Blank"},
-                                                           {"https://stored.test/4", "Empty"},
-                                                           {"https://stored.test/5", "Failed"},
-                                                           {"about:blank#x", ""}}));
+    std::vector<SessionTabView> tabs{{"https://stored.test/", "Asleep", {}}};
+    std::vector<SessionTab> expected{{"https://stored.test/", "Asleep"}};
+    for (const auto& [live, kept] : std::vector<std::pair<std::optional<std::string>, std::string>>{
+             {"https://moved.test/", "https://moved.test/"},
+             {"about:blank", "https://stored.test/"},
+             {"", "https://stored.test/"},
+             {std::nullopt, "https://stored.test/"},
+             {"about:blank#x", "about:blank#x"}}) {
+        tabs.push_back({"https://stored.test/", "", [live = live] {
+                            return live;
+                        }});
+        expected.push_back({kept, ""});
+    }
+    EXPECT_EQ(session_tabs(tabs), expected);
     const std::vector<SessionWindowView> windows = {
         {false, {{"a", "A", {}}}, 0},
         {true, {{"secret", "S", {}}}, 0},

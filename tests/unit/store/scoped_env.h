@@ -6,7 +6,8 @@
 
 namespace corvane::test {
 
-// Sets an environment variable for one test and puts the old value back.
+// Sets an environment variable (or unsets it, given no value) for one test and puts the old
+// value back.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
@@ -20,13 +21,7 @@ public:
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
-    void set(const char* value) {
-        if (value != nullptr) {
-            ::setenv(name_, value, 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
+    void set(const char* value) { value ? ::setenv(name_, value, 1) : ::unsetenv(name_); }
 
     const char* name_;
     std::optional<std::string> old_;

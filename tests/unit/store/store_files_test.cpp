@@ -63,13 +63,7 @@ TEST_F(StoreFiles, FirstStartMakesAnOwnerOnlyFolderAndWritesOnlyDirtyOwnerOnlyFi
     EXPECT_EQ(mode_of(dir_), 0700u);
 }
 
-TEST_F(StoreFiles, LoadFromTheEnvironmentUsesXdgDataHome) {
-    test::ScopedEnv xdg("XDG_DATA_HOME", (temp_ / "xdg").c_str());
-    EXPECT_EQ(load_store().dir, temp_ / "xdg/com.halbrin.corvane");
-    EXPECT_EQ(mode_of(temp_ / "xdg/com.halbrin.corvane"), 0700u);
-}
-
-TEST(DataFolder, ChoiceFollowsXdgThenHomeThenTheUserDatabaseThenTemporaryFolder) {
+TEST_F(StoreFiles, DataFolderFollowsXdgThenHomeThenTheUserDatabaseThenTemporaryFolder) {
     const std::vector<std::pair<DataFolderSources, std::string_view>> cases{
         {{"/x/data", "/home/u", nullopt, "/t"}, "/x/data/com.halbrin.corvane"},
         {{"x/data", "/home/u", nullopt, "/t"}, "/home/u/.local/share/com.halbrin.corvane"},
@@ -80,19 +74,28 @@ TEST(DataFolder, ChoiceFollowsXdgThenHomeThenTheUserDatabaseThenTemporaryFolder)
         {{"/x", nullopt, nullopt, nullopt}, "/x/com.halbrin.corvane"},
     };
     for (const auto& [sources, expected] : cases) {
-        EXPECT_EQ(choose_data_folder(sources), std::filesystem::path(expected)) << expected;
+        EXPECT_EQ(choose_data_folder(sources), fs::path(expected)) << expected;
+    }
+    {
+        test::ScopedEnv xdg("XDG_DATA_HOME", (temp_ / "xdg").c_str());
+        EXPECT_EQ(load_store().dir, temp_ / "xdg/com.halbrin.corvane");
+        EXPECT_EQ(mode_of(temp_ / "xdg/com.halbrin.corvane"), 0700u);
     }
     test::ScopedEnv xdg("XDG_DATA_HOME", "relative");
     test::ScopedEnv home("HOME", "");
     const auto sources = data_folder_sources_from_process();
     ASSERT_TRUE(sources.user_db_home) << "this user has no entry in the user database";
     EXPECT_EQ(choose_data_folder(sources),
-              std::filesystem::path(*sources.user_db_home) / ".local/share/com.halbrin.corvane");
+              fs::path(*sources.user_db_home) / ".local/share/com.halbrin.corvane");
 }
 
-TEST_F(StoreFiles, FilesAreIndependentAndRejectedOrOddFilesStayUntouched) {
+// Each file loads on its own and a rejected or odd one stays untouched. A write that fails (a
+// folder in place of the file or of its temporary file) keeps the old file and the flag, and the
+// change is written once it can be.
+TEST_F(StoreFiles, FilesAreIndependentAndAFailedWriteKeepsTheFlagUntilItCanBeWritten) {
+    const std::string rejected = R"([{"url":"https://a.test/","title":"A","visits":1}])";
     fs::create_directories(dir_ / "settings.json");
-    write_file(dir_ / "history.json", R"([{"url":"https://a.test/","title":"A","visits":1}])");
+    write_file(dir_ / "history.json", rejected);
     write_file(dir_ / "bookmarks.json", R"([["https://b.test/","B",7]])");
     ASSERT_EQ(::mkfifo((dir_ / "session.json").c_str(), 0600), 0) << "must not be waited on";
     Store store = load();
@@ -100,12 +103,18 @@ TEST_F(StoreFiles, FilesAreIndependentAndRejectedOrOddFilesStayUntouched) {
     EXPECT_TRUE(store.history.empty() && store.session.empty());
     EXPECT_EQ(store.bookmarks, (std::vector<Bookmark>{{"https://b.test/", "B", 7}}));
     flush_store(store);
-    EXPECT_EQ(read_file(dir_ / "history.json"),
-              R"([{"url":"https://a.test/","title":"A","visits":1}])");
-    // The rename cannot replace a folder: the flag stays for the next flush.
+    fs::create_directories(dir_ / "history.tmp/inner");
+    record_visit(store, "https://b.test/", "B");
     store.settings_dirty = true;
     flush_store(store);
-    EXPECT_TRUE(store.settings_dirty);
+    EXPECT_TRUE(store.settings_dirty && store.history_dirty);
+    EXPECT_EQ(read_file(dir_ / "history.json"), rejected);
+    fs::remove_all(dir_ / "settings.json");
+    fs::remove_all(dir_ / "history.tmp");
+    flush_store(store);
+    EXPECT_FALSE(store.settings_dirty || store.history_dirty);
+    EXPECT_EQ(read_file(dir_ / "history.json"),
+              R"([{"url":"https://b.test/","title":"B","visits":1,"last":1000}])");
 }
 
 TEST_F(StoreFiles, WrittenDataLoadsBackEqualAndAStaleTemporaryFileIsReplaced) {
@@ -123,34 +132,16 @@ TEST_F(StoreFiles, WrittenDataLoadsBackEqualAndAStaleTemporaryFileIsReplaced) {
                                                        "session.json", "settings.json"}));
     EXPECT_EQ(mode_of(dir_ / "history.json"), 0600u);
     const Store again = load();
-    EXPECT_EQ(again.settings, store.settings);
-    EXPECT_EQ(again.history, store.history);
-    EXPECT_EQ(again.bookmarks, store.bookmarks);
-    EXPECT_EQ(again.session, store.session);
+    EXPECT_TRUE(std::tie(again.settings, again.history, again.bookmarks, again.session) ==
+                std::tie(store.settings, store.history, store.bookmarks, store.session));
     save_session(store, {});
     EXPECT_EQ(read_file(dir_ / "session.json"), "[]");
 }
 
-// A failed write keeps the old file and the flag, so the change is written once it can be.
-TEST_F(StoreFiles, AFailedWriteKeepsTheFlagAndIsRetried) {
-    fs::create_directories(dir_);
-    write_file(dir_ / "settings.json", "{}");
-    Store store = load();
-    fs::create_directories(dir_ / "settings.tmp/inner");
-    store.settings.search_engine = "bing";
-    store.settings_dirty = true;
-    flush_store(store);
-    EXPECT_TRUE(store.settings_dirty);
-    EXPECT_EQ(read_file(dir_ / "settings.json"), "{}");
-    fs::remove_all(dir_ / "settings.tmp");
-    flush_store(store);
-    EXPECT_FALSE(store.settings_dirty);
-    EXPECT_NE(read_file(dir_ / "settings.json").find("\"bing\""), std::string::npos);
-}
-
-// A write cut short (here by the file size limit, as by a full disk) keeps the old file and
-// the flag. It runs in a child process, whose limit goes with it.
-TEST_F(StoreFiles, AWriteCutShortKeepsTheFlag) {
+// In a child process, whose limits and descriptors go with it: a write cut short (by the file
+// size limit, as by a full disk) keeps the old file and the flag; with standard input closed,
+// the temporary file opens as descriptor 0 and is written all the same.
+TEST_F(StoreFiles, AWriteCutShortKeepsTheFlagAndDescriptorZeroIsAFileLikeAnyOther) {
     fs::create_directories(dir_);
     write_file(dir_ / "settings.json", "{}");
     Store store = load();
@@ -163,6 +154,13 @@ TEST_F(StoreFiles, AWriteCutShortKeepsTheFlag) {
         return store.settings_dirty && read_file(dir_ / "settings.json") == "{}";
     };
     EXPECT_EXIT(std::_Exit(flush_within_ten_bytes() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    const auto flush_without_standard_input = [&] {
+        ::close(0);
+        flush_store(store);
+        return !store.settings_dirty && read_file(dir_ / "settings.json") != "{}";
+    };
+    EXPECT_EXIT(std::_Exit(flush_without_standard_input() ? 0 : 1), ::testing::ExitedWithCode(0),
+                "");
 }
 
 TEST_F(StoreFiles, AFolderThatCannotBeCreatedLoadsDefaultsAndWritesNothing) {
