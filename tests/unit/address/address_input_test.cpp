@@ -44,6 +44,7 @@ TEST(ResolveInput, RefusalsUrlsHostsAndSearches) {
         {limit + "a", Kind::Blocked, "too long"},
         {"  JavaScript:alert(1)", Kind::Blocked, "blocked scheme"},
         {"DATA:text/html,x", Kind::Blocked, "blocked scheme"},
+        {"vbscript:x", Kind::Blocked, "blocked scheme"},
         {"javascript", Kind::Search, search_for("javascript")},
         // A tab inside the scheme hides it from the prefix test; the URL parser's tab removal
         // must not let it through.
@@ -156,6 +157,7 @@ TEST(UrlClassify, UpgradeSecurityStateAndShownHost) {
     using Row = std::tuple<const char*, const char*, const char*, const char*>;
     for (const auto& [url, upgraded, state, host] : std::vector<Row>{
              {"http://example.com:443/a", "https://example.com/a", "insecure", "example.com"},
+             {"http://example.com:8080/", "https://example.com:8080/", "insecure", "example.com"},
              {"http://localhost:3000/", "http://localhost:3000/", "local", "localhost"},
              {"http://192.168.0.1/", "http://192.168.0.1/", "local", "192.168.0.1"},
              {"http://x.local/", "http://x.local/", "local", "x.local"},
@@ -166,11 +168,13 @@ TEST(UrlClassify, UpgradeSecurityStateAndShownHost) {
              {"foo://example.com/", "foo://example.com/", "none", "example.com"},
              {"https://www.www.example.com/a", nullptr, "secure", "example.com"},
              {"HTTPS://WWW.Example.com", nullptr, "secure", "example.com"},
+             {"https://wwwx.com/", nullptr, "secure", "wwwx.com"},
              {"http://[::1]:8080/", nullptr, "local", "[::1]"},
              {"https://bücher.de/", nullptr, "secure", "xn--bcher-kva.de"},
              {"file:///tmp/x", nullptr, "local", ""},
              {"corvane://ui/index.html", nullptr, "internal", "ui"},
              {"about:blank", nullptr, "none", ""},
+             {"data:text/plain,x", nullptr, "none", ""},
              {"blob:https://a.example/x", nullptr, "none", ""},
              {"not a url", nullptr, "none", ""}}) {
         SCOPED_TRACE(url);
