@@ -4,36 +4,30 @@
 const assert = require('node:assert/strict');
 const source = require('node:fs').readFileSync(process.argv[2], 'utf8');
 
-class FakeElement {
-  constructor(classes = []) {
-    this.classes = new Set(classes);
-    this.classList = { add: (name) => this.classes.add(name), contains: (name) => this.classes.has(name) };
-    this.listeners = {};
-    this.dataset = {};
-  }
-  addEventListener(type, listener, options) {
-    (this.listeners[type] ||= []).push({ listener, once: !!(options && options.once) });
-  }
-  dispatch(type, event = {}) {
-    const listeners = this.listeners[type] || [];
-    this.listeners[type] = listeners.filter((entry) => !entry.once);
-    for (const entry of listeners) entry.listener(event);
-  }
-  focus() { this.focused = true; }
+// An element that keeps its classes and listeners; dispatch drops the listeners added "once".
+function fakeElement(classes = []) {
+  const element = { classes: new Set(classes), listeners: {}, dataset: {} };
+  element.classList = { add: (name) => element.classes.add(name), contains: (name) => element.classes.has(name) };
+  element.addEventListener = (type, listener, options) =>
+    (element.listeners[type] ||= []).push({ listener, once: !!(options && options.once) });
+  element.dispatch = (type, event = {}) => {
+    const listeners = element.listeners[type] || [];
+    element.listeners[type] = listeners.filter((entry) => !entry.once);
+    listeners.forEach((entry) => entry.listener(event));
+  };
+  element.focus = () => { element.focused = true; };
+  return element;
 }
 
-// Loads the page script into a fresh page and returns what a test can drive and observe.
+// Loads the page script into a fresh page; submit(text) returns where the page navigated.
 function loadPage({ template = '', bodyClasses = [], hour = 10 } = {}) {
-  const body = new FakeElement(bodyClasses);
+  const body = fakeElement(bodyClasses);
   body.dataset.template = template;
-  const elements = { f: new FakeElement(), q: new FakeElement(), greet: new FakeElement() };
-  const images = [new FakeElement(), new FakeElement()];
+  const elements = { f: fakeElement(), q: fakeElement(), greet: fakeElement() };
+  const images = [fakeElement(), fakeElement()];
   const location = { href: 'corvane://newtab/' };
-  const document = {
-    body,
-    getElementById: (id) => elements[id] || null,
-    querySelectorAll: (selector) => (selector === '.tile img' ? images : []),
-  };
+  const document = { body, getElementById: (id) => elements[id] || null,
+    querySelectorAll: (selector) => (selector === '.tile img' ? images : []) };
   const FixedDate = class extends Date { getHours() { return hour; } };
   require('node:vm').runInNewContext(source, { document, location, Date: FixedDate, encodeURIComponent });
   const submit = (text) => {
