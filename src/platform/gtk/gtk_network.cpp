@@ -1,5 +1,6 @@
 #include "platform/gtk/gtk_network.h"
 
+#include "platform/download_path.h"
 #include "platform/gtk/script_bridge.h"
 
 #include <system_error>
@@ -26,29 +27,7 @@ std::filesystem::path download_folder() {
     return std::filesystem::path(g_get_home_dir()) / "Downloads";
 }
 
-std::string plain_file_name(const std::string& suggested) {
-    std::string name = std::filesystem::path(suggested).filename().string();
-    if (name.empty() || name == "." || name == "..") {
-        return "download";
-    }
-    return name;
-}
-
 } // namespace
-
-std::filesystem::path unique_download_path(const std::filesystem::path& folder,
-                                           const std::string& suggested_name) {
-    std::filesystem::path name = plain_file_name(suggested_name);
-    std::filesystem::path candidate = folder / name;
-    std::error_code error;
-    std::string stem = name.stem().string();
-    std::string extension = name.extension().string();
-    for (int n = 1; std::filesystem::exists(std::filesystem::symlink_status(candidate, error));
-         ++n) {
-        candidate = folder / (stem + " (" + std::to_string(n) + ")" + extension);
-    }
-    return candidate;
-}
 
 GtkNetworkSession::GtkNetworkSession(WebKitNetworkSession* session)
     : session_(GObjectPtr<WebKitNetworkSession>::adopt(session)),

@@ -35,7 +35,7 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
                        const WebViewOptions& options)
     : label_(options.label), content_manager_(GObjectPtr<WebKitUserContentManager>::adopt(
                                  webkit_user_content_manager_new())),
-      session_(options.session), https_upgrade_(options.https_upgrade) {
+      session_(options.session), https_(options.https_upgrade) {
     GObjectPtr<WebKitSettings> settings = GObjectPtr<WebKitSettings>::adopt(make_settings(options));
     view_ = GObjectPtr<WebKitWebView>::retain(WEBKIT_WEB_VIEW(g_object_new(
         WEBKIT_TYPE_WEB_VIEW, "web-context", context, "network-session", session_of(options),

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/gtk/gobject_ptr.h"
+#include "platform/https_upgrade.h"
 #include "platform/web_view.h"
 
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 #include <webkit/webkit.h>
@@ -92,15 +92,8 @@ private:
     // title just before the termination is reported, and that title is not the page's.
     guint empty_title_idle_ = 0;
 
-    // HTTPS-Only: the http URL whose response was replaced, the https URL tried instead, the
-    // hosts whose https attempt failed, and whether the next "finished" closes a load we
-    // replaced.
-    HttpsUpgrade https_upgrade_;
-    std::string upgrade_from_;
-    std::string upgrade_to_;
-    std::set<std::string> http_hosts_;
-    bool drop_next_finish_ = false;
-    std::string fallback_url_;
+    HttpsUpgrader https_;
+    // The idle that loads the http URL after a failed https twin.
     guint fallback_idle_ = 0;
 
     std::vector<SignalConnection> connections_;

@@ -1,10 +1,10 @@
-// Navigation, new-window and response decisions of a web view, and its load events, including
-// the HTTPS-Only upgrade with its fallback to http.
+// Navigation, new-window and response decisions of a web view, and its load events. The
+// HTTPS-Only upgrade and its fallback are decided in platform/https_upgrade.h; here WebKit is
+// told.
 
 #include "platform/gtk/gtk_web_view.h"
 #include "platform/startup_trace.h"
 
-#include <cstring>
 #include <libsoup/soup.h>
 #include <optional>
 
@@ -40,6 +40,19 @@ NavigationType navigation_type(WebKitNavigationType type) {
         return NavigationType::form_resubmitted;
     default:
         return NavigationType::other;
+    }
+}
+
+LoadPhase load_phase(WebKitLoadEvent event) {
+    switch (event) {
+    case WEBKIT_LOAD_STARTED:
+        return LoadPhase::started;
+    case WEBKIT_LOAD_REDIRECTED:
+        return LoadPhase::redirected;
+    case WEBKIT_LOAD_COMMITTED:
+        return LoadPhase::committed;
+    default:
+        return LoadPhase::finished;
     }
 }
 
@@ -105,19 +118,16 @@ bool GtkWebView::decide_navigation(WebKitNavigationPolicyDecision* decision) {
 
 bool GtkWebView::decide_response(WebKitResponsePolicyDecision* decision) {
     auto* policy = WEBKIT_POLICY_DECISION(decision);
-    if (https_upgrade_ && webkit_response_policy_decision_is_main_frame_main_resource(decision)) {
+    if (https_.enabled() && webkit_response_policy_decision_is_main_frame_main_resource(decision)) {
         const char* uri =
             webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision));
         std::optional<UrlParts> parts = uri != nullptr ? split_url(uri) : std::nullopt;
-        if (parts && g_ascii_strcasecmp(parts->scheme.c_str(), "http") == 0 &&
-            !http_hosts_.contains(parts->host)) {
-            if (std::optional<std::string> target = https_upgrade_(uri)) {
-                upgrade_from_ = uri;
-                upgrade_to_ = *target;
-                webkit_policy_decision_ignore(policy);
-                webkit_web_view_load_uri(view_.get(), target->c_str());
-                return true;
-            }
+        std::optional<std::string> target =
+            parts ? https_.replace_response(parts->scheme, parts->host, uri) : std::nullopt;
+        if (target) {
+            webkit_policy_decision_ignore(policy);
+            webkit_web_view_load_uri(view_.get(), target->c_str());
+            return true;
         }
     }
     WebKitURIResponse* response = webkit_response_policy_decision_get_response(decision);
@@ -147,53 +157,18 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
     const char* raw = webkit_web_view_get_uri(web_view);
     std::string uri = raw != nullptr ? raw : "";
     mark_load(view->label_, event);
-    if (event == WEBKIT_LOAD_FINISHED && view->drop_next_finish_) {
-        // The end of a load that was replaced by its https or http twin.
-        view->drop_next_finish_ = false;
-        return;
-    }
-    if (event == WEBKIT_LOAD_STARTED && uri != view->upgrade_from_ && uri != view->upgrade_to_) {
-        view->upgrade_from_.clear();
-        view->upgrade_to_.clear();
-    }
-    if (!view->on_load_changed) {
-        return;
-    }
-    switch (event) {
-    case WEBKIT_LOAD_STARTED:
-        view->on_load_changed(LoadPhase::started, uri);
-        break;
-    case WEBKIT_LOAD_REDIRECTED:
-        view->on_load_changed(LoadPhase::redirected, uri);
-        break;
-    case WEBKIT_LOAD_COMMITTED:
-        view->on_load_changed(LoadPhase::committed, uri);
-        break;
-    case WEBKIT_LOAD_FINISHED:
-        view->on_load_changed(LoadPhase::finished, uri);
-        break;
+    const LoadPhase phase = load_phase(event);
+    if (view->https_.report_load(phase, uri) && view->on_load_changed) {
+        view->on_load_changed(phase, uri);
     }
 }
 
 bool GtkWebView::absorb_failed_upgrade(const std::string& failing_uri) {
-    if (!upgrade_from_.empty() && failing_uri == upgrade_from_) {
-        // The http load we interrupted ourselves.
-        drop_next_finish_ = true;
-        return true;
-    }
-    if (upgrade_to_.empty() || failing_uri != upgrade_to_) {
-        return false;
-    }
-    if (std::optional<UrlParts> parts = split_url(upgrade_from_.c_str())) {
-        http_hosts_.insert(parts->host);
-    }
-    fallback_url_ = upgrade_from_;
-    upgrade_to_.clear();
-    drop_next_finish_ = true;
-    if (fallback_idle_ == 0) {
+    const FailedLoad outcome = https_.failed(failing_uri);
+    if (outcome == FailedLoad::absorb_and_fall_back && fallback_idle_ == 0) {
         fallback_idle_ = g_idle_add(handle_fallback_load, this);
     }
-    return true;
+    return outcome != FailedLoad::report;
 }
 
 gboolean GtkWebView::handle_load_failed(WebKitWebView*, WebKitLoadEvent, const char* failing_uri,
@@ -211,8 +186,7 @@ gboolean GtkWebView::handle_load_failed_tls(WebKitWebView*, const char* failing_
 gboolean GtkWebView::handle_fallback_load(gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
     view->fallback_idle_ = 0;
-    std::string url = std::move(view->fallback_url_);
-    view->fallback_url_.clear();
+    const std::string url = view->https_.take_fallback();
     if (!url.empty()) {
         webkit_web_view_load_uri(view->view_.get(), url.c_str());
     }
