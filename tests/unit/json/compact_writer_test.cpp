@@ -23,7 +23,7 @@ TEST(CompactWriter, EscapesAndUtf8) {
     }
     for (const std::string ill_formed :
          {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF0\x80\x80\x80", "\xF4\x90\x80\x80",
-          "\xF5\x80", "\xC3", "a\xE2\x82", "\x80x"}) {
+          "\xF5\x80\x80\x80", "\xC3", "a\xE2\x82", "\x80x"}) {
         const std::string written = RecordWriter().string(ill_formed).take();
         EXPECT_EQ(written, write_compact(Json(ill_formed)));
         EXPECT_TRUE(parse_strict(written, 1)) << written;
