@@ -9,10 +9,9 @@
 //
 // N launches (10 unless given) of CORVANE_BINARY, build/src/corvane unless set; it prints each
 // launch's figure and exits 1 when any reaches 0.4 s.
-#include "helper_processes.h"
-#include "support/browser_launch.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
+#include "support/web_processes.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -17,7 +16,6 @@ namespace corvane::test {
 struct HttpRequest {
     std::string method;
     std::string target; // as sent: "/a?b" or, through the proxy, "http://host/a?b"
-    std::string host;   // from the absolute target or the Host header, without the port
     std::string path;   // target without scheme, host and query
     std::map<std::string, std::string> headers; // names lower-cased
 };
@@ -41,22 +39,21 @@ struct StreamedResponse {
 // A 200 answer carrying an HTML page: the body after a doctype, so pages render in standards mode.
 HttpResponse html_page(std::string body);
 
-// A small HTTP server on a loopback address and a port of the system's choosing, answering on a
-// thread of its own. It also serves as a plain HTTP proxy (absolute request targets), so pages
-// can name hosts that are not local; CONNECT is refused, so https through it always fails.
-// One request per connection.
+// A small HTTP server on 127.0.0.1 and a port of the system's choosing, answering each connection
+// on a thread of its own (WebKit opens speculative connections that send nothing). It also serves
+// as a plain HTTP proxy (absolute request targets), so pages can name hosts that are not local;
+// CONNECT is refused, so https through it always fails. One request per connection.
 class LoopbackServer {
 public:
     using Handler = std::function<HttpResponse(const HttpRequest&)>;
 
-    explicit LoopbackServer(Handler handler, const std::string& address = "127.0.0.1");
+    explicit LoopbackServer(Handler handler);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-    std::uint16_t port() const { return port_; }
     // "http://127.0.0.1:PORT"
-    std::string origin() const;
+    std::string origin() const { return origin_; }
     std::vector<HttpRequest> requests() const;
     // How many requests asked for this path (on any host).
     std::size_t count(const std::string& path) const;
@@ -68,14 +65,13 @@ private:
     void answer(int client);
 
     Handler handler_;
-    std::string address_;
     int listener_ = -1;
-    std::uint16_t port_ = 0;
+    std::string origin_;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::vector<HttpRequest> requests_;
     std::map<std::string, StreamedResponse> streams_;
-    std::vector<std::thread> workers_;
+    std::vector<std::jthread> workers_; // joined first, while what they use is still there
     std::thread thread_;
 };
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -10,8 +14,17 @@ namespace corvane::test {
 // object goes away.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
+    TempDir() {
+        std::string pattern = std::filesystem::temp_directory_path() / "corvane-test.XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
@@ -22,7 +35,15 @@ private:
     std::filesystem::path path_;
 };
 
-std::string read_file(const std::filesystem::path& path);
-void write_file(const std::filesystem::path& path, std::string_view text);
+// The file's bytes; empty when it cannot be read.
+inline std::string read_file(const std::filesystem::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+inline void write_file(const std::filesystem::path& path, std::string_view text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 } // namespace corvane::test

@@ -1,32 +1,35 @@
 #include "support/web_processes.h"
 
+#include "support/temp_dir.h"
+
+#include <algorithm>
 #include <cstdio>
-#include <map>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sstream>
-#include <string>
+#include <thread>
 #include <unistd.h>
-#include <utility>
+#include <vector>
 
 namespace corvane::test {
 
 namespace {
 
 struct ProcessRow {
+    pid_t pid = 0;
     pid_t parent = 0;
-    long resident = 0;
-    std::string command;
+    long resident_kib = 0;
+    std::string command; // cut to 15 characters by ps
 };
 
-std::map<pid_t, ProcessRow> list_processes() {
-    std::map<pid_t, ProcessRow> rows;
+std::vector<ProcessRow> list_processes() {
+    std::vector<ProcessRow> rows;
     FILE* ps = popen("/bin/ps -axo pid=,ppid=,rss=,comm=", "r");
     char line[512];
     while (ps != nullptr && fgets(line, sizeof line, ps) != nullptr) {
-        std::istringstream fields(line);
-        pid_t pid = 0;
         ProcessRow row;
-        if (fields >> pid >> row.parent >> row.resident >> row.command) {
-            rows[pid] = std::move(row);
+        if (std::istringstream(line) >> row.pid >> row.parent >> row.resident_kib >> row.command) {
+            rows.push_back(row);
         }
     }
     if (ps != nullptr) {
@@ -35,48 +38,78 @@ std::map<pid_t, ProcessRow> list_processes() {
     return rows;
 }
 
-// Bounded, so a parent cycle in a list taken while processes come and go never hangs.
-bool runs_below(const std::map<pid_t, ProcessRow>& rows, pid_t pid, pid_t ancestor) {
-    pid_t up = pid;
-    for (int steps = 0; steps < 64; ++steps) {
-        const auto row = rows.find(up);
-        if (row == rows.end() || row->second.parent <= 1) {
-            return false;
-        }
-        up = row->second.parent;
-        if (up == ancestor) {
+// This process or one below it. Bounded, so a parent cycle in a list taken while processes come
+// and go never hangs.
+bool in_this_tree(const std::vector<ProcessRow>& rows, pid_t pid) {
+    for (int steps = 0; steps < 64 && pid > 1; ++steps) {
+        if (pid == getpid()) {
             return true;
         }
+        const auto row = std::ranges::find(rows, pid, &ProcessRow::pid);
+        if (row == rows.end()) {
+            return false;
+        }
+        pid = row->parent;
     }
     return false;
 }
 
 } // namespace
 
+pid_t launch_browser(const std::string& binary, const std::filesystem::path& data,
+                     std::vector<std::string> args, const std::filesystem::path& log) {
+    // The child's environment is set by env(1), not between fork and exec: this program has
+    // threads, and setenv there is not safe.
+    args.insert(args.begin(), {"/usr/bin/env", "XDG_DATA_HOME=" + data.string(),
+                               "XDG_CACHE_HOME=" + (data / "cache").string(), binary});
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t output;
+    posix_spawn_file_actions_init(&output);
+    posix_spawn_file_actions_addopen(&output, STDOUT_FILENO, log.c_str(),
+                                     O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&output, STDOUT_FILENO, STDERR_FILENO);
+    pid_t pid = -1;
+    posix_spawn(&pid, argv[0], &output, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&output);
+    return pid;
+}
+
 std::optional<pid_t> largest_web_process() {
-    const std::map<pid_t, ProcessRow> rows = list_processes();
-    std::optional<pid_t> largest;
-    long largest_resident = 0;
-    for (const auto& [pid, row] : rows) {
-        // ps cuts command names to 15 characters.
-        if (row.command == "WebKitWebProces" && row.resident > largest_resident &&
-            runs_below(rows, pid, getpid())) {
-            largest = pid;
-            largest_resident = row.resident;
+    const std::vector<ProcessRow> rows = list_processes();
+    std::optional<ProcessRow> largest;
+    for (const ProcessRow& row : rows) {
+        if (row.command == "WebKitWebProces" && in_this_tree(rows, row.pid) &&
+            (!largest || row.resident_kib > largest->resident_kib)) {
+            largest = row;
         }
     }
-    return largest;
+    return largest ? std::optional(largest->pid) : std::nullopt;
 }
 
 long process_tree_resident_kib() {
-    const std::map<pid_t, ProcessRow> rows = list_processes();
+    const std::vector<ProcessRow> rows = list_processes();
     long total = 0;
-    for (const auto& [pid, row] : rows) {
-        if (pid == getpid() || runs_below(rows, pid, getpid())) {
-            total += row.resident;
-        }
+    for (const ProcessRow& row : rows) {
+        total += in_this_tree(rows, row.pid) ? row.resident_kib : 0;
     }
     return total;
+}
+
+void wait_for_helper_processes(const std::string& entry, std::chrono::milliseconds timeout) {
+    // Entries are separated by NUL bytes; one before and one after makes a whole match.
+    const auto has_entry = [whole = '\0' + entry + '\0'](const ProcessRow& row) {
+        const std::string environ = read_file("/proc/" + std::to_string(row.pid) + "/environ");
+        return row.pid != getpid() && ('\0' + environ + '\0').find(whole) != std::string::npos;
+    };
+    const auto until = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < until &&
+           std::ranges::any_of(list_processes(), has_entry)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 }
 
 } // namespace corvane::test

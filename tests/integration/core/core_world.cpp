@@ -1,45 +1,10 @@
 #include "core_world.h"
 
 #include "core/windows.h"
-#include "helper_processes.h"
 #include "store/store.h"
-
-#include <thread>
+#include "support/web_processes.h"
 
 namespace corvane::test {
-
-namespace {
-
-HttpResponse serve(const HttpRequest& request) {
-    const std::string& path = request.path;
-    if (path == "/page") {
-        return html_page("<title>Core page</title>"
-                         "<link rel=icon href='https://127.0.0.1:9/fav.png'>"
-                         "<a id=blank target=_blank href=/popup>new</a>");
-    }
-    if (path == "/popup") {
-        return html_page("<title>Popup</title>");
-    }
-    if (path == "/slow") {
-        // Answered late, so a load of it stays started, not committed, for a while.
-        std::this_thread::sleep_for(2s);
-        return html_page("<title>Slow</title>");
-    }
-    if (path.starts_with("/plain")) {
-        // Never cached, so every load, a reload after a crash too, reaches the server.
-        HttpResponse response = html_page("<title>Plain " + path.substr(6) + "</title>");
-        response.headers.emplace_back("Cache-Control", "no-store");
-        return response;
-    }
-    return HttpResponse{404, "text/plain", "missing", {}};
-}
-
-// The environment entry that marks this program's helper processes.
-std::string cache_entry(const CoreWorld& world) {
-    return "XDG_CACHE_HOME=" + (world.data / "cache").string();
-}
-
-} // namespace
 
 CoreWorld::CoreWorld()
     : platform([this] {
@@ -49,7 +14,6 @@ CoreWorld::CoreWorld()
           platform::gtk::start_without_running(*made);
           return made;
       }()),
-      server(std::make_unique<LoopbackServer>(serve)),
       queue(std::make_shared<UserEventQueue>(platform->application().waker())) {
     App app = make_app(*platform, EventLoopProxy(queue), load_store(data / "store"));
     handler = std::make_unique<EventLoopHandler>(std::move(app), std::vector<std::string>{}, queue,
@@ -63,7 +27,7 @@ CoreWorld::~CoreWorld() {
     platform->application().on_wake = nullptr;
     handler.reset();
     platform.reset();
-    wait_for_helper_processes(cache_entry(*this));
+    wait_for_helper_processes("XDG_CACHE_HOME=" + (data / "cache").string());
 }
 
 CoreWorld& world() {

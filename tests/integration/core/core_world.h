@@ -1,18 +1,15 @@
 #pragma once
 
 // The browser core on the real GTK platform and WebKit, once per test program: an event-loop
-// handler over a store in a temporary folder, driven by the GLib main loop, and a loopback server
-// for the pages.
+// handler over a store in a temporary folder, driven by the GLib main loop.
 
 #include "core/event_loop.h"
 #include "integration/wait.h"
 #include "platform/gtk/gtk_platform.h"
-#include "support/loopback_server.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <string>
 
 namespace corvane::test {
 
@@ -23,7 +20,6 @@ struct CoreWorld {
     // First, so that the engine's caches (and those of its helper processes) land inside it.
     TempDir data;
     std::unique_ptr<platform::Platform> platform;
-    std::unique_ptr<LoopbackServer> server;
     std::shared_ptr<UserEventQueue> queue;
     std::unique_ptr<EventLoopHandler> handler;
 
@@ -38,7 +34,6 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    std::string url(const std::string& path) const { return world().server->origin() + path; }
     App& app() { return world().app(); }
     Tab& tab(std::size_t window, std::size_t index) {
         return app().windows.at(window).tabs.at(index);
