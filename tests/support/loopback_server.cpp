@@ -32,23 +32,18 @@ std::string read_head(int client) {
 }
 
 HttpRequest parse_head(const std::string& head) {
-    static const std::regex first(R"(^(\S+) (\S+))");
+    // The method, the target and its path, past any scheme and host and before the query.
+    static const std::regex first(R"(^(\S+) ((?:[a-z]+://[^/\s]*)?([^?\s]*)\S*))");
     static const std::regex field(R"(\r\n([^:\r\n]+):[ \t]*([^\r\n]*))");
-    static const std::regex path(R"(^(?:[a-z]+://[^/]*)?([^?]*))");
     HttpRequest request;
-    std::smatch match;
-    if (std::regex_search(head, match, first)) {
-        request.method = match[1];
-        request.target = match[2];
+    if (std::smatch match; std::regex_search(head, match, first)) {
+        request = {match[1], match[2], match[3].length() > 0 ? match[3].str() : "/", {}};
     }
-    for (auto it = std::sregex_iterator(head.begin(), head.end(), field);
-         it != std::sregex_iterator(); ++it) {
+    for (std::sregex_iterator it(head.begin(), head.end(), field), end; it != end; ++it) {
         std::string name = (*it)[1];
         std::ranges::transform(name, name.begin(), [](unsigned char c) { return std::tolower(c); });
         request.headers[name] = (*it)[2];
     }
-    std::regex_search(request.target, match, path);
-    request.path = match[1].length() > 0 ? match[1].str() : "/";
     return request;
 }
 

@@ -1,5 +1,5 @@
 // The browser core with real WebKit views: loads reaching the tabs (titles, icons) and the
-// history, and tabs whose web process ends.
+// history, tabs whose web process ends, and links that open a tab.
 #include "core/tabs.h"
 #include "core/windows.h"
 #include "core_world.h"
@@ -11,11 +11,12 @@
 namespace corvane::test {
 namespace {
 
-TEST_F(BrowserTest, EndedWebProcessReloadsTheActiveTabAndPutsABackgroundTabToSleep) {
+TEST_F(BrowserTest, PagesReachTheirTabsLinksOpenTabsAndEndedWebProcessesAreRecovered) {
     // Never cached, so every load, a reload after a crash too, reaches the server.
     LoopbackServer server([](const HttpRequest& request) {
         HttpResponse page = html_page("<title>Page " + request.path +
-                                      "</title><link rel=icon href='https://127.0.0.1:9/i.png'>");
+                                      "</title><link rel=icon href='https://127.0.0.1:9/i.png'>"
+                                      "<a id=blank target=_blank href=/popup>new</a>");
         page.headers.emplace_back("Cache-Control", "no-store");
         return page;
     });
@@ -48,6 +49,12 @@ TEST_F(BrowserTest, EndedWebProcessReloadsTheActiveTabAndPutsABackgroundTabToSle
                evaluate(*tab(0, 0).webview, "document.title + typeof window.ballast") ==
                    "\"Page /frontundefined\"";
     }));
+
+    // A blank-target link opens a tab right after the active one and selects it.
+    evaluate(*tab(0, 0).webview, "document.getElementById('blank').click()");
+    ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 3; }));
+    EXPECT_EQ(std::tie(tab(0, 1).url, app().windows[0].active),
+              std::make_tuple(server.origin() + "/popup", 1u));
 }
 
 } // namespace
