@@ -38,20 +38,22 @@ std::vector<ProcessRow> list_processes() {
     return rows;
 }
 
-// This process or one below it. Bounded, so a parent cycle in a list taken while processes come
-// and go never hangs.
-bool in_this_tree(const std::vector<ProcessRow>& rows, pid_t pid) {
-    for (int steps = 0; steps < 64 && pid > 1; ++steps) {
-        if (pid == getpid()) {
-            return true;
+// This process and the ones below it, following parent links. Bounded, so a parent cycle in a
+// list taken while processes come and go never hangs.
+std::vector<ProcessRow> this_tree() {
+    const std::vector<ProcessRow> rows = list_processes();
+    std::vector<ProcessRow> tree;
+    for (const ProcessRow& row : rows) {
+        pid_t up = row.pid;
+        for (int steps = 0; steps < 64 && up > 1 && up != getpid(); ++steps) {
+            const auto parent = std::ranges::find(rows, up, &ProcessRow::pid);
+            up = parent == rows.end() ? 0 : parent->parent;
         }
-        const auto row = std::ranges::find(rows, pid, &ProcessRow::pid);
-        if (row == rows.end()) {
-            return false;
+        if (up == getpid()) {
+            tree.push_back(row);
         }
-        pid = row->parent;
     }
-    return false;
+    return tree;
 }
 
 } // namespace
@@ -79,22 +81,16 @@ pid_t launch_browser(const std::string& binary, const std::filesystem::path& dat
 }
 
 std::optional<pid_t> largest_web_process() {
-    const std::vector<ProcessRow> rows = list_processes();
-    std::optional<ProcessRow> largest;
-    for (const ProcessRow& row : rows) {
-        if (row.command == "WebKitWebProces" && in_this_tree(rows, row.pid) &&
-            (!largest || row.resident_kib > largest->resident_kib)) {
-            largest = row;
-        }
-    }
-    return largest ? std::optional(largest->pid) : std::nullopt;
+    std::vector<ProcessRow> web = this_tree();
+    std::erase_if(web, [](const ProcessRow& row) { return row.command != "WebKitWebProces"; });
+    const auto largest = std::ranges::max_element(web, {}, &ProcessRow::resident_kib);
+    return largest == web.end() ? std::nullopt : std::optional(largest->pid);
 }
 
 long process_tree_resident_kib() {
-    const std::vector<ProcessRow> rows = list_processes();
     long total = 0;
-    for (const ProcessRow& row : rows) {
-        total += in_this_tree(rows, row.pid) ? row.resident_kib : 0;
+    for (const ProcessRow& row : this_tree()) {
+        total += row.resident_kib;
     }
     return total;
 }
