@@ -5,6 +5,7 @@
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 #include "support/web_processes.h"
+#include "unit/store/scoped_env.h"
 
 #include <chrono>
 #include <csignal>
@@ -130,30 +131,39 @@ protected:
 using Session = ProcessTest;
 using Desktop = ProcessTest;
 
-// SIGTERM saves the tabs and the visits; the next start loads only the active tab again, where
-// the developer-tools self-test types the console's inputs six seconds in (one logs a warning);
-// SIGINT ends it as cleanly.
+// One awake background tab is allowed, so the third tab puts the first to sleep, which
+// CORVANE_DEBUG writes as a line on standard error. SIGTERM saves the tabs and the visits; the
+// next start loads only the active tab again, where the developer-tools self-test types the
+// console's inputs six seconds in (one logs a warning); SIGINT ends it as cleanly.
 TEST_F(Session, SurvivesSigtermAndSigintAndOnlyTheActiveTabLoadsAgain) {
+    std::filesystem::create_directories(store_dir());
+    write_file(store_dir() / "settings.json", R"({"max_awake_tabs":1})");
     {
-        Browser first(data, {page("one"), page("two")}, log);
-        ASSERT_TRUE(loaded("one") && loaded("two")) << log_text();
+        const ScopedEnv debug("CORVANE_DEBUG", "1");
+        Browser first(data, {page("one"), page("two"), page("three")}, log);
+        const std::regex line("\\[corvane\\] sleep OK tab[0-9]+ " + page("one") + "\n");
+        ASSERT_TRUE(loaded("two") && loaded("three") &&
+                    wait_until([&] { return std::regex_search(log_text(), line); }))
+            << log_text();
         std::this_thread::sleep_for(500ms); // the titles' events are handled; nothing shows it
         EXPECT_EQ(first.terminate(), 0) << log_text();
     }
     const nlohmann::json saved_first = session();
-    EXPECT_EQ(saved(), (Saved{{{page("one"), page("two")}, 1}}));
+    EXPECT_EQ(saved(), (Saved{{{page("one"), page("two"), page("three")}, 2}}));
     const std::string history = read_file(store_dir() / "history.json");
-    for (const auto& [index, name] : {std::pair{0, "one"}, std::pair{1, "two"}}) {
+    for (const auto& [index, name] : {std::pair{1, "two"}, std::pair{2, "three"}}) {
         EXPECT_EQ(saved_first[0]["tabs"][index]["title"], std::string("/page-") + name);
         EXPECT_NE(history.find(page(name)), std::string::npos) << history;
     }
 
+    const std::size_t background_loads = server.count("/page-one") + server.count("/page-two");
     {
         Browser second(data, {"--devtools-selftest=console"}, log);
-        ASSERT_TRUE(loaded("two", 2)) << log_text();
+        ASSERT_TRUE(loaded("three", 2)) << log_text();
         EXPECT_TRUE(wait_until([&] { return server.count("/warned-warning-from-the-page") == 1; }))
             << log_text();
-        EXPECT_EQ(server.count("/page-one"), 1u) << "the background tab stays asleep";
+        EXPECT_EQ(server.count("/page-one") + server.count("/page-two"), background_loads)
+            << "the background tabs stay asleep";
         EXPECT_EQ(second.terminate(SIGINT), 0) << "Ctrl+C ends it as cleanly";
     }
     EXPECT_EQ(session(), saved_first);
