@@ -54,7 +54,10 @@ FailedLoad HttpsUpgrader::failed(const std::string& url) {
         return FailedLoad::report;
     }
     http_hosts_.insert(upgrade_host_);
-    fallback_url_ = upgrade_from_;
+    // The fallback is a load of its own: if it fails too, that failure is the page's to show,
+    // not the interrupted load's to swallow (which would also hide its end from the tab).
+    fallback_url_ = std::exchange(upgrade_from_, {});
+    upgrade_host_.clear();
     upgrade_to_.clear();
     drop_next_finish_ = true;
     return FailedLoad::absorb_and_fall_back;

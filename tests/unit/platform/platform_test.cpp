@@ -35,7 +35,8 @@ TEST(HttpsUpgrader, UpgradesFallsBackOnceAndRemembersTheHostPerView) {
         "response http://a/p https://a/p  fail http://a/p absorb  finish http://a/p drop  "
         "start https://a/p report  fail https://a/p fallback  finish https://a/p drop  "
         "idle - http://a/p  idle - -  start http://a/p report  response http://a/p use  "
-        "finish http://a/p report  start http://b/ report  response http://a/q use",
+        "fail http://a/p report  finish http://a/p report  start http://b/ report  "
+        "response http://a/q use",
         "response http://a/p https://a/p  start https://a/p report  start http://b/ report  "
         "fail https://a/p report  fail http://a/p report  finish http://b/ report  idle - -",
         "response https://a/ use  response http://local/ use  response HTTP://a/ https://a/  "
