@@ -192,10 +192,11 @@ TEST(FaviconUrlOk, AcceptsHttpsAndNonSvgDataImages) {
     EXPECT_EQ(favicon_url_ok("data:image/png;base64,AAAA"), "data:image/png;base64,AAAA");
     const std::string at_limit = "data:image/png;base64," + std::string(8192 - 22, 'A');
     EXPECT_EQ(favicon_url_ok(at_limit), at_limit);
+    const std::string over_limit = at_limit + "A";
     for (const auto refused :
          Texts{"http://example.com/favicon.ico", "data:image/svg+xml,<svg/>",
                "DATA:image/png;base64,AAAA", "data:text/html,x", "ftp://example.com/i.ico",
-               "https://exa mple.com/i.ico", "", at_limit + "A"}) {
+               "https://exa mple.com/i.ico", "", over_limit}) {
         EXPECT_EQ(favicon_url_ok(refused), std::nullopt) << refused.substr(0, 40);
     }
 }
