@@ -11,11 +11,15 @@ using ChromeShell = ChromeViewTest;
 constexpr const char* kField = "[D.$('#omni-input').value, D.$('#omni-input').selectionStart,"
                                " D.$('#omni-input').selectionEnd, document.activeElement.id]";
 constexpr const char* kRows = "[D.shown('suggest'), D.shown('overlay'), D.sent]";
-const std::string kOn = R"({"t":"overlay","on":true})";
-const std::string kOff = R"({"t":"overlay","on":false})";
-constexpr const char* kPng =
-    "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUl"
-    "EQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==";
+const std::string kOnOff = "[false,false,[" + kOn + "," + kOff;
+constexpr const char* kToolbar =
+    "[D.$('#back').disabled, D.$('#fwd').disabled, D.icons('#reload')[0], D.$('#reload').title,"
+    " D.$('#omni').classList.contains('loading'), D.shown('progress'), D.icons('#shield')[0],"
+    " D.$('#shield').className, D.shown('dl-dot'), D.$('body').classList.contains('private'),"
+    " D.shown('private-badge'), D.icons('#sec')[0], D.$('#sec').className,"
+    " D.$('#sec .sec-text').textContent, D.$('#star').className]";
+constexpr const char* kPng = "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAA"
+                             "ADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==";
 
 // Presses tab `id`, moves the pointer to `x` in four steps and releases it there.
 std::string drag_tab(int id, const std::string& x) {
@@ -27,24 +31,22 @@ std::string drag_tab(int id, const std::string& x) {
 }
 
 TEST_F(ChromeShell, DrawsTheStateItIsPushed) {
+    // clang-format off
     run({
         // The page's own script and style sheet load under its policy; inline script does not.
-        {"",
-         "const s = document.createElement('script'); s.textContent = 'window.__inline = 1';"
-         "document.body.appendChild(s)",
+        {"", "const s = document.createElement('script'); s.textContent = 'window.__inline = 1';"
+             "document.body.appendChild(s)",
          "[window.__inline === undefined, D.refused.length, D.$('#strip').offsetHeight]",
          "[true,1,40]"},
         // Each tab as "class | tooltip | title | flares | icon": a title with markup as text, a
         // site icon fetched without a referrer, a broken one replaced by the globe once it
         // fails, a spinner for a loading tab.
         {R"(["render",{"tabs":[{"id":3,"title":"<b>x</b>","url":"https://a.example/",
-            "host":"a.example","favicon":")" +
-             std::string(kPng) + R"("},
-            {"id":7,"title":"Example Domain","url":"https://www.example.com/","host":"example.com",
-             "favicon":"data:image/png;base64,AAAA"},
-            {"id":9,"title":"","url":"corvane://newtab/","host":"","newtab":true},
-            {"id":11,"title":"","url":"https://b.example/","host":"b.example","sleeping":true,
-             "loading":true}]}])",
+            "host":"a.example","favicon":")" + std::string(kPng) + R"("},{"id":7,
+            "title":"Example Domain","url":"https://www.example.com/","host":"example.com",
+            "favicon":"data:image/png;base64,AAAA"},{"id":9,"title":"","url":"corvane://newtab/",
+            "host":"","newtab":true},{"id":11,"title":"","url":"https://b.example/",
+            "host":"b.example","sleeping":true,"loading":true}]}])",
          "D.refused = []; window.__old = D.$('.tab')",
          "D.$$('#tabs > .tab').map((e) => [e.className, e.title, e.querySelector('.tab-title')"
          ".textContent, e.querySelectorAll('.flare').length, e.querySelector('.tab-icon use')"
@@ -54,62 +56,26 @@ TEST_F(ChromeShell, DrawsTheStateItIsPushed) {
              "tab active | Example Domain | Example Domain | 2 | #i-globe",
              "tab after-active | corvane://newtab/ | New Tab | 0 | #i-feather",
              "tab sleeping | https://b.example/ | b.example | 0 | spinner"])"},
-        // A new render replaces every element; a narrow strip leaves inactive tabs their icon
-        // and the active one its close button.
+        // A new render replaces every element. The toolbar for every flag set.
         {R"(["render",{}])", "", "window.__old.isConnected", "false"},
-        {R"(["size",400,720])", "",
-         "['.tab:not(.active) .tab-title', '.tab:not(.active) .tab-close', '.tab.active .tab-icon',"
-         " '.tab.active .tab-close'].map((s) => getComputedStyle(D.$(s)).display)",
-         R"(["none","none","none","grid"])"},
-        {R"(["size",1100,720])", "", "D.$$('.tab.narrow').length", "0"},
-        // The toolbar for every flag set, then for none.
         {R"(["render",{"canBack":false,"canForward":true,"loading":true,"shieldActive":false,
-            "downloadsUnseen":true,"private":true,"sec":"insecure","bookmarked":true}])",
-         "",
-         "[D.$('#back').disabled, D.$('#fwd').disabled, D.icons('#reload')[0], D.$('#reload')"
-         ".title, D.$('#omni').classList.contains('loading'), D.shown('progress'),"
-         " D.icons('#shield')[0], D.$('#shield').className, D.shown('dl-dot'), document.body"
-         ".classList.contains('private'), D.shown('private-badge'), D.icons('#sec')[0],"
-         " D.$('#sec').className, D.$('#sec .sec-text').textContent, D.$('#star').className]",
-         R"([true,false,"#i-stop","Stop",true,true,"#i-shield-off","tool",true,true,true,
+            "downloadsUnseen":true,"private":true,"sec":"insecure","bookmarked":true}])", "",
+         kToolbar, R"([true,false,"#i-stop","Stop",true,true,"#i-shield-off","tool",true,true,true,
              "#i-warn","insecure","Not Secure","on"])"},
-        {R"(["render",{}])", "",
-         "[D.icons('#reload')[0], D.$('#reload').title,"
-         " D.shown('progress'), D.icons('#shield')[0], D.$('#shield').className,"
-         " D.shown('dl-dot'), document.body.classList.contains('private'),"
-         " D.shown('private-badge'), D.icons('#sec')[0], D.$('#sec').className,"
-         " D.$('#sec .sec-text').textContent, D.$('#star').className, D.shown('star'),"
-         " D.$('#omni-host').textContent, D.$('#omni-input').value]",
-         R"J(["#i-reload","Reload (Ctrl+R)",false,"#i-shield","tool on",false,false,false,
-             "#i-lock","","","",true,"example.com","https://www.example.com/"])J"},
-        {R"(["render",{"sec":"local","host":"","url":"file:///tmp/a.txt"}])", "",
-         "[D.icons('#sec')[0], D.$('#omni-host').textContent]",
-         R"(["#i-info","file:///tmp/a.txt"])"},
-        {R"(["render",{"newtab":true,"url":"corvane://newtab/","host":"","sec":"internal"}])", "",
-         "[D.icons('#sec')[0], D.$('#omni-host').textContent, D.$('#omni-display').className,"
-         " D.$('#omni-input').value, D.shown('star')]",
-         R"(["#i-search","Search or enter website","placeholder","",false])"},
-        // A second toast replaces the first and restarts its time, on the page's own clock:
-        // left running, the first toast's time would end within 1.4 s of the second one.
-        {R"(["toast","<i>Bookmarked</i>"])", "window.__first = performance.now()",
-         "[D.shown('toast'), D.$('#toast').innerHTML]",
+        // A toast shows its markup as text.
+        {R"(["toast","<i>Bookmarked</i>"])", "", "[D.shown('toast'), D.$('#toast').innerHTML]",
          R"([true,"&lt;i&gt;Bookmarked&lt;/i&gt;"])"},
-        {"", "", "performance.now() - __first > 1000", "true"},
-        {R"(["toast","Zoom 110%"])",
-         "window.__second = performance.now(); new MutationObserver(() => D.$('#toast').hidden &&"
-         " (window.__hidden = window.__hidden || performance.now())).observe(D.$('#toast'), "
-         "{attributes: true})",
-         "[D.shown('toast'), D.$('#toast').textContent, D.sent]", R"([true,"Zoom 110%",[]])"},
-        {"", "", "window.__hidden - __second >= 2000", "true"},
     });
+    // clang-format on
 }
 
 TEST_F(ChromeShell, ButtonsTabsAndBarsSendTheirMessages) {
+    // clang-format off
     run({
         {R"(["render",{"canForward":true}])",
          "['back', 'fwd', 'reload', 'newtab', 'star'].forEach((id) => D.$('#' + id).click())",
-         "D.sent", R"([{"t":"back"},{"t":"forward"},{"t":"reload"},{"t":"newTab"},
-                      {"t":"toggleBookmark"}])"},
+         "D.sent",
+         R"([{"t":"back"},{"t":"forward"},{"t":"reload"},{"t":"newTab"},{"t":"toggleBookmark"}])"},
         {R"(["render",{"loading":true,"canBack":false}])",
          "D.$('#reload').click(); D.$('#back').click()", "D.sent", R"([{"t":"stop"}])"},
         // Tab 3's close button neither selects nor drags it; a press selects; a middle click
@@ -126,116 +92,101 @@ TEST_F(ChromeShell, ButtonsTabsAndBarsSendTheirMessages) {
          "[__middle, D.sent]",
          R"([true,[{"t":"closeTab","id":3},{"t":"selectTab","id":3},{"t":"closeTab","id":9}]])"},
         // Under 6 px is a press; past the last tab, before the first, back onto its own place.
-        {"",
-         drag_tab(3, "start + 5") + drag_tab(3, "D.rect('.tab[data-id=\"9\"]').right - 4") +
+        {"", drag_tab(3, "start + 5") + drag_tab(3, "D.rect('.tab[data-id=\"9\"]').right - 4") +
              drag_tab(9, "D.rect('.tab[data-id=\"3\"]').left + 2") + drag_tab(7, "start"),
          "[D.$$('.tab.dragging').length, D.$('.tab[data-id=\"7\"]').style.transform, D.sent]",
          R"([0,"",[{"t":"selectTab","id":3},{"t":"selectTab","id":3},{"t":"moveTab","id":3,"to":2},
              {"t":"selectTab","id":9},{"t":"moveTab","id":9,"to":0}]])"},
         // The held tab follows the pointer, also across the render that answers its selection.
-        {"",
-         "window.__x = D.rect('.tab').x + D.rect('.tab').width / 2;"
-         "D.pointer('pointerdown', '.tab'); D.pointer('pointermove', document.body, __x - 5);"
-         "window.__held = [D.$('.tab').className];"
-         "D.pointer('pointermove', document.body, __x + 30)",
-         "__held.concat(D.$('.tab').className, D.$('.tab').style.transform)",
-         R"J(["tab","tab dragging","translateX(30px)"])J"},
-        {R"(["render",{"active":3}])",
-         "__held.push(D.$('.tab').className); const end = D.rect('.tab[data-id=\"9\"]').right - 2;"
+        {"", "window.__x = D.rect('.tab').x + D.rect('.tab').width / 2;"
+             "D.pointer('pointerdown', '.tab'); D.pointer('pointermove', document.body, __x - 5);"
+             "window.__held = [D.$('.tab').className];"
+             "D.pointer('pointermove', document.body, __x + 30)", "", ""},
+        {R"(["render",{"active":3}])", "__held.push(D.$('.tab').className,"
+         " D.$('.tab').style.transform); const end = D.rect('.tab[data-id=\"9\"]').right - 2;"
          "D.pointer('pointermove', document.body, end); D.pointer('pointerup', document.body, end)",
          "[__held, D.sent]",
-         R"([["tab","tab active dragging"],[{"t":"selectTab","id":3},{"t":"moveTab","id":3,"to":2}]])"},
+         R"J([["tab","tab active dragging","translateX(30px)"],
+             [{"t":"selectTab","id":3},{"t":"moveTab","id":3,"to":2}]])J"},
         // Empty parts of the bars drag and zoom the window; buttons, tabs, the field and other
         // mouse buttons do not, and only fields keep their context menu.
         {R"(["render",{}])",
-         "D.mouse('.strip-fill', 'mousedown'); D.mouse('.strip-fill', 'mousedown', {detail: 2});"
-         "D.mouse('#toolbar', 'mousedown'); D.mouse('#omni-wrap', 'mousedown', {detail: 2});"
-         "D.mouse('#strip', 'mousedown'); D.mouse('#back', 'mousedown');"
-         "D.mouse('#newtab', 'mousedown'); D.mouse('.tab.active', 'mousedown');"
-         "D.mouse('.tab.active', 'mousedown', {detail: 2}); D.mouse('.tab.active', 'dblclick');"
-         "D.mouse('#omni', 'mousedown'); D.mouse('.strip-fill', 'mousedown', {button: 2});"
-         "D.mouse('.tab.active .tab-title', 'mousedown', {detail: 2})",
+         "[['.strip-fill'], ['.strip-fill', {detail: 2}], ['#toolbar'], ['#omni-wrap', {detail:"
+         " 2}], ['#strip'], ['#back'], ['#newtab'], ['.tab.active'], ['.tab.active', {detail: 2}],"
+         " ['#omni'], ['.strip-fill', {button: 2}], ['.tab.active .tab-title', {detail: 2}]]"
+         ".forEach(([s, o]) => D.mouse(s, 'mousedown', o)); D.mouse('.tab.active', 'dblclick')",
          "[['.strip-fill', '.tab', '#omni-input', '#find-input']"
          ".map((s) => D.mouse(s, 'contextmenu')), D.sent]",
          R"([[true,true,false,false],[{"t":"drag"},{"t":"zoomWindow"},{"t":"drag"},
              {"t":"zoomWindow"},{"t":"drag"}]])"},
-        // The find bar: opened again it selects its text; Return and Shift+Return search on;
-        // Escape closes it and clears its status.
+        // The find bar: Return and Shift+Return search on; Escape closes it and clears its status.
         {R"(["openFind"])", "D.type('#find-input', 'needle \"x\"')", "", ""},
-        {R"(["openFind"])", "",
-         "[D.$('#find-input').selectionStart, D.$('#find-input').selectionEnd]", "[0,10]"},
-        {"",
-         "D.key('#find-input', 'Enter'); D.key('#find-input', 'Enter', {shiftKey: true});"
-         "D.$('#find-status').textContent = 'Not found';"
-         "window.__esc = D.key('#find-input', 'Escape')",
+        {"", "D.key('#find-input', 'Enter'); D.key('#find-input', 'Enter', {shiftKey: true});"
+             "D.$('#find-status').textContent = 'Not found';"
+             "window.__esc = D.key('#find-input', 'Escape')",
          "[__esc, D.shown('findbar'), D.$('#find-status').textContent, D.sent]",
-         R"([true,false,"",[{"t":"findbar","open":true},
-             {"t":"find","q":"needle \"x\"","back":false,"fresh":true},
-             {"t":"find","q":"needle \"x\"","back":false,"fresh":false},
-             {"t":"find","q":"needle \"x\"","back":true,"fresh":false},{"t":"findbar","open":false}]])"},
+         R"([true,false,"",[{"t":"findbar","open":true},{"t":"find","q":"needle \"x\"","back":false,
+             "fresh":true},{"t":"find","q":"needle \"x\"","back":false,"fresh":false},{"t":"find",
+             "q":"needle \"x\"","back":true,"fresh":false},{"t":"findbar","open":false}]])"},
     });
+    // clang-format on
 }
 
 TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
+    // clang-format off
     run({
         // Focus shows and selects the address; a render leaves the text being edited alone.
         {R"(["render",{}])", "", "getComputedStyle(D.$('#omni-input')).opacity", "\"0\""},
         {R"(["focusOmnibox"])", "", "", ""},
-        {R"(["focus"])", "",
-         std::string(kField) + ".concat(D.$('#omni').className, getComputedStyle("
-                               "D.$('#omni-display')).visibility)",
+        {R"(["focus"])", "", std::string(kField) + ".concat(D.$('#omni').className,"
+                             " getComputedStyle(D.$('#omni-display')).visibility)",
          R"(["https://www.example.com/",0,24,"omni-input","focused","hidden"])"},
         {"", "D.type('#omni-input', 'half typed')", "", ""},
         {R"(["render",{}])", "", "[D.$('#omni-input').value, D.sent]",
          R"(["half typed",[{"t":"suggest","q":"half typed","complete":true}]])"},
         // Typing asks for rows (deleting without completion, blanks not at all); Return
         // navigates and leaves the field, which shows the page's address again.
-        {"",
-         "D.type('#omni-input', 'ex'); D.type('#omni-input', 'e', 'deleteContentBackward');"
-         "D.type('#omni-input', '   '); D.type('#omni-input', 'say \"hi\" \\\\ ü');"
-         "window.__enter = D.key('#omni-input', 'Enter')",
+        {"", "D.type('#omni-input', 'ex'); D.type('#omni-input', 'e', 'deleteContentBackward');"
+             "D.type('#omni-input', '   '); D.type('#omni-input', 'say \"hi\" \\\\ ü');"
+             "window.__enter = D.key('#omni-input', 'Enter')",
          "[__enter, D.sent]",
-         R"([true,[{"t":"suggest","q":"ex","complete":true},{"t":"suggest","q":"e","complete":false},
+         R"([true,[{"t":"suggest","q":"ex","complete":true},
+             {"t":"suggest","q":"e","complete":false},
              {"t":"suggest","q":"say \"hi\" \\ ü","complete":true},
              {"t":"navigate","text":"say \"hi\" \\ ü","newTab":false}]])"},
         {"", "", "[document.activeElement.id, D.$('#omni').className, D.$('#omni-input').value]",
          R"(["","","https://www.example.com/"])"},
-        // Control+Return opens a new tab; the Super key does not.
+        // Control+Return opens a new tab.
         {R"(["type","news"])", "D.key('#omni-input', 'Enter', {ctrlKey: true})", "D.sent",
          R"([{"t":"navigate","text":"news","newTab":true}])"},
-        {R"(["type","news"])", "D.key('#omni-input', 'Enter', {metaKey: true})", "D.sent",
-         R"([{"t":"navigate","text":"news","newTab":false}])"},
         // The rows show their markup as text, under the field.
         {R"(["type","exa",null])", "",
          R"JS(D.$$('#suggest .srow').map((r) => ['main', 'sub', 'kind'].map((k) =>
              r.querySelector('.srow-' + k)?.textContent ?? '').concat(r.querySelector('use')
              .getAttribute('href'), r.getAttribute('aria-selected'))
              .join(' | ')).concat(D.$('#omni').className, D.rect('#suggest').top ===
-             D.rect('#omni').bottom && D.rect('#suggest').left === D.rect('#omni').left, [D.sent]))JS",
+             D.rect('#omni').bottom && D.rect('#suggest').left === D.rect('#omni').left,
+             [D.sent]))JS",
          R"(["example.com |  |  | #i-globe | true", "exa |  | DuckDuckGo | #i-search | false",
              "Example <b>page</b> | example.com/page | History | #i-clock | false",
-             "Exactly | exactly.org | Bookmark | #i-star | false", "focused suggesting", true,
-             [)" +
+             "Exactly | exactly.org | Bookmark | #i-star | false", "focused suggesting", true, [)" +
              kOn + "]]"},
         // The arrows walk the rows, wrapping; Control+Return opens the highlighted row in a tab.
-        {"",
-         "window.__at = []; for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown',"
-         " 'ArrowDown', 'ArrowUp', 'ArrowUp']) { D.key('#omni-input', k); __at.push(["
-         "D.$$('#suggest .srow').indexOf(D.$('#suggest .sel')), "
-         "D.$('#omni-input').value]); }"
-         "D.key('#omni-input', 'Enter', {ctrlKey: true})",
+        {"", "window.__at = []; for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown',"
+             " 'ArrowDown', 'ArrowUp', 'ArrowUp']) { D.key('#omni-input', k);"
+             " __at.push([D.$$('#suggest .srow')"
+             ".indexOf(D.$('#suggest .sel')), D.$('#omni-input').value]); }"
+             "D.key('#omni-input', 'Enter', {ctrlKey: true})",
          "[__at, D.shown('suggest'), D.sent]",
          R"([[[1,"exa"],[2,"https://www.example.com/page"],[3,"https://exactly.org/"],
              [0,"https://www.example.com/"],[3,"https://exactly.org/"],
-             [2,"https://www.example.com/page"]],false,[{"t":"openUrl",
-             "url":"https://www.example.com/page","newTab":true},)" +
-             kOff + "]]"},
+             [2,"https://www.example.com/page"]],false,
+             [{"t":"openUrl","url":"https://www.example.com/page","newTab":true},)" + kOff + "]]"},
         // Typing on before the next answer: Return goes with the text, not a stale row.
         {R"(["type","exa",null])",
          "D.type('#omni-input', 'exa news'); D.key('#omni-input', 'Enter')", "D.sent",
          "[" + kOn + R"(,{"t":"suggest","q":"exa news","complete":true},
-             {"t":"navigate","text":"exa news","newTab":false},)" +
-             kOff + "]"},
+             {"t":"navigate","text":"exa news","newTab":false},)" + kOff + "]"},
         // A highlighted row without an address navigates to the field's text.
         {R"(["type","exa","example.com"])",
          "D.key('#omni-input', 'ArrowDown'); D.key('#omni-input', 'Enter')", "D.sent",
@@ -258,8 +209,7 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
          "D.mouse('#suggest .srow:nth-child(3)', 'mouseenter', {bubbles: false});"
          "window.__hover = D.$('#suggest .srow:nth-child(3)').className;"
          "window.__kept = D.mouse('#suggest .srow:nth-child(4)', 'mousedown')",
-         "[__hover, __kept, document.activeElement.id, D.sent]",
-         R"(["srow sel",true,"",[)" + kOn +
+         "[__hover, __kept, document.activeElement.id, D.sent]", R"(["srow sel",true,"",[)" + kOn +
              R"(,{"t":"openUrl","url":"https://exactly.org/","newTab":false},)" + kOff + "]]"},
         {R"(["type","exa",null])",
          "D.mouse('#suggest .srow:nth-child(2)', 'mousedown', {ctrlKey: true})", "D.sent",
@@ -269,18 +219,18 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
         {R"(["type","zz",null,[]])", "", kRows, "[false,false,[]]"},
         // Leaving the field, pressing the overlay or narrowing the window closes the rows. The
         // core grows the chrome view over the page while they show: only a width change counts.
-        {R"(["type","exa",null])", "D.$('#omni-input').blur()", kRows,
-         "[false,false,[" + kOn + "," + kOff + "]]"},
+        {R"(["type","exa",null])", "D.$('#omni-input').blur()", kRows, kOnOff + "]]"},
         {R"(["type","exa",null])", "D.mouse('#overlay', 'mousedown')", kRows,
-         "[false,false,[" + kOn + "," + kOff + R"(,{"t":"focusPage"}]])"},
+         kOnOff + R"(,{"t":"focusPage"}]])"},
         {R"(["type","exa",null])", "", "", ""},
         {R"(["size",1100,400])", "", "D.shown('suggest')", "true"},
-        {R"(["size",700,400])", "", kRows, "[false,false,[" + kOn + "," + kOff + "]]"},
+        {R"(["size",700,400])", "", kRows, kOnOff + "]]"},
     });
+    // clang-format on
 }
 
 TEST_F(ChromeShell, RealKeysAndPointerReachThePage) {
-    if (!xdotool({"search", "--sync", "--name", title(), "windowactivate", "--sync"})) {
+    if (!xdotool({"search", "--sync", "--name", kTitle, "windowactivate", "--sync"})) {
         GTEST_SKIP() << "xdotool cannot reach this display";
     }
     run({{R"(["render",{}])", "", "", ""}, {R"(["focus"])", "", "", ""}});
@@ -289,20 +239,20 @@ TEST_F(ChromeShell, RealKeysAndPointerReachThePage) {
         {"t":"suggest","q":"ne","complete":true},{"t":"navigate","text":"ne","newTab":true}])"}});
     const auto point = [&](const std::string& x) {
         const nlohmann::json at = js("[" + x + ", D.rect('.tab').y + D.rect('.tab').height / 2]");
-        return xdotool({"search", "--name", title(), "mousemove", "--window", "%1",
+        return xdotool({"search", "--name", kTitle, "mousemove", "--window", "%1",
                         std::to_string(at[0].get<int>()), std::to_string(at[1].get<int>())});
     };
     // A real drag of the first tab past the last one, a real middle click that closes a tab
     // and a real double click on the empty strip.
     ASSERT_TRUE(point("D.rect('.tab').x + 20") && xdotool({"mousedown", "1"}));
     for (int step = 1; step <= 8; ++step) {
-        ASSERT_TRUE(point("D.rect('.tab').x + 20 + (D.rect('.tab[data-id=\"9\"]').right - 23 - "
-                          "D.rect('.tab').x) * " +
-                          std::to_string(step) + " / 8"));
+        ASSERT_TRUE(point(std::to_string(step) +
+                          " / 8 * (D.rect('.tab[data-id=\"9\"]').right"
+                          " - 23 - D.rect('.tab').x) + D.rect('.tab').x + 20"));
     }
-    ASSERT_TRUE(xdotool({"mouseup", "1"}));
-    ASSERT_TRUE(point("D.rect('.tab[data-id=\"9\"]').x + 20") && xdotool({"click", "2"}));
-    ASSERT_TRUE(point("D.rect('.strip-fill').x + D.rect('.strip-fill').width / 2") &&
+    ASSERT_TRUE(xdotool({"mouseup", "1"}) && point("D.rect('.tab[data-id=\"9\"]').x + 20") &&
+                xdotool({"click", "2"}) &&
+                point("D.rect('.strip-fill').x + D.rect('.strip-fill').width / 2") &&
                 xdotool({"click", "--repeat", "2", "--delay", "80", "1"}));
     run({{"", "", "D.sent", R"([{"t":"selectTab","id":3},{"t":"moveTab","id":3,"to":2},
         {"t":"closeTab","id":9},{"t":"drag"},{"t":"zoomWindow"}])"}});
