@@ -7,6 +7,8 @@
 
 namespace corvane::test {
 
+using nlohmann::json;
+
 namespace {
 
 HttpResponse serve(const HttpRequest& request) {
@@ -35,11 +37,9 @@ window.D = window.D || {
     fire(sel, ev) { D.$(sel).dispatchEvent(ev); return ev.defaultPrevented; },
     key: (sel, key, mods) =>
         D.fire(sel, new KeyboardEvent('keydown', { key, bubbles: true, cancelable: true, ...mods })),
-    type(sel, text, inputType) {
-        D.$(sel).focus();
-        D.$(sel).value = text;
-        D.fire(sel, new InputEvent('input', { inputType: inputType || 'insertText', data: text,
-            bubbles: true }));
+    type(sel, text, inputType = 'insertText') {
+        D.$(sel).focus(); D.$(sel).value = text;
+        D.fire(sel, new InputEvent('input', { inputType, data: text, bubbles: true }));
         return D.$(sel).value;
     },
     // At the middle of the element unless opts say otherwise.
@@ -49,8 +49,7 @@ window.D = window.D || {
         cancelable: true, button: button || 0, clientX: x ?? D.mid(sel).x, clientY: D.mid(sel).y,
         pointerId: 1, isPrimary: true })),
     rect: (sel) => D.$(sel).getBoundingClientRect().toJSON(),
-    mid: (sel) => ({ x: D.rect(sel).left + D.rect(sel).width / 2,
-                     y: D.rect(sel).top + D.rect(sel).height / 2 }),
+    mid: (sel, r = D.rect(sel)) => ({ x: r.left + r.width / 2, y: r.top + r.height / 2 }),
     texts: (sel) => D.all(sel).map((e) => e.textContent),
     icons: (sel) => D.all(sel + ' use').map((u) => u.getAttribute('href')),
     tab: (i) => D.all('.tab')[i],
@@ -83,12 +82,12 @@ void serve_page(const std::string& path, const HttpResponse& page) {
                            }});
 }
 
-nlohmann::json js(platform::WebView& view, const std::string& script) {
+json js(platform::WebView& view, const std::string& script) {
     const std::optional<std::string> text = evaluate(view, script);
-    return text && !text->empty() ? nlohmann::json::parse(*text, nullptr, false) : nullptr;
+    return text && !text->empty() ? json::parse(*text, nullptr, false) : nullptr;
 }
 
-nlohmann::json drive(platform::WebView& chrome, const std::string& script) {
+json drive(platform::WebView& chrome, const std::string& script) {
     // A block, so that declarations of one call do not clash with the next one's.
     return js(chrome, std::string(kDriver) + ";\n{" + script + "\n}");
 }
@@ -102,13 +101,12 @@ bool xdotool(const std::vector<std::string>& args) {
     return std::system((line + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-::testing::AssertionResult becomes(const std::function<nlohmann::json()>& read,
-                                   const nlohmann::json& expected) {
-    nlohmann::json last;
-    if (wait_until([&] { return (last = read()) == expected; })) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "shows " << last.dump() << ", not " << expected.dump();
+::testing::AssertionResult becomes(const std::function<json()>& read, const json& expected) {
+    json last;
+    return wait_until([&] { return (last = read()) == expected; })
+               ? ::testing::AssertionSuccess()
+               : ::testing::AssertionFailure()
+                     << "shows " << last.dump() << ", not " << expected.dump();
 }
 
 std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t active,
@@ -122,12 +120,11 @@ std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t activ
     return window;
 }
 
-nlohmann::json ChromePageTest::page(const std::string& script, std::size_t window) {
+json ChromePageTest::page(const std::string& script, std::size_t window) {
     return drive(chrome(window), script);
 }
 
-::testing::AssertionResult ChromePageTest::shows(const std::string& script,
-                                                 const nlohmann::json& expected,
+::testing::AssertionResult ChromePageTest::shows(const std::string& script, const json& expected,
                                                  std::size_t window) {
     return becomes([&] { return page(script, window); }, expected);
 }
@@ -142,8 +139,7 @@ void ChromePageTest::command(std::string_view id) {
     const std::vector<Tab>& tabs = app().windows.at(window).tabs;
     return becomes(
         [&] {
-            return tab < tabs.size() ? nlohmann::json{tabs[tab].title, tabs[tab].loading}
-                                     : nlohmann::json();
+            return tab < tabs.size() ? json{tabs[tab].title, tabs[tab].loading} : json();
         },
         {title, false});
 }
