@@ -120,7 +120,9 @@ TEST_F(Pages, DownloadsLandMarkedInTheDownloadFolder) {
         EXPECT_EQ(record.state, body.empty() ? "failed" : "done");
         EXPECT_EQ(fs::exists(record.path) ? read_file(record.path) : "", body);
         if (!body.empty()) {
-            EXPECT_EQ(xattr(record.path, "user.xdg.origin.url"), record.url);
+            // WebKit writes the origin after it reports the download finished.
+            EXPECT_TRUE(wait_until(
+                [&] { return xattr(record.path, "user.xdg.origin.url") == record.url; }));
             const std::string mark = xattr(record.path, "user.com.apple.quarantine");
             std::smatch seconds;
             ASSERT_TRUE(std::regex_match(mark, seconds, std::regex("0083;([0-9a-f]+);Corvane;")));
