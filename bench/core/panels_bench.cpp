@@ -3,7 +3,6 @@
 #include "core/panels.h"
 #include "core/windows.h"
 #include "fake/fake_platform.h"
-#include "fake/fake_web_view.h"
 #include "support/temp_dir.h"
 
 #include <benchmark/benchmark.h>

@@ -3,7 +3,6 @@
 #include "core/page_calls.h"
 #include "core/windows.h"
 #include "fake/fake_platform.h"
-#include "fake/fake_web_view.h"
 #include "store/store.h"
 #include "support/temp_dir.h"
 

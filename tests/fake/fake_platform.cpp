@@ -1,17 +1,8 @@
 #include "fake/fake_platform.h"
 
-#include "fake/fake_web_view.h"
-
 #include <algorithm>
 
 namespace corvane::test {
-
-int FakeApplication::run(const std::vector<std::string>& arguments) {
-    if (on_command_line) {
-        on_command_line(platform::CommandLine{arguments, false, "/"});
-    }
-    return quit_code.value_or(0);
-}
 
 bool FakeContentFilterStore::finish_lookup() {
     if (lookups.empty()) {
@@ -49,25 +40,11 @@ FakePlatform::create_web_view(platform::Window& parent, const platform::WebViewO
     return std::make_unique<FakeWebView>(window->weak_from_this(), options);
 }
 
-std::optional<platform::SchemeResponse>
-FakePlatform::request(platform::WebContextKind context,
-                      const platform::SchemeRequest& request) const {
-    for (const auto& [kind, scheme, handler] : schemes) {
-        if (kind == context && request.uri.starts_with(scheme + ":")) {
-            return handler(request);
-        }
-    }
-    return std::nullopt;
-}
-
 FakeWebView::FakeWebView(std::weak_ptr<FakeWindow> parent, platform::WebViewOptions view_options)
     : window(std::move(parent)), options(std::move(view_options)), filters(options.content_filters),
       url(options.url), rect(options.bounds) {
     if (auto live = window.lock()) {
         live->stack.push_back(this);
-    }
-    if (!options.url.empty()) {
-        calls.push_back("load_url " + options.url);
     }
 }
 
@@ -78,7 +55,6 @@ FakeWebView::~FakeWebView() {
 }
 
 void FakeWebView::place_below(platform::WebView& other) {
-    calls.push_back("place_below " + other.label());
     auto live = window.lock();
     auto* sibling = dynamic_cast<FakeWebView*>(&other);
     if (!live || sibling == nullptr || sibling == this || sibling->window.lock() != live) {
@@ -89,7 +65,6 @@ void FakeWebView::place_below(platform::WebView& other) {
 }
 
 void FakeWebView::bring_to_front() {
-    calls.push_back("bring_to_front");
     if (auto live = window.lock()) {
         std::erase(live->stack, this);
         live->stack.push_back(this);
@@ -110,10 +85,8 @@ bool FakeWebView::complete_script(const std::string& json) {
 
 int FakeWebView::stack_index() const {
     const auto live = window.lock();
-    const std::vector<FakeWebView*> none;
-    const std::vector<FakeWebView*>& stack = live ? live->stack : none;
-    const auto at = std::find(stack.begin(), stack.end(), this);
-    return at == stack.end() ? -1 : static_cast<int>(at - stack.begin());
+    const auto at = live ? std::ranges::find(live->stack, this) : decltype(live->stack.end()){};
+    return live && at != live->stack.end() ? static_cast<int>(at - live->stack.begin()) : -1;
 }
 
 } // namespace corvane::test

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 namespace corvane {
-namespace {
 
 TEST(Arguments, FlagsAndOpenArguments) {
     const std::tuple<Arguments, bool, std::optional<std::string>> cases[] = {
@@ -44,5 +43,4 @@ TEST(Arguments, ExistingFilesOpenAsFileUrls) {
     }
 }
 
-} // namespace
 } // namespace corvane

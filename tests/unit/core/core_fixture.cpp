@@ -26,23 +26,20 @@ std::vector<std::string> CoreTest::scripts(const FakeWebView& view) {
 }
 
 std::vector<std::string> CoreTest::page_calls(const FakeWebView& view) {
-    constexpr std::string_view prefix = "window.CV&&CV.";
     std::vector<std::string> result;
     for (const std::string& script : scripts(view)) {
-        if (script.starts_with(prefix)) {
-            result.push_back(script.substr(prefix.size()));
+        if (script.starts_with("window.CV&&CV.")) {
+            result.push_back(script.substr(14));
         }
     }
     return result;
 }
 
 std::vector<nlohmann::json> CoreTest::renders(const FakeWebView& view) {
-    constexpr std::string_view call = "render(";
     std::vector<nlohmann::json> result;
-    for (const std::string& page_call : page_calls(view)) {
-        if (page_call.starts_with(call)) {
-            result.push_back(nlohmann::json::parse(
-                page_call.substr(call.size(), page_call.size() - call.size() - 1)));
+    for (const std::string& call : page_calls(view)) {
+        if (call.starts_with("render(")) {
+            result.push_back(nlohmann::json::parse(call.substr(7, call.size() - 8)));
         }
     }
     return result;

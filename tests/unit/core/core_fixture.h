@@ -9,7 +9,6 @@
 #include "core/user_events.h"
 #include "core/windows.h"
 #include "fake/fake_platform.h"
-#include "fake/fake_web_view.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

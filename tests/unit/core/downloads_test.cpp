@@ -2,7 +2,6 @@
 #include "core_fixture.h"
 
 namespace corvane::test {
-namespace {
 
 using DownloadsTest = CoreTest;
 
@@ -11,12 +10,11 @@ TEST(DownloadNames, LastPathPartAsValidText) {
         {"/home/u/Downloads/report.pdf", "report.pdf"},
         {"/", ""},
         {".", ""},
+        {"/home/u/..", ""},
         {"/home/u/Downloads/", "Downloads"},
         {"/home/u/Downloads/.", "Downloads"},
-        {"/home/u/..", ""},
         {"relative//name.txt", "name.txt"},
-        {"/tmp/bad\xff.bin", "bad\uFFFD.bin"},
-    };
+        {"/tmp/bad\xff.bin", "bad\uFFFD.bin"}};
     for (const auto& [path, name] : cases) {
         EXPECT_EQ(download_file_name(path), name) << path;
     }
@@ -43,5 +41,4 @@ TEST_F(DownloadsTest, FinishesMarkTheNewestActiveRecordAndToastTheCurrentWindow)
     EXPECT_EQ(renders(chrome()).back()["downloadsUnseen"], true);
 }
 
-} // namespace
 } // namespace corvane::test

@@ -4,7 +4,6 @@
 #include "unit/store/scoped_env.h"
 
 namespace corvane::test {
-namespace {
 
 class SleepingTest : public CoreTest {
 protected:
@@ -78,10 +77,13 @@ TEST_F(SleepingTest, RepliesAreReadAsStringsElseOk) {
                   std::tuple(answer, ok, 7u, 3u))
             << reply;
     }
+    EXPECT_EQ(sleep_debug_line({"media", 7, false, 3}, "https://a.test/") + "|" +
+                  sleep_debug_line({"ok", 8, true, 3}, ""),
+              "[corvane] sleep REFUSED (media) tab7 https://a.test/|[corvane] sleep OK tab8 ");
 }
 
-// What an "ok" does, and the debug lines, with the real engine: integration/commands/sleeping_test
-// and integration/core/browser_test; answers from gone tabs and views: user_events_test.
+// What an "ok" does, with the real engine: integration/commands/pages_test; answers from gone
+// tabs and views: user_events_test.
 TEST_F(SleepingTest, RefusedAnswersAndTabsActiveMeanwhileStayAwakeWithoutADebugLine) {
     open_awake({minutes(0), minutes(0), minutes(0)});
     const ScopedEnv env("CORVANE_DEBUG", nullptr);
@@ -93,5 +95,4 @@ TEST_F(SleepingTest, RefusedAnswersAndTabsActiveMeanwhileStayAwakeWithoutADebugL
     EXPECT_TRUE(tab(0, 1).webview && tab(0, 2).webview);
 }
 
-} // namespace
 } // namespace corvane::test

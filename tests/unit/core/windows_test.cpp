@@ -2,7 +2,6 @@
 #include "store/store.h"
 
 namespace corvane::test {
-namespace {
 
 using WindowsTest = CoreTest;
 
@@ -22,23 +21,20 @@ TEST_F(WindowsTest, NewWindowsWakeOnlyTheClampedActiveTabBelowTheChromeView) {
                   {{"https://a.test/", "A"}, {"https://b.test/", "B"}, {"https://c.test/", "C"}},
                   7);
     const BrowserWindow& window = app.windows[1];
-    EXPECT_EQ(app.focused, window.id());
-    EXPECT_EQ(window.active, 2u);
-    EXPECT_EQ(std::tuple(!!window.tabs[0].webview, !!window.tabs[1].webview, window.tabs[0].title),
-              std::tuple(false, false, "A"));
-    EXPECT_EQ(fake(window.tabs[2].webview).url, "https://c.test/");
-    // A private window has its own store, which keeps nothing.
+    EXPECT_EQ(std::tuple(app.focused, window.active, !!window.tabs[0].webview,
+                         !!window.tabs[1].webview, window.tabs[0].title,
+                         fake(window.tabs[2].webview).url),
+              std::tuple(window.id(), 2u, false, false, "A", "https://c.test/"));
+    // A private window has its own store, which keeps nothing; its title: e2e/core.
     ASSERT_TRUE(window.data_store && window.data_store->is_ephemeral());
     EXPECT_EQ(fake(window.tabs[2].webview).options.session, window.data_store);
-    EXPECT_EQ(dynamic_cast<const FakeWindow&>(*window.window).options.title, "Corvane (Private)");
 
     platform.fail_windows = true;
     EXPECT_FALSE(create_window(app, WindowKind::normal, {}, 0));
     platform.fail_windows = false;
     platform.fail_web_views = true;
     EXPECT_FALSE(create_window(app, WindowKind::normal, {}, 0)) << "no chrome view";
-    EXPECT_EQ(app.windows.size(), 2u);
-    EXPECT_EQ(app.focused, window.id());
+    EXPECT_EQ(std::tuple(app.windows.size(), app.focused), std::tuple(2u, window.id()));
 }
 
 // The current window is the focused one, else the last; only the last window, if normal, saves
@@ -48,8 +44,7 @@ TEST_F(WindowsTest, ClosingMovesTheFocusAndTheLastNormalWindowSavesTheSession) {
     create_window(app, WindowKind::normal, {}, 0);
     create_window(app, WindowKind::normal, {}, 0);
     create_window(app, WindowKind::private_browsing, {{"https://secret.test/", ""}}, 0);
-    const WindowId second = app.windows[1].id();
-    const WindowId last = app.windows[2].id();
+    const WindowId second = app.windows[1].id(), last = app.windows[2].id();
     app.focused = 999;
     EXPECT_EQ(current_window_index(app), 2u);
     app.focused = second;
@@ -75,5 +70,4 @@ TEST_F(WindowsTest, ClosingMovesTheFocusAndTheLastNormalWindowSavesTheSession) {
     EXPECT_TRUE(std::filesystem::exists(app.store.dir / "settings.json"));
 }
 
-} // namespace
 } // namespace corvane::test

@@ -2,7 +2,6 @@
 #include "engine_test_support.h"
 
 namespace corvane::test {
-namespace {
 
 using ActionsTest = EngineTest;
 
@@ -17,7 +16,7 @@ TEST_F(ActionsTest, CurrentUrlHidesEmptyAndBlankAndStopRunsWindowStop) {
 }
 
 // Which icon addresses are accepted is the address module's; here, how the reply is read.
-// The developer tools' raw results: integration/commands/devtools_test.
+// The developer tools' raw results: integration/commands/window_test (Devtools).
 TEST_F(ActionsTest, ScriptResultsArePostedWithTheirIds) {
     const std::pair<std::string, std::optional<std::string>> replies[] = {
         {R"("{\"i\":\"https://example.com/favicon.ico\"}")", "https://example.com/favicon.ico"},
@@ -47,5 +46,4 @@ TEST_F(ActionsTest, ScriptResultsArePostedWithTheirIds) {
     }
 }
 
-} // namespace
 } // namespace corvane::test

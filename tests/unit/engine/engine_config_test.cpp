@@ -2,17 +2,13 @@
 #include "unit/store/scoped_env.h"
 
 namespace corvane::test {
-namespace {
 
 using EngineConfigTest = EngineTest;
 
-// What the scheme handlers serve: unit/pages/scheme_routes_test, and on the real engine
+// The user agent a real page receives: e2e/core/corvane_process_test. What the scheme handlers
+// serve: unit/pages/scheme_routes_test, and on the real engine
 // integration/engine/engine_test.
 TEST_F(EngineConfigTest, AgentFoldersStoresAndServedFiles) {
-    EXPECT_EQ(format_user_agent("aarch64"),
-              "Mozilla/5.0 (X11; Linux aarch64) AppleWebKit/605.1.15 (KHTML, like Gecko) "
-              "Version/26.0 Safari/605.1.15 Corvane/0.2.0");
-    EXPECT_EQ(config.user_agent, format_user_agent(machine_architecture()));
     // The cache goes under XDG_CACHE_HOME when that is an absolute path, else under HOME.
     const std::string cache = (dir / "cache").string(), home = (dir / "home").string();
     for (const char* xdg : {cache.c_str(), "relative/cache"}) {
@@ -29,22 +25,11 @@ TEST_F(EngineConfigTest, AgentFoldersStoresAndServedFiles) {
             std::tuple(false, true, false));
     }
     // Embedded files reach the engine as views of the executable's bytes, not copies.
-    const auto logo = platform.request(platform::WebContextKind::ui,
-                                       {"corvane://ui/logo.svg", "GET", "ui-1", true});
-    EXPECT_EQ(logo->content_type, "image/svg+xml");
-    EXPECT_TRUE(std::holds_alternative<std::string_view>(logo->body));
-}
-
-// The default store's downloads with the real engine: integration/commands/downloads_data_test.
-TEST_F(EngineConfigTest, PrivateStoresPostTheirDownloadsToo) {
-    const auto store = make_private_data_store(config);
-    ASSERT_TRUE(store && store->is_ephemeral());
-    store->on_download_started({1, "http://h/a.zip", "/dl/a (1).zip", "tab-3"});
-    store->on_download_finished({1, "http://h/a.zip", "/dl/a (1).zip", true});
-    const auto started = std::get<event::DownloadStarted>(queue->pop().value());
-    const auto finished = std::get<event::DownloadFinished>(queue->pop().value());
-    EXPECT_EQ(std::tuple(started.url, started.path, finished.url, finished.success),
-              std::tuple("http://h/a.zip", "/dl/a (1).zip", "http://h/a.zip", true));
+    const auto& [context, scheme, serve] = platform.schemes.front();
+    const auto logo = serve({"corvane://ui/logo.svg", "GET", "ui-1", true});
+    EXPECT_EQ(std::tuple(context, logo.content_type),
+              std::tuple(platform::WebContextKind::ui, "image/svg+xml"));
+    EXPECT_TRUE(std::holds_alternative<std::string_view>(logo.body));
 }
 
 TEST_F(EngineConfigTest, TabsUpgradeNonLocalHttpAndUseTheGivenStoreAndTheKeptList) {
@@ -52,13 +37,15 @@ TEST_F(EngineConfigTest, TabsUpgradeNonLocalHttpAndUseTheGivenStoreAndTheKeptLis
     for (const auto& [url, upgraded] : std::initializer_list<std::pair<std::string, std::string>>{
              {"http://example.com:8080/a?b#c", "https://example.com:8080/a?b#c"},
              {"http://localhost:8080/", ""},
-             {"http://[::1]/", ""},
              {"https://example.com/", ""},
              {"not a url", ""}}) {
         EXPECT_EQ(on(url).value_or(""), upgraded) << url;
     }
     EXPECT_FALSE(make_configuration(config, nullptr, false, false).https_upgrade);
+    // Its downloads reach the core as the default store's do (integration/commands/pages_test).
     const auto private_store = make_private_data_store(config);
+    EXPECT_TRUE(private_store->is_ephemeral() && private_store->on_download_started &&
+                private_store->on_download_finished);
     EXPECT_TRUE(make_configuration(config, nullptr, true, true).content_filters.empty());
     const auto kept = std::make_shared<FakeContentFilter>("corvane-shield-x", "[]");
     config.shield_slot->keep(kept);
@@ -74,5 +61,4 @@ TEST_F(EngineConfigTest, TabsUpgradeNonLocalHttpAndUseTheGivenStoreAndTheKeptLis
                  "Corvane UI code must run on the main thread");
 }
 
-} // namespace
 } // namespace corvane::test

@@ -7,7 +7,6 @@
 #include "engine/user_event.h"
 #include "engine/webviews.h"
 #include "fake/fake_platform.h"
-#include "fake/fake_web_view.h"
 #include "shield/rule_list.h"
 #include "support/temp_dir.h"
 

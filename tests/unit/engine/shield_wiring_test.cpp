@@ -2,7 +2,6 @@
 #include "engine_test_support.h"
 
 namespace corvane::test {
-namespace {
 
 using ShieldWiringTest = EngineTest;
 
@@ -33,5 +32,4 @@ TEST_F(ShieldWiringTest, InstallPostsTheOutcomeAndApplyPutsTheKeptListOnAView) {
     EXPECT_EQ(outcome(), false) << "no store";
 }
 
-} // namespace
 } // namespace corvane::test

@@ -1,5 +1,4 @@
 #include "fake/fake_platform.h"
-#include "fake/fake_web_view.h"
 #include "shield/blocklist.h"
 #include "shield/rule_list.h"
 #include "shield/shield_rules.h"
