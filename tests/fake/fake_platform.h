@@ -225,10 +225,8 @@ public:
     create_window(const platform::WindowOptions& options) override;
     std::unique_ptr<platform::WebView>
     create_web_view(platform::Window& parent, const platform::WebViewOptions& options) override;
-    void register_scheme(platform::WebContextKind context, const std::string& scheme,
-                         platform::SchemeHandler handler) override {
-        schemes.emplace_back(context, scheme, std::move(handler));
-    }
+    void register_scheme(platform::WebContextKind, const std::string&,
+                         platform::SchemeHandler) override {}
     std::shared_ptr<platform::NetworkSession>
     create_persistent_session(const std::filesystem::path& data_folder,
                               const std::filesystem::path& cache_folder) override {
@@ -252,7 +250,6 @@ public:
 
     FakeApplication app;
     FakeSystem system_;
-    std::vector<std::tuple<platform::WebContextKind, std::string, platform::SchemeHandler>> schemes;
     std::shared_ptr<FakeContentFilterStore> filter_store;
     bool fail_filter_store = false;
     bool fail_web_views = false;

@@ -10,7 +10,6 @@ TEST(Arguments, FlagsAndOpenArguments) {
         {{"corvane"}, false, std::nullopt},
         {{"corvane", "--devtools"}, true, std::nullopt},
         {{"corvane", "--devtools-x"}, false, std::nullopt},
-        {{"corvane", "--devtools-selftest"}, true, std::nullopt},
         {{"corvane", "--devtools-selftest="}, true, ""},
         {{"corvane", "--devtools-selftest=shield", "--devtools-selftest=downloads"},
          true,

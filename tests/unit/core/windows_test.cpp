@@ -10,11 +10,10 @@ TEST_F(WindowsTest, NewWindowsWakeOnlyTheClampedActiveTabBelowTheChromeView) {
     EXPECT_EQ(tab_urls(0), (std::vector<std::string>{"corvane://newtab/"}));
     // The page in the content rectangle, below the chrome view over the whole width.
     const FakeWebView& page = fake(tab(0, 0).webview);
-    EXPECT_EQ(std::tuple(chrome().rect, page.rect),
-              std::tuple(platform::Rect{0, 0, 1280, 86}, platform::Rect{0, 86, 1280, 734}));
-    EXPECT_LT(page.stack_index(), chrome().stack_index());
-    EXPECT_EQ(std::tuple(chrome().label(), page.label()),
-              std::tuple("ui-1", "tab-" + std::to_string(tab(0, 0).id)));
+    EXPECT_EQ(std::tuple(chrome().rect, page.rect, page.stack_index() < chrome().stack_index(),
+                         chrome().label(), page.label()),
+              std::tuple(platform::Rect{0, 0, 1280, 86}, platform::Rect{0, 86, 1280, 734}, true,
+                         "ui-1", "tab-" + std::to_string(tab(0, 0).id)));
     EXPECT_TRUE(page_calls(chrome()).empty()) << "nothing rendered before the page is ready";
 
     create_window(app, WindowKind::private_browsing,

@@ -6,9 +6,8 @@ namespace corvane::test {
 using EngineConfigTest = EngineTest;
 
 // The user agent a real page receives: e2e/core/corvane_process_test. What the scheme handlers
-// serve: unit/pages/scheme_routes_test, and on the real engine
-// integration/engine/engine_test.
-TEST_F(EngineConfigTest, AgentFoldersStoresAndServedFiles) {
+// serve: unit/pages/scheme_routes_test, and on the real engine integration/engine/engine_test.
+TEST_F(EngineConfigTest, FoldersAndStores) {
     // The cache goes under XDG_CACHE_HOME when that is an absolute path, else under HOME.
     const std::string cache = (dir / "cache").string(), home = (dir / "home").string();
     for (const char* xdg : {cache.c_str(), "relative/cache"}) {
@@ -24,12 +23,6 @@ TEST_F(EngineConfigTest, AgentFoldersStoresAndServedFiles) {
             std::tuple(store.ephemeral_, config.ui_store->is_ephemeral(), config.rule_list_ready),
             std::tuple(false, true, false));
     }
-    // Embedded files reach the engine as views of the executable's bytes, not copies.
-    const auto& [context, scheme, serve] = platform.schemes.front();
-    const auto logo = serve({"corvane://ui/logo.svg", "GET", "ui-1", true});
-    EXPECT_EQ(std::tuple(context, logo.content_type),
-              std::tuple(platform::WebContextKind::ui, "image/svg+xml"));
-    EXPECT_TRUE(std::holds_alternative<std::string_view>(logo.body));
 }
 
 TEST_F(EngineConfigTest, TabsUpgradeNonLocalHttpAndUseTheGivenStoreAndTheKeptList) {
