@@ -103,7 +103,7 @@ TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
     EXPECT_NE(loop().windows[0].id(), first);
 }
 
-TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenQuitEnds) {
+TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenHelpItemsOpenTheirPageQuitEnds) {
     start({}, 0);
     remote({"corvane", "--flag", "example.org"});
     remote({"corvane"}); // a reopen request with a window open does nothing
@@ -114,6 +114,9 @@ TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenQuitEnds) {
     EXPECT_EQ(tabs(),
               (std::vector<Urls>{{"corvane://newtab/"}, {"https://a.test/", "https://b.test/"}}));
     EXPECT_TRUE(loop().windows[1].is_private);
+    queue->push(event::MenuCommand{"helpPrivacy"}); // help items open their page
+    handler->wake();
+    EXPECT_EQ(tabs()[1].back(), kHelpPrivacyUrl);
 
     // Quit drops what was posted after it. Saving as the browser ends, and a later launch's
     // URLs opening a window when none is open: e2e/core/corvane_process_test; what quit writes:
