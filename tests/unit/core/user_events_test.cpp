@@ -132,6 +132,9 @@ TEST_F(UserEventsTest, RuleListReadyAppliesOrRemovesTheListOnAwakeTabs) {
     handle(event::RuleListReady{false}); // removed, even with the Shield on in the settings
     EXPECT_EQ(std::tuple(app.engine.rule_list_ready, filters()),
               std::tuple(false, std::vector<std::size_t>{0, 0, 0}));
+    app.store.settings.block_trackers = false;
+    handle(event::RuleListReady{true});
+    EXPECT_EQ(filters(), (std::vector<std::size_t>{0, 0, 0})) << "the Shield is off";
 }
 
 } // namespace corvane::test

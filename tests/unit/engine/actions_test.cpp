@@ -16,7 +16,8 @@ TEST_F(ActionsTest, CurrentUrlHidesEmptyAndBlankAndStopRunsWindowStop) {
 }
 
 // Which icon addresses are accepted is the address module's; here, how the reply is read.
-// The developer tools' raw results: integration/commands/window_test (Devtools).
+// The developer tools' raw results: integration/commands/window_test
+// (TheDevtoolsPane…).
 TEST_F(ActionsTest, ScriptResultsArePostedWithTheirIds) {
     const std::pair<std::string, std::optional<std::string>> replies[] = {
         {R"("{\"i\":\"https://example.com/favicon.ico\"}")", "https://example.com/favicon.ico"},
