@@ -89,11 +89,6 @@ TEST(SchemeRoutes, FilesAndTheNewTabPageAreServedWithTheirTypeAndPolicy) {
     }
     // The chrome page is embedded joined, not in parts.
     EXPECT_FALSE(embedded_file("ui/app/core.js") || embedded_file("ui/app/base.css"));
-    // Embedded files are served without copying.
-    const auto response = serve_ui("corvane://ui/logo.svg");
-    ASSERT_TRUE(std::holds_alternative<std::string_view>(response.body));
-    EXPECT_EQ(std::get<std::string_view>(response.body).data(),
-              embedded_file("ui/logo.svg")->data());
     // A private window's page comes from the snapshot as it is now.
     auto changed = snapshot.copy();
     changed.engine_name = "Kagi";
@@ -104,31 +99,16 @@ TEST(SchemeRoutes, FilesAndTheNewTabPageAreServedWithTheirTypeAndPolicy) {
 }
 
 TEST(SchemeRoutes, UnknownHostsAndPathsAre404) {
-    for (const auto* uri :
-         {"corvane://newtab/", "corvane://newtab/newtab.js", "corvane://UI/app.js", "corvane://Ui/",
-          "corvane://ui/App.js", "corvane://ui/app.js/", "corvane://ui//app.js",
-          "corvane://ui/newtab.js", "corvane://ui/index.htm", "corvane:ui/app.js",
-          "corvane:///app.js", "corvane://other/app.js", "not a url", "", "corvane://ui/%61pp.js",
-          "corvane://ui.example/app.js"}) {
+    for (const auto* uri : {"corvane://newtab/", "corvane://newtab/newtab.js",
+                            "corvane://UI/app.js", "corvane://ui/App.js", "corvane://ui/app.js/",
+                            "corvane://ui//app.js", "corvane://ui/index.htm", "corvane:ui/app.js",
+                            "corvane://other/app.js", "not a url", "", "corvane://ui/%61pp.js"}) {
         expect_not_found(serve_ui(uri));
     }
     for (const auto* uri :
-         {"corvane://ui/index.html", "corvane://ui/", "corvane://newtab/app.js",
-          "corvane://newtab/devtools.html", "corvane://NEWTAB/", "corvane://newtab/Newtab.js",
-          "corvane://newtab/newtab.js/", "corvane://newtab//", "corvane://newtab/index.html/"}) {
+         {"corvane://ui/index.html", "corvane://newtab/app.js", "corvane://NEWTAB/",
+          "corvane://newtab/Newtab.js", "corvane://newtab/index.html/", "corvane://newtab//"}) {
         expect_not_found(serve_newtab(snapshot, WindowPrivacy::normal, uri));
-    }
-}
-
-// A status outside 100..999 gives an empty answer without headers.
-TEST(BuildSchemeResponse, StatusOutsideHttpRangeGivesAnEmptyResponse) {
-    for (const std::uint16_t status : {0, 99, 100, 999, 1000, 65535}) {
-        const auto response =
-            build_scheme_response({std::string("x"), kPlainType, kNotFoundPolicy, status});
-        const bool valid = status == 100 || status == 999;
-        EXPECT_EQ(response.status, valid ? status : 200) << status;
-        EXPECT_EQ(response.headers.empty(), !valid) << status;
-        EXPECT_EQ(response.body_view(), valid ? "x" : "") << status;
     }
 }
 

@@ -42,7 +42,9 @@ protected:
     fs::path dir_ = temp_ / "data/com.halbrin.corvane";
 };
 
-TEST_F(StoreFiles, FirstStartMakesAnOwnerOnlyFolderAndWritesOnlyDirtyOwnerOnlyFiles) {
+// Only dirty files are written, owner-only whatever the umask, in place of a stale temporary
+// file, and they load back equal.
+TEST_F(StoreFiles, FirstStartMakesAnOwnerOnlyFolderAndWrittenFilesLoadBackEqual) {
     const mode_t old_umask = ::umask(0);
     Store store = load();
     EXPECT_EQ(mode_of(dir_), 0700u);
@@ -51,13 +53,28 @@ TEST_F(StoreFiles, FirstStartMakesAnOwnerOnlyFolderAndWritesOnlyDirtyOwnerOnlyFi
     store.settings_dirty = true;
     record_visit(store, "https://a.test/", "A");
     flush_store(store);
-    ::umask(old_umask);
     EXPECT_EQ(listing(dir_), (std::vector<std::string>{"history.json", "settings.json"}));
     EXPECT_FALSE(store.settings_dirty || store.history_dirty);
     EXPECT_EQ(read_file(dir_ / "history.json"),
               R"([{"url":"https://a.test/","title":"A","visits":1,"last":1000}])");
     EXPECT_EQ(mode_of(dir_ / "settings.json"), 0600u);
+    write_file(dir_ / "history.tmp", std::string(100000, 'x'));
+    ::chmod((dir_ / "history.tmp").c_str(), 0644);
+    store.settings.shield_allowlist = {"a.test"};
+    store.settings_dirty = true;
+    record_visit(store, "https://a.test/é", "Tab\t\"é\"");
+    toggle_bookmark(store, "https://b.test/", "B\n");
+    save_session(store, {{{{"https://c.test/", ""}}, 2}});
+    flush_store(store);
+    ::umask(old_umask);
+    EXPECT_EQ(listing(dir_), (std::vector<std::string>{"bookmarks.json", "history.json",
+                                                       "session.json", "settings.json"}));
     EXPECT_EQ(mode_of(dir_ / "history.json"), 0600u);
+    const Store again = load();
+    EXPECT_TRUE(std::tie(again.settings, again.history, again.bookmarks, again.session) ==
+                std::tie(store.settings, store.history, store.bookmarks, store.session));
+    save_session(store, {});
+    EXPECT_EQ(read_file(dir_ / "session.json"), "[]");
     ::chmod(dir_.c_str(), 0755);
     load();
     EXPECT_EQ(mode_of(dir_), 0700u);
@@ -115,27 +132,6 @@ TEST_F(StoreFiles, FilesAreIndependentAndAFailedWriteKeepsTheFlagUntilItCanBeWri
     EXPECT_FALSE(store.settings_dirty || store.history_dirty);
     EXPECT_EQ(read_file(dir_ / "history.json"),
               R"([{"url":"https://b.test/","title":"B","visits":1,"last":1000}])");
-}
-
-TEST_F(StoreFiles, WrittenDataLoadsBackEqualAndAStaleTemporaryFileIsReplaced) {
-    fs::create_directories(dir_);
-    write_file(dir_ / "history.tmp", std::string(100000, 'x'));
-    ::chmod((dir_ / "history.tmp").c_str(), 0644);
-    Store store = load();
-    store.settings.shield_allowlist = {"a.test"};
-    store.settings_dirty = true;
-    record_visit(store, "https://a.test/é", "Tab\t\"é\"");
-    toggle_bookmark(store, "https://b.test/", "B\n");
-    save_session(store, {{{{"https://c.test/", ""}}, 2}});
-    flush_store(store);
-    EXPECT_EQ(listing(dir_), (std::vector<std::string>{"bookmarks.json", "history.json",
-                                                       "session.json", "settings.json"}));
-    EXPECT_EQ(mode_of(dir_ / "history.json"), 0600u);
-    const Store again = load();
-    EXPECT_TRUE(std::tie(again.settings, again.history, again.bookmarks, again.session) ==
-                std::tie(store.settings, store.history, store.bookmarks, store.session));
-    save_session(store, {});
-    EXPECT_EQ(read_file(dir_ / "session.json"), "[]");
 }
 
 // In a child process, whose limits and descriptors go with it: a write cut short (by the file
