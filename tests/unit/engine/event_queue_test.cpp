@@ -7,7 +7,7 @@
 namespace corvane {
 
 // Several threads post at once: each post wakes the loop once, each thread's posts keep their
-// order, none is lost. The wake reaching the real loop: integration/platform/platform_test.
+// order, none is lost. The real loop's waker: every integration/core test's events come by it.
 TEST(EventQueue, PostsFromManyThreadsWakeOnceEachInOrderAndAClosedQueueRefuses) {
     const auto waker = std::make_shared<test::FakeWaker>();
     const auto queue = std::make_shared<UserEventQueue>(waker);
