@@ -8,23 +8,18 @@
 namespace corvane {
 namespace {
 
-using nlohmann::json;
-
-TEST(UiPageScript, ArgumentsAreCompactJsonInOrder) {
+// Arguments and the chrome state alike are compact JSON, in order.
+TEST(PageCalls, ArgumentsAndChromeStateAreWrittenExactly) {
     EXPECT_EQ(ui_page_call("openFind"), "window.CV&&CV.openFind()");
-    EXPECT_EQ(ui_page_script("suggest", std::vector<json>{json::array(), json(nullptr)}),
-              "window.CV&&CV.suggest([],null)");
     EXPECT_EQ(
-        ui_page_call("f", 7, json::parse(R"({"z":[1, 2], "a":{"y":true,"b":null}})"),
+        ui_page_call("f", 7, nlohmann::json::parse(R"({"z":[1, 2], "a":{"y":true,"b":null}})"),
                      "B: \"x\"\nn\\l\t\x01\b\f\r\x1f/ü</script>", 1.0, 0.1 + 0.2,
                      std::numeric_limits<double>::infinity(), std::nan(""),
                      std::uint64_t{18446744073709551615ULL}),
         R"(window.CV&&CV.f(7,{"a":{"b":null,"y":true},"z":[1,2]},)"
         R"("B: \"x\"\nn\\l\t\u0001\b\f\r\u001f/ü</script>",1.0,0.30000000000000004,null,null,)"
         R"(18446744073709551615))");
-}
 
-TEST(ChromeState, SampleWindowIsWrittenExactly) {
     ChromeState state;
     state.active = 12;
     state.bookmarked = state.can_back = state.loading = state.private_window = true;
@@ -33,8 +28,7 @@ TEST(ChromeState, SampleWindowIsWrittenExactly) {
     state.url = "https://www.example.com/a?q=\"x\"";
     state.tabs = {
         {"https://e.com/favicon.ico", "example.com", 12, true, false, false, "E \"D\"", "u"},
-        {std::nullopt, "", 13, false, true, true, "New Tab", "corvane://newtab/"},
-    };
+        {std::nullopt, "", 13, false, true, true, "New Tab", "corvane://newtab/"}};
     EXPECT_EQ(
         render_script(state),
         R"(window.CV&&CV.render({"active":12,"bookmarked":true,"canBack":true,"canForward":false,)"
@@ -54,24 +48,22 @@ TEST(ChromeStateRules, NewTabSecurityShownUrlAndShield) {
                  is_newtab_url("https://e.com/corvane://newtab/"));
     EXPECT_EQ(state_security(true, "https://example.com/"), SecurityState::Internal);
     EXPECT_EQ(state_security(false, "http://example.com/"), SecurityState::Insecure);
-    EXPECT_EQ(shown_url("https://live.example/", "s"), "https://live.example/");
-    EXPECT_EQ(shown_url(std::nullopt, "s"), "s");
-    EXPECT_EQ(shown_url("", "s"), "s");
-    EXPECT_EQ(shown_url("about:blank", "s"), "s");
-    EXPECT_EQ(shown_url("about:blank#x", "s"), "about:blank#x");
+    // clang-format off
+    for (const auto& [live, shown] : std::vector<std::pair<std::optional<std::string>, std::string>>{
+             {"https://live.example/", "https://live.example/"}, {"about:blank#x", "about:blank#x"},
+             {std::nullopt, "s"}, {"", "s"}, {"about:blank", "s"}}) {
+        EXPECT_EQ(shown_url(live, "s"), shown);
+    }
     // The host or a parent domain allowed; not a suffix without a dot before it, a longer name, a
     // subdomain or another case.
     const std::string host = "news.example.com";
-    EXPECT_FALSE(shield_active_for(false, {}, host));
-    EXPECT_TRUE(shield_active_for(true, {}, host));
-    for (const std::string allowed : {"news.example.com", "example.com", "com"}) {
-        EXPECT_FALSE(shield_active_for(true, std::vector{std::string("other.org"), allowed}, host))
-            << allowed;
+    EXPECT_TRUE(shield_active_for(true, {}, host) && !shield_active_for(false, {}, host));
+    for (const auto& [entry, active] : std::vector<std::pair<std::string, bool>>{
+             {"news.example.com", false}, {"example.com", false}, {"com", false},
+             {"ws.example.com", true}, {"xnews.example.com", true}, {"a.news.example.com", true}, {"News.example.com", true}}) {
+        EXPECT_EQ(shield_active_for(true, std::vector{std::string("other.org"), entry}, host), active) << entry;
     }
-    for (const std::string other :
-         {"ws.example.com", "xnews.example.com", "a.news.example.com", "News.example.com"}) {
-        EXPECT_TRUE(shield_active_for(true, std::vector{other}, host)) << other;
-    }
+    // clang-format on
 }
 
 } // namespace

@@ -6,7 +6,6 @@ namespace corvane {
 namespace {
 
 using namespace msg;
-using namespace std::literals;
 
 template <typename Variant>
 Variant parse_as(std::string_view body) {
@@ -14,17 +13,16 @@ Variant parse_as(std::string_view body) {
 }
 
 // One message of every variant, in object form and in the array form made from its values in
-// order, named by its wire name.
-TEST(ParseUiMsg, EveryVariantInObjectAndArrayForm) {
+// order, named by its wire name; then the values some carry; then what is refused.
+TEST(ParseUiMsg, EveryVariantInBothFormsWithItsValuesAndRefusals) {
     const std::vector<std::string> objects{
-        // Text and booleans.
+        // Text, booleans, numbers and any JSON value.
         R"({"t":"navigate","text":"a","newTab":true})",
         R"({"t":"openUrl","url":"u","newTab":false})", R"({"t":"overlay","on":true})",
         R"({"t":"suggest","q":"x","complete":true})", R"({"t":"cmd","cmd":"newTab"})",
         R"({"t":"find","q":"x","back":false,"fresh":true})", R"({"t":"findbar","open":true})",
         R"({"t":"panel","name":"history"})", R"({"t":"clearData","history":true,"site":false})",
         R"({"t":"removeBookmark","url":"u"})", R"({"t":"shieldSite","on":false})",
-        // Numbers and any JSON value.
         R"({"t":"closeTab","id":7})", R"({"t":"selectTab","id":7})",
         R"({"t":"moveTab","id":7,"to":0})", R"({"t":"revealDownload","index":2})",
         R"({"t":"devEval","id":9,"code":"1+1"})", R"({"t":"devResize","h":300})",
@@ -41,14 +39,10 @@ TEST(ParseUiMsg, EveryVariantInObjectAndArrayForm) {
             std::vector<nlohmann::ordered_json>(parsed.begin(), parsed.end()));
         const auto from_object = parse_ui_msg(object);
         const auto from_array = parse_ui_msg(array.dump());
-        ASSERT_TRUE(from_object && from_array);
-        EXPECT_EQ(from_array->index(), from_object->index());
+        ASSERT_TRUE(from_object && from_array && from_array->index() == from_object->index());
         EXPECT_EQ(ui_msg_wire_name(*from_object), array[0]);
         EXPECT_EQ(ui_msg_variant_from_str(array[0].get<std::string>()), from_object->index());
     }
-}
-
-TEST(ParseUiMsg, FieldsCarryTheirValues) {
     const auto navigate = parse_as<Navigate>(
         R"({"newTab":true,"x":{"d":[1]},"text":"caf\u00e9 \"x\"","t":"navigate"})");
     EXPECT_TRUE(navigate.text == "café \"x\"" && navigate.new_tab);
@@ -57,39 +51,29 @@ TEST(ParseUiMsg, FieldsCarryTheirValues) {
     const auto find = parse_as<Find>(" \t\r\n[\"find\",\"needle\",true,false] \n");
     EXPECT_TRUE(find.q == "needle" && find.back && !find.fresh);
     EXPECT_EQ(parse_as<DevResize>(R"({"t":"devResize","h":-12.5e1})").h, -125.0);
-    EXPECT_EQ(parse_as<DevEval>(R"({"t":"devEval","id":4,"code":"d.title"})").code, "d.title");
-    EXPECT_EQ(parse_as<CloseTab>(R"({"id":5,"t":"closeTab","to":9})").id, 5u);
     const auto nested = parse_as<Setting>(R"({"t":"setting","key":"k","value":{"b":[true,"s"]}})");
-    EXPECT_EQ(nested.key, "k");
-    EXPECT_EQ(nested.value, nlohmann::json::parse(R"({"b":[true,"s"]})"));
-}
+    EXPECT_TRUE(nested.key == "k" && nested.value == nlohmann::json::parse(R"({"b":[true,"s"]})"));
 
-TEST(ParseUiMsg, RefusedMessages) {
-    const auto nested = [](std::size_t depth) { // the top-level object counts as one level
+    const auto deep = [](std::size_t depth) { // the top-level object counts as one level
         return R"({"t":"setting","key":"k","value":)" + std::string(depth - 1, '[') +
                std::string(depth - 1, ']') + "}";
     };
     const std::string head = R"({"t":"navigate","newTab":false,"text":")";
     const std::string largest = head + std::string(65536 - head.size() - 2, 'a') + "\"}";
-    EXPECT_TRUE(parse_ui_msg(nested(127)) && parse_ui_msg(largest));
+    EXPECT_TRUE(parse_ui_msg(deep(127)) && parse_ui_msg(largest));
     const std::vector<std::string> refused{
-        // Tag: missing, twice, not a string, unknown, wrong case.
-        R"({})", R"({"type":"back"})", R"({"t":"back","t":"back"})", R"({"t":null})",
-        R"({"t":["back"]})", R"({"t":"Back"})", R"({"t":"newtab"})", R"({"t":"back "})",
-        // Fields: missing, twice, of another JSON type; integers signed or fractional.
-        R"({"t":"closeTab"})", R"({"t":"navigate","text":"a"})",
-        R"({"t":"closeTab","id":1,"id":2})", R"({"t":"closeTab","id":-1})",
-        R"({"t":"closeTab","id":1.0})", R"({"t":"closeTab","id":"1"})",
-        R"({"t":"navigate","text":1,"newTab":true})", R"({"t":"navigate","text":"a","newTab":1})",
-        R"({"t":"overlay","on":null})", R"({"t":"devResize","h":"300"})",
-        // Array forms of the wrong length or shape.
+        // Tag: missing, not a string, unknown, wrong case. Fields: missing, of another JSON type;
+        // integers signed or fractional.
+        R"({"type":"back"})", R"({"t":null})", R"({"t":["back"]})", R"({"t":"newtab"})",
+        R"({"t":"back "})", R"({"t":"closeTab"})", R"({"t":"navigate","text":"a"})",
+        R"({"t":"closeTab","id":-1})", R"({"t":"closeTab","id":1.0})",
+        R"({"t":"closeTab","id":"1"})", R"({"t":"navigate","text":1,"newTab":true})",
+        R"({"t":"navigate","text":"a","newTab":1})", R"({"t":"devResize","h":"300"})",
+        // Array forms of the wrong length or shape; other values; what the strict reader refuses
+        // (more in its own tests); beyond the limits.
         R"(["closeTab"])", R"(["ready",1])", R"(["closeTab",1,2])", R"([])", R"([1])",
-        R"([["ready"]])",
-        // Other values; what the strict reader refuses (more in its own tests); beyond the limits.
-        R"("ready")", "null", R"({"t":"back"}x)",
-
-        "{\"t\":\"back\"}\0"s, "{\"t\":\"cmd\",\"cmd\":\"\xFF\"}", R"({"t":"cmd","cmd":"\ud800"})",
-        nested(128), largest + " "};
+        R"([["ready"]])", R"("ready")", R"({"t":"back"}x)", "{\"t\":\"cmd\",\"cmd\":\"\xFF\"}",
+        deep(128), largest + " "};
     for (const auto& body : refused) {
         EXPECT_FALSE(parse_ui_msg(body)) << body;
     }
