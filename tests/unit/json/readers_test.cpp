@@ -89,8 +89,8 @@ TEST(TypedReaders, TakeOnlyTheirOwnTypeAndRange) {
              {"false", {n, n, n, n, false}, "false"},
              {"null", {n, n, n, n, n}, "null"},
              {R"({"u":7,"i":-7,"e":1e2,"l":[{}]})", {n, n, n, n, n}, R"({"e":100.0,"i":-7,"l":[{}],"u":7})"},
-             {R"({"u":7,"i":-7,"e":1e2,"l":[{}],"z":-0,"b":-9223372036854775809})", {n, n, n, n, n},
-              R"({"b":-9.223372036854776e+18,"e":100.0,"i":-7,"l":[{}],"u":7,"z":0})"}}) {
+             {R"({"u":7,"i":-7,"e":1e2,"l":[{"s":"\u00e9\n"},null,false],"z":-0,"b":-9223372036854775809})", {n, n, n, n, n},
+              R"({"b":-9.223372036854776e+18,"e":100.0,"i":-7,"l":[{"s":"é\n"},null,false],"u":7,"z":0})"}}) {
         // clang-format on
         SCOPED_TRACE(text);
         const Json tree = *parse_strict(text, kMaxDepth);
