@@ -42,40 +42,12 @@ protected:
     }
 };
 
-TEST_F(ChromeMessagesTest, ReadyRendersAndFocusesTheAddressOnTheNewTabPage) {
+TEST_F(ChromeMessagesTest, ReadyRendersFocusesTheNewTabAddressAndTheOverlayMovesTheViews) {
     create_window(app, WindowKind::normal, {}, 0);
     create_window(app, WindowKind::normal, {{"https://a.test/", ""}}, 0);
     EXPECT_EQ(reply(msg::Ready{}) + "," + reply(msg::Ready{}, 1), "render|focusOmnibox(),render");
     EXPECT_TRUE(chrome().focused);
-}
-
-TEST_F(ChromeMessagesTest, TabsAreSelectedMovedAndClosedByIdAndTheLastClosesTheWindow) {
-    // (active, moved, to) -> titles; the active tab stays the active one
-    const std::tuple<std::size_t, std::size_t, std::uint64_t, std::string> cases[] = {
-        {0, 0, 2, "BC[A]"}, {0, 0, 99, "BC[A]"}, {2, 0, 1, "BA[C]"}, {1, 2, 0, "CA[B]"}};
-    for (const auto& [active, moved, to, order] : cases) {
-        app.windows.clear();
-        open({{"https://a.test/", "A"}, {"https://b.test/", "B"}, {"https://c.test/", "C"}},
-             active);
-        EXPECT_EQ(reply(msg::MoveTab{tab(0, moved).id, to}), "render");
-        EXPECT_EQ(strip(), order) << to;
-    }
-    for (const UiMsg& unknown : {UiMsg{msg::SelectTab{999}}, UiMsg{msg::CloseTab{999}}}) {
-        send(unknown);
-    }
-    EXPECT_EQ(reply(msg::MoveTab{999, 0}), "render");
-    send(msg::SelectTab{tab(0, 1).id});
-    EXPECT_EQ(strip(), "C[A]B");
-    for (int i = 0; i < 3; ++i) {
-        send(msg::CloseTab{tab(0, 0).id});
-    }
-    EXPECT_TRUE(app.windows.empty());
-    EXPECT_EQ(app.closed_tabs,
-              (std::deque<std::string>{"https://c.test/", "https://a.test/", "https://b.test/"}));
-}
-
-TEST_F(ChromeMessagesTest, OverlayAndFindBarMoveTheChromeAndThePage) {
-    create_window(app, WindowKind::normal, {}, 0);
+    // The overlay and the find bar move the chrome and the page.
     dynamic_cast<FakeWindow&>(*app.windows[0].window).size = {1000, 700};
     send(msg::Overlay{true});
     EXPECT_EQ(chrome().rect, (platform::Rect{0, 0, 1000, 700}));
@@ -90,6 +62,30 @@ TEST_F(ChromeMessagesTest, OverlayAndFindBarMoveTheChromeAndThePage) {
     EXPECT_EQ(chrome().rect, (platform::Rect{0, 0, 1000, 86}));
     EXPECT_EQ(page().scripts.back().script, "getSelection().removeAllRanges()");
     EXPECT_TRUE(page().focused);
+}
+
+TEST_F(ChromeMessagesTest, TabsAreSelectedMovedAndClosedByIdAndTheLastClosesTheWindow) {
+    // (active, moved, to) -> titles; the active tab stays the active one
+    const std::tuple<std::size_t, std::size_t, std::uint64_t, std::string> cases[] = {
+        {0, 0, 2, "BC[A]"}, {0, 0, 99, "BC[A]"}, {2, 0, 1, "BA[C]"}, {1, 2, 0, "CA[B]"}};
+    for (const auto& [active, moved, to, order] : cases) {
+        app.windows.clear();
+        open({{"https://a.test/", "A"}, {"https://b.test/", "B"}, {"https://c.test/", "C"}},
+             active);
+        EXPECT_EQ(reply(msg::MoveTab{tab(0, moved).id, to}), "render");
+        EXPECT_EQ(strip(), order) << to;
+    }
+    send(msg::SelectTab{999});
+    send(msg::CloseTab{999});
+    EXPECT_EQ(reply(msg::MoveTab{999, 0}), "render");
+    send(msg::SelectTab{tab(0, 1).id});
+    EXPECT_EQ(strip(), "C[A]B");
+    for (int i = 0; i < 3; ++i) {
+        send(msg::CloseTab{tab(0, 0).id});
+    }
+    EXPECT_TRUE(app.windows.empty());
+    EXPECT_EQ(app.closed_tabs,
+              (std::deque<std::string>{"https://c.test/", "https://a.test/", "https://b.test/"}));
 }
 
 TEST_F(ChromeMessagesTest, NavigateLoadsInTheActiveTabWakingItOrInANewTabOrToasts) {
@@ -117,7 +113,7 @@ TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
                          {"https://new.test/", "N", 2, wall}};
     send(msg::CloseTab{tab(0, 1).id});
     const int& site_clears = dynamic_cast<FakeNetworkSession&>(*app.engine.default_store).clears;
-    // (history, site data) -> history entries, closed tabs and top sites left; site data clears
+    // (history, site data) -> history entries and closed tabs left; site data clears
     const std::tuple<bool, bool, std::size_t, int> cases[] = {
         {false, false, 1, 0}, {false, true, 1, 1}, {true, false, 0, 1}};
     for (const auto& [history, site, left, clears] : cases) {
@@ -125,11 +121,12 @@ TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
         std::filesystem::remove(app.store.dir / "bookmarks.json");
         EXPECT_EQ(reply(msg::ClearData{history, site}), R"(toast("Browsing data cleared"))");
         EXPECT_EQ(load_store(app.store.dir).bookmarks, app.store.bookmarks);
-        EXPECT_EQ(app.store.history.size() + app.closed_tabs.size(), 3 * left);
-        EXPECT_EQ(app.newtab->copy().top_sites.size() + site_clears, 2 * left + clears);
-        EXPECT_EQ(app.newtab->copy().top_sites.empty() ? "" : app.newtab->copy().top_sites[0].url,
-                  left ? "https://new.test/" : "");
-        EXPECT_EQ(app.newtab->copy().bookmarks.size(), 1u);
+        EXPECT_EQ(app.store.history.size() + app.closed_tabs.size() + site_clears,
+                  3 * left + clears);
+        const auto shown = app.newtab->copy();
+        EXPECT_EQ(std::pair(shown.top_sites.size(), shown.bookmarks.size()),
+                  std::pair(2 * left, 1ul));
+        EXPECT_TRUE(!left || shown.top_sites[0].url == "https://new.test/");
     }
     EXPECT_EQ(read_file(app.store.dir / "history.json"), "[]");
 }
@@ -143,16 +140,11 @@ TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnly) {
     const std::string add = R"(toast("Bookmarked")|render)";
     const std::string remove = R"(toast("Bookmark removed")|render)";
     // (tab, its view's address) -> page calls; blank and asleep take the stored address
-    const std::tuple<std::size_t, std::string, std::string> cases[] = {{0, "https://l.t/", add},
-                                                                       {0, "about:blank", add},
-                                                                       {0, "", remove},
-                                                                       {1, "", add},
-                                                                       {2, "", ""},
-                                                                       {3, "", ""},
-                                                                       {4, "", ""},
-                                                                       {5, "", ""},
-                                                                       {6, "", ""},
-                                                                       {7, "", add}};
+    // clang-format off
+    const std::tuple<std::size_t, std::string, std::string> cases[] = {
+        {0, "https://l.t/", add}, {0, "about:blank", add}, {0, "", remove}, {1, "", add},
+        {2, "", ""}, {3, "", ""}, {4, "", ""}, {5, "", ""}, {6, "", ""}, {7, "", add}};
+    // clang-format on
     for (const auto& [index, live, calls] : cases) {
         app.windows[0].active = index;
         if (tab(0, index).webview) {
@@ -196,8 +188,7 @@ TEST_F(ChromeMessagesTest, RemoveBookmarkRemovesEveryCopyAndRefreshesThePanel) {
                            {"http://y.test/", "Y", 2},
                            {"https://z.test/", "Z", 3},
                            {"https://x.test/", "X2", 4}};
-    send(msg::RemoveBookmark{"https://X.test/"}); // byte for byte
-    EXPECT_EQ(app.store.bookmarks.size(), 4u);
+    send(msg::RemoveBookmark{"https://X.test/"}); // byte for byte: removes nothing
     EXPECT_EQ(
         reply(msg::RemoveBookmark{"https://x.test/"}),
         R"(panel("bookmarks",{"items":[{"display":"z.test","favicon":)"
@@ -229,34 +220,28 @@ TEST_F(ChromeMessagesTest, ShieldSiteKeepsEachHostOnceWritesAndReinstallsTheRule
 
 TEST_F(ChromeMessagesTest, SettingsAreCheckedWrittenAtOnceAndShown) {
     open({{"https://a.test/", "A"}});
-    EXPECT_EQ(reply(msg::Setting{"block_trackers", false}), R"(toast("Shield off")|render)");
-    EXPECT_EQ(reply(msg::Setting{"block_trackers", true}),
-              R"(toast("Shield on. Reload pages to apply it")|render)");
-    EXPECT_EQ(reply(msg::Setting{"https_only", false}), R"(toast("Applies to new tabs")|render)");
-    // (key, value) -> written and shown; the member afterwards, in the file when written. Numbers
-    // out of range or not whole leave the member as it was, but are still written.
-    const std::filesystem::path file = app.store.dir / kSettingsFile;
-    const std::tuple<std::string, json, bool, std::string> cases[] = {
-        {"search_engine", "google", true, R"("google")"},
-        {"search_engine", "Bing", false, R"("google")"},
-        {"search_engine", nullptr, false, R"("google")"},
-        {"https_only", "true", false, "false"},
-        {"Block_trackers", false, false, "null"},
-        {"restore_session", false, true, "false"},
-        {"sleep_after_mins", 1440u, true, "1440"},
-        {"sleep_after_mins", 1441u, true, "1440"},
-        {"sleep_after_mins", 0u, true, "0"},
-        {"sleep_after_mins", 10.5, true, "0"},
-        {"max_awake_tabs", 50u, true, "50"},
-        {"max_awake_tabs", 51u, true, "50"},
-        {"max_awake_tabs", 1u, true, "1"},
-        {"max_awake_tabs", 0u, true, "1"}};
-    for (const auto& [key, value, written, member] : cases) {
+    // (key, value) -> page calls (written when it renders); the member afterwards, read back from
+    // the file when written. Numbers out of range or not whole leave the member, but are written.
+    const std::string r = "render";
+    // clang-format off
+    const std::tuple<std::string, json, std::string, std::string> cases[] = {
+        {"block_trackers", false, R"(toast("Shield off")|render)", "false"},
+        {"block_trackers", true, R"(toast("Shield on. Reload pages to apply it")|render)", "true"},
+        {"https_only", false, R"(toast("Applies to new tabs")|render)", "false"},
+        {"search_engine", "google", r, R"("google")"}, {"search_engine", "Bing", "", R"("google")"},
+        {"search_engine", nullptr, "", R"("google")"}, {"https_only", "true", "", "false"},
+        {"Block_trackers", false, "", "null"}, {"restore_session", false, r, "false"},
+        {"sleep_after_mins", 1440u, r, "1440"}, {"sleep_after_mins", 1441u, r, "1440"},
+        {"sleep_after_mins", 0u, r, "0"}, {"sleep_after_mins", 10.5, r, "0"},
+        {"max_awake_tabs", 50u, r, "50"}, {"max_awake_tabs", 51u, r, "50"},
+        {"max_awake_tabs", 1u, r, "1"}, {"max_awake_tabs", 0u, r, "1"}};
+    // clang-format on
+    for (const auto& [key, value, calls, member] : cases) {
         SCOPED_TRACE(key + " = " + value.dump());
-        std::filesystem::remove(file);
-        EXPECT_EQ(reply(msg::Setting{key, value}), written ? "render" : "");
-        EXPECT_EQ(std::filesystem::exists(file), written);
-        const Settings kept = written ? load_store(app.store.dir).settings : app.store.settings;
+        std::filesystem::remove(app.store.dir / kSettingsFile);
+        EXPECT_EQ(reply(msg::Setting{key, value}), calls);
+        const Settings kept =
+            calls.empty() ? app.store.settings : load_store(app.store.dir).settings;
         EXPECT_EQ(settings_to_json(kept).value(key, json()).dump(), member);
     }
     EXPECT_EQ(app.newtab->copy().engine_name, "Google");
@@ -285,16 +270,17 @@ TEST_F(ChromeMessagesTest, PanelsAnswerTheirOwnNamesWithTheActiveTabsData) {
     EXPECT_EQ(settings["engines"][1], (json{{"id", "google"}, {"name", "Google"}}));
     app.store.settings.shield_allowlist = {"shop.test"};
     // active tab -> host, newtab, security, site on; three of the four tabs sleep
-    const std::tuple<std::string, bool, std::string, bool> shield[] = {
-        {"shop.test", false, "secure", false},
-        {"plain.test", false, "insecure", true},
-        {"", false, "local", true},
-        {"", true, "internal", true}};
+    const char* const shield[] = {
+        R"({"enabled":true,"host":"shop.test","newtab":false,"sec":"secure","siteOn":false,)",
+        R"({"enabled":true,"host":"plain.test","newtab":false,"sec":"insecure","siteOn":true,)",
+        R"({"enabled":true,"host":"","newtab":false,"sec":"local","siteOn":true,)",
+        R"({"enabled":true,"host":"","newtab":true,"sec":"internal","siteOn":true,)"};
     for (std::size_t i = 0; i < 4; ++i) {
         app.windows[0].active = i;
-        const json got = data("shield");
-        EXPECT_EQ(std::tuple(got["host"], got["newtab"], got["sec"], got["siteOn"]), shield[i]);
-        EXPECT_EQ(std::pair(got["sleeping"], got["enabled"]), std::pair(json(3), json(true)));
+        json got = data("shield");
+        got.erase("rules"); // the blocklist's size and the memory use are measured elsewhere
+        got.erase("memoryMB");
+        EXPECT_EQ(got.dump(), shield[i] + std::string(R"("sleeping":3})"));
     }
 }
 
@@ -310,9 +296,9 @@ TEST(HistoryPanel, HoldsTheNewestInStableOrder) {
     ASSERT_EQ(items.size(), 1500u);
     EXPECT_EQ(items[0].dump(), R"({"display":"plain.test","favicon":null,"last":5000,)"
                                R"("title":"P","url":"http://plain.test/"})");
-    EXPECT_EQ(items[1]["favicon"], "https://h1998.test/favicon.ico");
-    EXPECT_EQ(items[2]["url"], "https://h1999.test:8443/");
-    EXPECT_EQ(items[1499]["url"], "https://h500.test:8443/");
+    EXPECT_EQ(items[1]["favicon"].get<std::string>() + items[2]["url"].get<std::string>() +
+                  items[1499]["url"].get<std::string>(),
+              "https://h1998.test/favicon.icohttps://h1999.test:8443/https://h500.test:8443/");
 }
 
 TEST_F(ChromeMessagesTest, RevealDownloadCountsFromTheNewest) {
@@ -324,29 +310,11 @@ TEST_F(ChromeMessagesTest, RevealDownloadCountsFromTheNewest) {
     EXPECT_EQ(platform.system_.revealed, (std::vector<std::string>{"/d/3", "/d/1"}));
 }
 
+// What the find script finds, the 512-character cut and the bar's status are shown on a real
+// page by the window integration test.
 TEST_F(ChromeMessagesTest, FindStopAndFocusActOnTheAwakeActiveTab) {
     open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
-    send(msg::Find{"say \"hi\"\\\n", true, false});
-    send(msg::Find{"zz", false, true});
-    ASSERT_EQ(page().scripts.size(), 2u);
-    const std::string head = "(()=>{if(";
-    const std::string clear = "){const s=getSelection();s&&s.removeAllRanges()}return window.find(";
-    EXPECT_EQ(page().scripts[0].script,
-              head + "false" + clear + R"("say \"hi\"\\\n",false,true,true,false,true,false)})())");
-    EXPECT_EQ(page().scripts[1].script,
-              head + "true" + clear + R"("zz",false,false,true,false,true,false)})())");
-    ASSERT_TRUE(page().complete_script(" true\n"));
-    ASSERT_TRUE(page().complete_script("false"));
-    for (UserEvent& event : take_posted()) { // each answer writes the find bar's status
-        handle_find_result(app, std::get<event::FindResult>(event));
-    }
-    const std::vector<std::string> written = scripts(chrome());
-    const std::string status = "document.getElementById('find-status').textContent=";
-    EXPECT_EQ(written.end()[-2] + written.end()[-1], status + R"("")" + status + R"("Not found")");
-    // Long queries are cut to 512 characters; an empty one clears the selection.
-    send(msg::Find{std::string(513, 'q'), false, false});
-    EXPECT_NE(page().scripts.back().script.find(std::string(512, 'q') + "\","), std::string::npos);
-    send(msg::Find{"", false, true});
+    send(msg::Find{"", false, true}); // an empty query clears the selection
     EXPECT_EQ(page().scripts.back().script, "getSelection().removeAllRanges()");
     page().focused = false;
     send(msg::Stop{});
@@ -363,19 +331,17 @@ TEST_F(ChromeMessagesTest, FindStopAndFocusActOnTheAwakeActiveTab) {
     handle_find_result(app, event::FindResult{999, false});
 }
 
+// What is suggested is the address suggester's; the core answers the window that asked.
 TEST_F(ChromeMessagesTest, SuggestAnswersTheWindowThatAsked) {
     open({{"https://a.test/", "A"}});
     open({{"https://b.test/", "B"}});
     app.store.history.push_back({"https://www.example.com/page", "Example page", 2, wall});
-    const std::string call = reply(msg::Suggest{"example.co", true});
-    EXPECT_TRUE(call.starts_with(R"(suggest([{"display":"","kind":"url","title":"example.com",)"
-                                 R"("url":"https://www.example.com/"},)"));
-    EXPECT_TRUE(call.ends_with(R"("url":"https://www.example.com/page"}],"example.com"))")) << call;
+    EXPECT_TRUE(reply(msg::Suggest{"example.co", true}).ends_with(R"(}],"example.com"))"));
     EXPECT_TRUE(reply(msg::Suggest{"example.co", false}).ends_with("],null)"));
     EXPECT_TRUE(page_calls(chrome(1)).empty());
 }
 
-TEST_F(ChromeMessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCode) {
+TEST_F(ChromeMessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCodeAndResizeClamps) {
     open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
     send(msg::Cmd{"devtools"});
     send(msg::DevEval{1, std::string(262144, ' ')});
@@ -384,31 +350,28 @@ TEST_F(ChromeMessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCode) {
     ASSERT_TRUE(page().complete_script(R"({"v":1})"));
     send(msg::DevEval{2, std::string(262145, ' ')});
     app.windows[0].active = 1;
-    send(msg::DevEval{3, "1+1"});
-    EXPECT_FALSE(tab(0, 1).webview) << "the sleeping tab stays asleep";
+    send(msg::DevEval{3, "1+1"}); // the sleeping tab stays asleep (window integration test)
     EXPECT_TRUE(page().scripts.empty());
     std::string replies;
     for (UserEvent& event : take_posted()) {
         const auto& result = std::get<event::DevEvalResult>(event);
-        EXPECT_EQ(result.window, app.windows[0].id());
-        replies += std::to_string(result.id) + result.result + " ";
+        replies += std::to_string(result.id) + (result.window == app.windows[0].id() ? "" : "?") +
+                   result.result + " ";
     }
     EXPECT_EQ(replies, R"(1{"v":1} 2null 3null )");
-    // A request from a pane that has closed meanwhile gets no answer.
-    send(msg::Cmd{"devtools"});
-    send(msg::DevEval{4, "1+1"});
-    EXPECT_TRUE(take_posted().empty());
-}
-
-TEST_F(ChromeMessagesTest, DevResizeClampsAndIgnoresNonNumbers) {
-    open({});
-    const double cases[][2] = {{50, 120},         {5000, 2000},       {300.5, 300.5}, {NAN, 300.5},
-                               {INFINITY, 300.5}, {-INFINITY, 300.5}, {-5, 120}};
-    for (const auto& [h, stored] : cases) {
+    // clang-format off
+    const double heights[][2] = {
+        {50, 120}, {5000, 2000}, {300.5, 300.5}, {NAN, 300.5}, {INFINITY, 300.5}, {-INFINITY, 300.5}, {-5, 120}};
+    // clang-format on
+    for (const auto& [h, stored] : heights) {
         send(msg::DevResize{h});
         EXPECT_EQ(app.windows[0].devtools_height, stored) << h;
     }
-    send(msg::DevClose{}); // no pane: nothing opens
+    // A request from a pane that has closed meanwhile gets no answer; closing no pane opens none.
+    send(msg::Cmd{"devtools"});
+    send(msg::DevEval{4, "1+1"});
+    EXPECT_TRUE(take_posted().empty());
+    send(msg::DevClose{});
     EXPECT_FALSE(app.windows[0].devtools);
 }
 
