@@ -131,7 +131,7 @@ TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
     EXPECT_EQ(read_file(app.store.dir / "history.json"), "[]");
 }
 
-TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnly) {
+TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnlyAndRemovesEveryCopy) {
     const std::vector<SessionTab> pages = {{"https://s.t/", "S"},     {"https://z.t/", "Z"},
                                            {"corvane://newtab/", ""}, {"file:///a.html", ""},
                                            {"corvane://ui/", ""},     {"", ""},
@@ -162,11 +162,30 @@ TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnly) {
     EXPECT_FALSE(std::filesystem::exists(app.store.dir / "bookmarks.json")) << "until a flush";
     flush_store(app.store);
     EXPECT_EQ(load_store(app.store.dir).bookmarks, stored);
+    // Removing takes every copy, byte for byte, and refreshes the panel.
+    app.store.bookmarks = {{"https://x.test/", "X", 1},
+                           {"http://y.test/", "Y", 2},
+                           {"https://z.test/", "Z", 3},
+                           {"https://x.test/", "X2", 4}};
+    send(msg::RemoveBookmark{"https://X.test/"});
+    EXPECT_EQ(
+        reply(msg::RemoveBookmark{"https://x.test/"}),
+        R"(panel("bookmarks",{"items":[{"display":"z.test","favicon":)"
+        R"("https://z.test/favicon.ico","title":"Z","url":"https://z.test/"},)"
+        R"({"display":"y.test","favicon":null,"title":"Y","url":"http://y.test/"}]})|render)");
+    EXPECT_EQ(app.store.bookmarks,
+              (std::vector<Bookmark>{{"http://y.test/", "Y", 2}, {"https://z.test/", "Z", 3}}));
+    EXPECT_TRUE(app.store.bookmarks_dirty);
+    EXPECT_EQ(app.newtab->copy().bookmarks.size(), 2u);
 }
 
-TEST_F(ChromeMessagesTest, TheStarToastsInTheWindowThatSentItAndCommandsActOnTheCurrentOne) {
+TEST_F(ChromeMessagesTest, SuggestionsAndTheStarAnswerTheWindowThatAskedCommandsTheCurrentOne) {
     open({{"https://one.test/", "1"}});
     open({{"https://two.test/", "2"}});
+    // What is suggested is the address suggester's; the core answers the window that asked.
+    app.store.history.push_back({"https://www.example.com/page", "Example page", 2, wall});
+    EXPECT_TRUE(reply(msg::Suggest{"example.co", true}).ends_with(R"(}],"example.com"))"));
+    EXPECT_TRUE(reply(msg::Suggest{"example.co", false}).ends_with("],null)"));
     EXPECT_EQ(reply(msg::ToggleBookmark{}), R"(toast("Bookmarked")|render)");
     EXPECT_TRUE(page_calls(chrome(1)).empty());
     for (const UiMsg& message : {UiMsg{msg::Cmd{"bookmark"}}, UiMsg{msg::Cmd{"zoomIn"}},
@@ -182,40 +201,19 @@ TEST_F(ChromeMessagesTest, TheStarToastsInTheWindowThatSentItAndCommandsActOnThe
               1u);
 }
 
-TEST_F(ChromeMessagesTest, RemoveBookmarkRemovesEveryCopyAndRefreshesThePanel) {
-    open({{"https://a.test/", "A"}});
-    app.store.bookmarks = {{"https://x.test/", "X", 1},
-                           {"http://y.test/", "Y", 2},
-                           {"https://z.test/", "Z", 3},
-                           {"https://x.test/", "X2", 4}};
-    send(msg::RemoveBookmark{"https://X.test/"}); // byte for byte: removes nothing
-    EXPECT_EQ(
-        reply(msg::RemoveBookmark{"https://x.test/"}),
-        R"(panel("bookmarks",{"items":[{"display":"z.test","favicon":)"
-        R"("https://z.test/favicon.ico","title":"Z","url":"https://z.test/"},)"
-        R"({"display":"y.test","favicon":null,"title":"Y","url":"http://y.test/"}]})|render)");
-    EXPECT_EQ(app.store.bookmarks,
-              (std::vector<Bookmark>{{"http://y.test/", "Y", 2}, {"https://z.test/", "Z", 3}}));
-    EXPECT_TRUE(app.store.bookmarks_dirty);
-    EXPECT_EQ(app.newtab->copy().bookmarks.size(), 2u);
-}
-
-TEST_F(ChromeMessagesTest, ShieldSiteKeepsEachHostOnceWritesAndReinstallsTheRules) {
+// Reinstalling the rules after a change is shown by the pages integration test.
+TEST_F(ChromeMessagesTest, ShieldSiteKeepsEachHostOnceAndWritesAtOnce) {
     open({{"https://www.shop.test/cart", "Shop"}, {"file:///tmp/a.html", "F"}});
-    const int& lookups = platform.filter_store->lookup_calls;
-    const int start = lookups;
     const std::pair<bool, std::vector<std::string>> cases[] = {
         {false, {"shop.test"}}, {false, {"shop.test"}}, {true, {}}};
-    for (int done = 1; const auto& [on, allowed] : cases) {
+    for (const auto& [on, allowed] : cases) {
         EXPECT_TRUE(reply(msg::ShieldSite{on}).starts_with(R"(panel("shield",)"));
         EXPECT_EQ(load_store(app.store.dir).settings.shield_allowlist, allowed);
         EXPECT_EQ(renders(chrome()).back()["shieldActive"], on);
-        EXPECT_EQ(lookups, start + done++);
     }
     app.windows[0].active = 1; // no host: nothing at all
     EXPECT_EQ(reply(msg::ShieldSite{false}), "");
     EXPECT_TRUE(app.store.settings.shield_allowlist.empty());
-    EXPECT_EQ(lookups, start + 3);
 }
 
 TEST_F(ChromeMessagesTest, SettingsAreCheckedWrittenAtOnceAndShown) {
@@ -252,8 +250,6 @@ TEST_F(ChromeMessagesTest, PanelsAnswerTheirOwnNamesWithTheActiveTabsData) {
           {"http://plain.test/", ""},
           {"file:///tmp/a.html", ""},
           {"corvane://newtab/", ""}});
-    EXPECT_EQ(reply(msg::Panel{"about"}),
-              R"JS(panel("about",{"engine":"WebKitGTK (system engine)","version":"0.2.0"}))JS");
     EXPECT_EQ(reply(msg::Panel{"clear"}) + reply(msg::Panel{"Clear"}), R"(panel("clear",{}))");
     app.downloads = {{"https://d.test/a", "/d/a.bin", "done"}};
     app.downloads_unseen = true; // the dot goes before the list arrives
@@ -261,6 +257,12 @@ TEST_F(ChromeMessagesTest, PanelsAnswerTheirOwnNamesWithTheActiveTabsData) {
               R"(render|panel("downloads",{"items":[{"name":"a.bin","path":"/d/a.bin",)"
               R"("state":"done","url":"https://d.test/a"}]}))");
     EXPECT_EQ(renders(chrome()).back()["downloadsUnseen"], false);
+    // Show in Files counts from the newest.
+    app.downloads = {{"u1", "/d/1", "done"}, {"u2", "/d/2", "done"}, {"u3", "/d/3", "active"}};
+    for (const std::uint64_t index : {0ul, 2ul, 3ul, UINT64_MAX}) {
+        send(msg::RevealDownload{index});
+    }
+    EXPECT_EQ(platform.system_.revealed, (std::vector<std::string>{"/d/3", "/d/1"}));
     const auto data = [this](const std::string& name) {
         const std::string call = reply(msg::Panel{name});
         return json::parse(call.substr(name.size() + 9, call.size() - name.size() - 10));
@@ -284,35 +286,9 @@ TEST_F(ChromeMessagesTest, PanelsAnswerTheirOwnNamesWithTheActiveTabsData) {
     }
 }
 
-TEST(HistoryPanel, HoldsTheNewestInStableOrder) {
-    std::vector<HistoryEntry> history;
-    for (std::uint64_t i = 0; i < 2000; ++i) { // entries 2k and 2k+1 share a time
-        history.push_back({"https://h" + std::to_string(i) + ".test:8443/", "", 1, i / 2});
-    }
-    history.push_back({"http://plain.test/", "P", 1, 5000});
-    corvane::json::RecordWriter out;
-    history_json(out, history);
-    const json items = json::parse(out.take());
-    ASSERT_EQ(items.size(), 1500u);
-    EXPECT_EQ(items[0].dump(), R"({"display":"plain.test","favicon":null,"last":5000,)"
-                               R"("title":"P","url":"http://plain.test/"})");
-    EXPECT_EQ(items[1]["favicon"].get<std::string>() + items[2]["url"].get<std::string>() +
-                  items[1499]["url"].get<std::string>(),
-              "https://h1998.test/favicon.icohttps://h1999.test:8443/https://h500.test:8443/");
-}
-
-TEST_F(ChromeMessagesTest, RevealDownloadCountsFromTheNewest) {
-    open({});
-    app.downloads = {{"u1", "/d/1", "done"}, {"u2", "/d/2", "done"}, {"u3", "/d/3", "active"}};
-    for (const std::uint64_t index : {0ul, 2ul, 3ul, UINT64_MAX}) {
-        send(msg::RevealDownload{index});
-    }
-    EXPECT_EQ(platform.system_.revealed, (std::vector<std::string>{"/d/3", "/d/1"}));
-}
-
 // What the find script finds, the 512-character cut and the bar's status are shown on a real
-// page by the window integration test.
-TEST_F(ChromeMessagesTest, FindStopAndFocusActOnTheAwakeActiveTab) {
+// page by the window integration test; a sleeping tab's developer-tools answer too.
+TEST_F(ChromeMessagesTest, FindStopFocusAndDevToolsActOnTheAwakeActiveTab) {
     open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
     send(msg::Find{"", false, true}); // an empty query clears the selection
     EXPECT_EQ(page().scripts.back().script, "getSelection().removeAllRanges()");
@@ -329,24 +305,12 @@ TEST_F(ChromeMessagesTest, FindStopAndFocusActOnTheAwakeActiveTab) {
     }
     EXPECT_FALSE(tab(0, 1).webview);
     handle_find_result(app, event::FindResult{999, false});
-}
-
-// What is suggested is the address suggester's; the core answers the window that asked.
-TEST_F(ChromeMessagesTest, SuggestAnswersTheWindowThatAsked) {
-    open({{"https://a.test/", "A"}});
-    open({{"https://b.test/", "B"}});
-    app.store.history.push_back({"https://www.example.com/page", "Example page", 2, wall});
-    EXPECT_TRUE(reply(msg::Suggest{"example.co", true}).ends_with(R"(}],"example.com"))"));
-    EXPECT_TRUE(reply(msg::Suggest{"example.co", false}).ends_with("],null)"));
-    EXPECT_TRUE(page_calls(chrome(1)).empty());
-}
-
-TEST_F(ChromeMessagesTest, DevEvalRefusesWithoutAnAwakeTabOrForTooMuchCodeAndResizeClamps) {
-    open({{"https://a.test/", "A"}, {"https://b.test/", "B"}});
+    // The developer tools' code runs in the awake active tab only, up to 256 KiB of it.
+    app.windows[0].active = 0;
+    page().scripts.clear();
     send(msg::Cmd{"devtools"});
     send(msg::DevEval{1, std::string(262144, ' ')});
     ASSERT_EQ(page().scripts.size(), 1u);
-    EXPECT_EQ(page().scripts[0].script.size(), 262144u);
     ASSERT_TRUE(page().complete_script(R"({"v":1})"));
     send(msg::DevEval{2, std::string(262145, ' ')});
     app.windows[0].active = 1;
