@@ -2,13 +2,13 @@
 // switch, settings, panels, downloads, find, suggestions and the developer-tools bridge.
 #include "core/chrome_messages.h"
 #include "core/find.h"
-#include "core/panels.h"
 #include "core_fixture.h"
 #include "store/store.h"
 #include "store/store_json.h"
 
 #include <cmath>
 #include <filesystem>
+#include <ranges>
 
 namespace corvane::test {
 namespace {
@@ -23,20 +23,17 @@ protected:
     std::string reply(UiMsg message, std::size_t window = 0) {
         const std::size_t before = page_calls(chrome(window)).size();
         send(std::move(message), window);
-        const std::vector<std::string> calls = page_calls(chrome(window));
         std::string joined;
-        for (auto call = calls.begin() + static_cast<long>(before); call != calls.end(); ++call) {
-            joined +=
-                (joined.empty() ? "" : "|") + (call->starts_with("render(") ? "render" : *call);
+        for (const std::string& call : page_calls(chrome(window)) | std::views::drop(before)) {
+            joined += (joined.empty() ? "" : "|") + (call.starts_with("render(") ? "render" : call);
         }
         return joined;
     }
     // The first window's tab titles, the active one in brackets.
     std::string strip() const {
         std::string result;
-        for (std::size_t i = 0; i < app.windows[0].tabs.size(); ++i) {
-            const bool active = i == app.windows[0].active;
-            result += (active ? "[" : "") + app.windows[0].tabs[i].title + (active ? "]" : "");
+        for (const Tab& t : app.windows[0].tabs) {
+            result += &t == app.windows[0].active_tab() ? "[" + t.title + "]" : t.title;
         }
         return result;
     }
@@ -114,11 +111,14 @@ TEST_F(ChromeMessagesTest, ClearDataAlwaysWritesRefreshesAndToasts) {
 }
 
 TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnlyAndRemovesEveryCopy) {
-    const std::vector<SessionTab> pages = {{"https://s.t/", "S"},     {"https://z.t/", "Z"},
-                                           {"corvane://newtab/", ""}, {"file:///a.html", ""},
-                                           {"corvane://ui/", ""},     {"", ""},
-                                           {"HTTPS://u.t/", ""},      {"http://p.t/", "P"}};
-    open(pages);
+    open({{"https://s.t/", "S"},
+          {"https://z.t/", "Z"},
+          {"corvane://newtab/", ""},
+          {"file:///a.html", ""},
+          {"corvane://ui/", ""},
+          {"", ""},
+          {"HTTPS://u.t/", ""},
+          {"http://p.t/", "P"}});
     const std::string add = R"(toast("Bookmarked")|render)";
     const std::string remove = R"(toast("Bookmark removed")|render)";
     // (tab, its view's address) -> page calls; blank and asleep take the stored address
@@ -233,10 +233,6 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
         send(msg::RevealDownload{index});
     }
     EXPECT_EQ(platform.system_.revealed, (std::vector<std::string>{"/d/3", "/d/1"}));
-    const auto data = [this](const std::string& name) {
-        const std::string call = reply(msg::Panel{name});
-        return json::parse(call.substr(name.size() + 9, call.size() - name.size() - 10));
-    };
     app.store.settings.shield_allowlist = {"shop.test"};
     // active tab -> host, newtab, security, site on; three of the four tabs sleep
     const char* const shield[] = {
@@ -246,7 +242,8 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
         R"({"enabled":true,"host":"","newtab":true,"sec":"internal","siteOn":true,)"};
     for (std::size_t i = 0; i < 4; ++i) {
         app.windows[0].active = i;
-        json got = data("shield");
+        const std::string call = reply(msg::Panel{"shield"}); // panel("shield",{...})
+        json got = json::parse(call.substr(15, call.size() - 16));
         got.erase("rules"); // the blocklist's size and the memory use are measured elsewhere
         got.erase("memoryMB");
         EXPECT_EQ(got.dump(), shield[i] + std::string(R"("sleeping":3})"));
@@ -266,10 +263,9 @@ TEST_F(ChromeMessagesTest, FindStopFocusDevToolsAndNavigateActOnTheActiveTab) {
     EXPECT_EQ(page().calls.end()[-2], "evaluate_script window.stop()");
     // A sleeping tab is not searched, stopped or woken; a result for a gone window is dropped.
     app.windows[0].active = 1;
-    for (const UiMsg& message :
-         {UiMsg{msg::Find{"a", false, true}}, UiMsg{msg::Stop{}}, UiMsg{msg::FocusPage{}}}) {
-        send(message);
-    }
+    send(msg::Find{"a", false, true});
+    send(msg::Stop{});
+    send(msg::FocusPage{});
     EXPECT_FALSE(tab(0, 1).webview);
     handle_find_result(app, event::FindResult{999, false});
     // The developer tools' code runs in the awake active tab only, up to 256 KiB of it.

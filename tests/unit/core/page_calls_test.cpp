@@ -56,9 +56,9 @@ TEST(PageText, ControlsAndDirectionMarksGoAndCharactersAreCounted) {
         EXPECT_EQ(sanitize_page_text(text, limit), expected) << text;
     }
     // Titles are cut to 300, then trimmed of Unicode White_Space.
-    EXPECT_EQ(clean_title("Hello\n\u202EWorld") + clean_title("\u00A0\u3000x\u2003"),
-              "HelloWorldx");
-    EXPECT_EQ(clean_title(std::string(298, 'b') + "    tail"), std::string(298, 'b'));
+    EXPECT_EQ(clean_title("Hello\n\u202EWorld") + clean_title("\u00A0\u3000x\u2003") +
+                  clean_title(std::string(298, 'b') + "    tail"),
+              "HelloWorldx" + std::string(298, 'b'));
 }
 
 TEST(Layout, StripFindBarOverlayAndDevtoolsPane) {
