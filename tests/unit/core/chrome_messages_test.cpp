@@ -208,6 +208,13 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
         EXPECT_EQ(settings_to_json(kept).value(key, json()).dump(), member);
     }
     EXPECT_EQ(app.newtab->copy().engine_name, "Google");
+    for (const bool https_only : {false, true}) { // a new tab takes the setting as it stands
+        app.store.settings.https_only = https_only;
+        run("newTab");
+        EXPECT_EQ(bool(fake(app.windows[0].tabs.back().webview).options.https_upgrade), https_only);
+    }
+    app.windows[0].tabs.resize(4);
+    app.windows[0].active = 0;
     // The per-site switch keeps each host once and writes at once; reinstalling the rules after
     // a change is shown by the pages integration test.
     const std::pair<bool, std::vector<std::string>> switches[] = {
@@ -221,6 +228,14 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
     EXPECT_EQ(reply(msg::ShieldSite{false}), "");
     EXPECT_TRUE(app.store.settings.shield_allowlist.empty());
     EXPECT_EQ(reply(msg::Panel{"clear"}) + reply(msg::Panel{"Clear"}), R"(panel("clear",{}))");
+    // History: newest first, equal times in stored order, at most 1,500 entries.
+    app.store.history.assign(1501, {"https://h.test/", "old", 1, wall - 9});
+    app.store.history.front() = {"https://h.test:8080/a", "tie", 1, wall};
+    app.store.history.back() = {"https://h.test/b", "tie2", 1, wall};
+    const std::string history = reply(msg::Panel{"history"});
+    const json items = json::parse(history.substr(16, history.size() - 17))["items"];
+    EXPECT_EQ(json({items.size(), items[0]["title"], items[1]["title"], items[2]["title"]}),
+              json({1500, "tie", "tie2", "old"}));
     app.downloads = {{"https://d.test/a", "/d/a.bin", "done"}};
     app.downloads_unseen = true; // the dot goes before the list arrives
     EXPECT_EQ(reply(msg::Panel{"downloads"}),
@@ -286,6 +301,9 @@ TEST_F(ChromeMessagesTest, FindStopFocusDevToolsAndNavigateActOnTheActiveTab) {
                    result.result + " ";
     }
     EXPECT_EQ(replies, R"(1{"v":1} 2null 3null )");
+    // A result over 4 MiB reaches the pane as null.
+    handle(event::DevEvalResult{std::string(4194305, '1'), app.windows[0].id(), 9});
+    EXPECT_EQ(page_calls(fake(app.windows[0].devtools)).back(), R"(reply(9,"null"))");
     // clang-format off
     const double heights[][2] = {
         {50, 120}, {5000, 2000}, {300.5, 300.5}, {NAN, 300.5}, {INFINITY, 300.5}, {-INFINITY, 300.5}, {-5, 120}};
