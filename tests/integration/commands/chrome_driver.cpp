@@ -12,9 +12,8 @@ using nlohmann::json;
 namespace {
 
 HttpResponse serve(const HttpRequest& request) {
-    const std::string& path = request.path;
-    if (path.starts_with("/article-")) {
-        const std::string title = "Article " + path.substr(9);
+    if (request.path.starts_with("/article-")) {
+        const std::string title = "Article " + request.path.substr(9);
         return html_page("<title>" + title + "</title><h1>" + title + "</h1>");
     }
     return HttpResponse{404, "text/plain", "missing", {}};
@@ -52,12 +51,6 @@ window.D = window.D || {
     mid: (sel, r = D.rect(sel)) => ({ x: r.left + r.width / 2, y: r.top + r.height / 2 }),
     texts: (sel) => D.all(sel).map((e) => e.textContent),
     icons: (sel) => D.all(sel + ' use').map((u) => u.getAttribute('href')),
-    tab: (i) => D.all('.tab')[i],
-    strip: () => D.all('.tab').map((e) => ({ id: +e.dataset.id,
-        title: e.querySelector('.tab-title').textContent, active: e.classList.contains('active'),
-        sleeping: e.classList.contains('sleeping'), loading: !!e.querySelector('.spinner'),
-        icon: e.querySelector('.tab-icon img') ? 'img'
-            : e.querySelector('.tab-icon use')?.getAttribute('href').slice(3) ?? '' })),
     shown: (id) => !!document.getElementById(id) && !D.$('#' + id).hidden &&
         getComputedStyle(D.$('#' + id)).display !== 'none',
 };
@@ -115,7 +108,7 @@ std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t activ
     const std::size_t window = create_window(app(), kind, std::move(tabs), active).value_or(0);
     EXPECT_TRUE(wait_until([&] {
         return app().windows.size() > window && app().windows[window].ready_seen &&
-               page("D.strip().length", window) == count;
+               page("D.all('.tab').length", window) == count;
     })) << "the chrome page never showed the window's tabs";
     return window;
 }

@@ -1,14 +1,10 @@
 // Real pages in real windows: downloads landing in the download folder with their marks, website
 // data really cleared from the persistent store only, tabs really put to sleep and woken, the sleep
-// guard's answers from pages in use, and the Shield card taking effect on what pages run.
+// guard's answers from pages in use.
 #include "chrome_driver.h"
-#include "core/navigate.h"
 #include "core/sleeping.h"
 #include "core/tabs.h"
-#include "engine/shield_wiring.h"
 #include "engine/website_data.h"
-#include "platform/gtk/gtk_network.h"
-#include "shield/shield_rules.h"
 #include "store/store.h"
 #include "support/web_processes.h"
 
@@ -16,7 +12,6 @@
 #include <csignal>
 #include <filesystem>
 #include <glib.h>
-#include <regex>
 #include <sys/xattr.h>
 
 namespace corvane::test {
@@ -79,11 +74,6 @@ protected:
                               "\0\0\x01\0\x08\0data\x80\x3e\0\0",
                               44);
         serve_page("/tone.wav", {200, "audio/wav", wav + std::string(16000, '\x80'), {}});
-        // A tracker's script, for a page of a host that is not local, through the page server as
-        // a proxy.
-        serve_page("/news", html_page("<title>news</title><script src='http://doubleclick.net/ad."
-                                      "js'></script><script>document.title += ' done'</script>"));
-        serve_page("/ad.js", {200, "text/javascript", "document.title += ' ad-ran'", {}});
         // The XDG Download folder, named by the user's folder settings and not there yet.
         const fs::path config = fs::path(g_get_user_config_dir()) / "user-dirs.dirs";
         fs::create_directories(config.parent_path());
@@ -123,10 +113,9 @@ TEST_F(Pages, DownloadsLandMarkedInTheDownloadFolder) {
             // WebKit writes the origin after it reports the download finished.
             EXPECT_TRUE(wait_until(
                 [&] { return xattr(record.path, "user.xdg.origin.url") == record.url; }));
+            // Its form is the unit tests'; here, that it is on the file, stamped now.
             const std::string mark = xattr(record.path, "user.com.apple.quarantine");
-            std::smatch seconds;
-            ASSERT_TRUE(std::regex_match(mark, seconds, std::regex("0083;([0-9a-f]+);Corvane;")));
-            EXPECT_NEAR(std::stoll(seconds[1], nullptr, 16), std::time(nullptr), 60);
+            EXPECT_NEAR(std::stoll(mark.substr(5), nullptr, 16), std::time(nullptr), 60) << mark;
         }
     }
     EXPECT_EQ(read_file(folder / "report.txt"), "fresh report") << "the second left the first";
@@ -165,9 +154,7 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasAndPagesInUseRefuse
     select_tab(app(), 0, 0);
     ASSERT_TRUE(loaded(0, 0, "Article front"));
     app().store.settings.sleep_after_mins = 1;
-    for (Tab& t : app().windows[0].tabs) {
-        t.last_active = app().now() - std::chrono::seconds(61);
-    }
+    tab(0, 1).last_active = app().now() - std::chrono::seconds(61);
     sleep_tick(app());
     app().store.settings = Settings{};
     ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview; }));
@@ -180,10 +167,6 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasAndPagesInUseRefuse
 
     // Pages in use tell the sleep guard: the element of the guard page that is played or typed
     // into, and the page's answer.
-    // clang-format off
-    const std::pair<const char*, const char*> cases[] = {
-        {"loud", "media"}, {"quiet", "ok"}, {"area", "typed"}, {"editable", "typed"}, {"search", "ok"}};
-    // clang-format on
     serve_page("/guard",
                html_page("<title>Guard</title><audio id=loud src=/tone.wav loop></audio>"
                          "<video id=quiet src=/tone.wav loop muted></video><textarea "
@@ -191,47 +174,19 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasAndPagesInUseRefuse
                          "<input id=search type=search><script>use = (e) => e.play ? (e.play"
                          "(), !e.paused && e.readyState > 2) : (e.focus(), document.exec"
                          "Command('insertText', false, 'draft'))</script>"));
-    for (std::size_t i = 2; i < std::size(cases) + 2; ++i) {
-        const auto& [element, answer] = cases[i - 2];
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"loud", "media"}, {"quiet", "ok"}, {"area", "typed"}, {"editable", "typed"}, {"search", "ok"}};
+    // clang-format on
+    std::size_t i = 2;
+    for (const auto& [element, answer] : cases) {
         SCOPED_TRACE(element);
         add_tab(app(), 0, page_url("/guard"), TabFocus::background, TabPlace::at_end);
         ASSERT_TRUE(loaded(0, i, "Guard"));
         EXPECT_TRUE(wait_until(
             [&] { return js(*tab(0, i).webview, "use(" + std::string(element) + ")") == true; }));
-        EXPECT_EQ(js(*tab(0, i).webview, std::string(kSleepGuardScript)), answer);
+        EXPECT_EQ(js(*tab(0, i++).webview, std::string(kSleepGuardScript)), answer);
     }
-}
-
-TEST_F(Pages, TheShieldCardTakesEffectOnThePages) {
-    install_rule_list(app().engine, {});
-    ASSERT_TRUE(wait_until([&] { return app().shield_ready; }));
-    auto& session = dynamic_cast<platform::gtk::GtkNetworkSession&>(*app().engine.default_store);
-    WebKitNetworkProxySettings* proxy =
-        webkit_network_proxy_settings_new(page_url("").c_str(), nullptr);
-    webkit_network_session_set_proxy_settings(session.session(), WEBKIT_NETWORK_PROXY_MODE_CUSTOM,
-                                              proxy);
-    webkit_network_proxy_settings_free(proxy);
-    open({{"http://news.corvane-test.example/news", ""}, {page_url("/article-two"), ""}});
-    ASSERT_TRUE(loaded(0, 0, "news done")) << "the tracker's script is blocked";
-
-    // The card counts the bundled list's rules. Off for this site: written to the allowlist, and
-    // the open tab loads the tracker.
-    page("D.$('#shield').click()");
-    EXPECT_TRUE(shows("D.$('#shield-pop .rules strong').textContent.replace(/,/g, '')",
-                      std::to_string(shield_rule_count()) + " protection rules active"));
-    for (const bool on : {false, true}) {
-        app().shield_ready = false;
-        page("D.$(\"#shield-pop [role='switch']\").click()");
-        const char* list = on ? R"("shield_allowlist":[])" : R"(["news.corvane-test.example"])";
-        EXPECT_TRUE(wait_until([&] {
-            return read_file(app().store.dir / kSettingsFile).find(list) != std::string::npos;
-        }));
-        ASSERT_TRUE(wait_until([&] { return app().shield_ready; }));
-        command("reload");
-        EXPECT_TRUE(loaded(0, 0, on ? "news done" : "news ad-ran done"));
-    }
-    webkit_network_session_set_proxy_settings(session.session(), WEBKIT_NETWORK_PROXY_MODE_DEFAULT,
-                                              nullptr);
 }
 
 } // namespace
