@@ -219,11 +219,16 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
     // a change is shown by the pages integration test.
     const std::pair<bool, std::vector<std::string>> switches[] = {
         {false, {"shop.test"}}, {false, {"shop.test"}}, {true, {}}};
+    std::vector<std::string> rule_lists; // each switch installs the rules for its allowlist
     for (const auto& [on, allowed] : switches) {
         EXPECT_TRUE(reply(msg::ShieldSite{on}).starts_with(R"(panel("shield",)"));
         EXPECT_EQ(load_store(app.store.dir).settings.shield_allowlist, allowed);
         EXPECT_EQ(renders(chrome()).back()["shieldActive"], on);
+        ASSERT_FALSE(platform.filter_store->lookups.empty());
+        rule_lists.push_back(platform.filter_store->lookups.back().first);
     }
+    EXPECT_EQ(json(rule_lists), json({rule_lists[0], rule_lists[0], rule_lists[2]}));
+    EXPECT_NE(rule_lists[0], rule_lists[2]);
     app.windows[0].active = 2; // no host: nothing at all
     EXPECT_EQ(reply(msg::ShieldSite{false}), "");
     EXPECT_TRUE(app.store.settings.shield_allowlist.empty());
