@@ -157,7 +157,7 @@ TEST(Engine, EachPageReachesOnlyWhatItMay) {
 }
 
 // The bundled list, compiled by WebKit, keeps a tracker's script from loading until the Shield
-// is turned off for the tab (allowlisting a site: tests/integration/commands).
+// is turned off (a site on the allowlist gets a list of its own: the core's unit tests).
 TEST(Engine, ShieldBlocksThirdPartyTrackersUntilTurnedOff) {
     install_rule_list(world().config, {});
     ASSERT_TRUE(posted<event::RuleListReady>([](const event::RuleListReady& r) { return r.ok; }));

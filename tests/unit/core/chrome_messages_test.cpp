@@ -215,11 +215,10 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
     }
     app.windows[0].tabs.resize(4);
     app.windows[0].active = 0;
-    // The per-site switch keeps each host once and writes at once; reinstalling the rules after
-    // a change is shown by the pages integration test.
+    // The per-site switch keeps each host once, writes at once and installs the rules anew.
     const std::pair<bool, std::vector<std::string>> switches[] = {
         {false, {"shop.test"}}, {false, {"shop.test"}}, {true, {}}};
-    std::vector<std::string> rule_lists; // each switch installs the rules for its allowlist
+    std::vector<std::string> rule_lists;
     for (const auto& [on, allowed] : switches) {
         EXPECT_TRUE(reply(msg::ShieldSite{on}).starts_with(R"(panel("shield",)"));
         EXPECT_EQ(load_store(app.store.dir).settings.shield_allowlist, allowed);
