@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cctype>
+#include <cerrno>
 #include <netinet/in.h>
 #include <regex>
 #include <stdexcept>
@@ -20,15 +21,14 @@ std::string read_head(int client) {
     setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
     std::string head;
     char buffer[4096];
-    std::size_t end = std::string::npos;
-    while ((end = head.find("\r\n\r\n")) == std::string::npos && head.size() < 65536) {
+    while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
         const ssize_t n = recv(client, buffer, sizeof buffer, 0);
         if (n <= 0) {
             return {};
         }
         head.append(buffer, static_cast<std::size_t>(n));
     }
-    return head.substr(0, end);
+    return head.substr(0, head.find("\r\n\r\n"));
 }
 
 HttpRequest parse_head(const std::string& head) {
@@ -79,7 +79,6 @@ LoopbackServer::LoopbackServer(Handler handler) : handler_(std::move(handler)) {
 }
 
 LoopbackServer::~LoopbackServer() {
-    stopping_ = true;
     shutdown(listener_, SHUT_RDWR);
     thread_.join();
     close(listener_);
@@ -101,9 +100,9 @@ void LoopbackServer::stream(const std::string& path, StreamedResponse response) 
 }
 
 void LoopbackServer::serve() {
-    while (!stopping_) {
-        // The destructor's shutdown ends the wait.
-        const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+    // Until the destructor's shutdown makes the wait fail.
+    for (int client;
+         (client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0 || errno == EINTR;) {
         if (client >= 0) {
             workers_.emplace_back([this, client] {
                 answer(client);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -67,7 +66,6 @@ private:
     Handler handler_;
     int listener_ = -1;
     std::string origin_;
-    std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     std::vector<HttpRequest> requests_;
     std::map<std::string, StreamedResponse> streams_;

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <spawn.h>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 namespace corvane::test {
 
@@ -24,16 +24,14 @@ struct ProcessRow {
 
 std::vector<ProcessRow> list_processes() {
     std::vector<ProcessRow> rows;
-    FILE* ps = popen("/bin/ps -axo pid=,ppid=,rss=,comm=", "r");
+    const std::unique_ptr<FILE, int (*)(FILE*)> ps(popen("/bin/ps -axo pid=,ppid=,rss=,comm=", "r"),
+                                                   pclose);
     char line[512];
-    while (ps != nullptr && fgets(line, sizeof line, ps) != nullptr) {
+    while (ps && fgets(line, sizeof line, ps.get()) != nullptr) {
         ProcessRow row;
         if (std::istringstream(line) >> row.pid >> row.parent >> row.resident_kib >> row.command) {
             rows.push_back(row);
         }
-    }
-    if (ps != nullptr) {
-        pclose(ps);
     }
     return rows;
 }

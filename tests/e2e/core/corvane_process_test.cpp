@@ -7,18 +7,13 @@
 #include "support/web_processes.h"
 #include "unit/store/scoped_env.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <regex>
-#include <string>
 #include <sys/wait.h>
 #include <thread>
-#include <utility>
-#include <vector>
 
 namespace corvane::test {
 namespace {
@@ -41,12 +36,10 @@ HttpResponse serve(const HttpRequest& request) {
 }
 
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) {
-    for (const auto until = Clock::now() + timeout; !done(); std::this_thread::sleep_for(20ms)) {
-        if (Clock::now() >= until) {
-            return false;
-        }
+    for (const auto until = Clock::now() + timeout; !done() && Clock::now() < until;) {
+        std::this_thread::sleep_for(20ms);
     }
-    return true;
+    return done();
 }
 
 bool xdotool(const std::string& args) {
@@ -59,10 +52,13 @@ public:
     Browser(const std::filesystem::path& data, const std::vector<std::string>& args,
             const std::filesystem::path& log, const char* binary = std::getenv("CORVANE_BINARY"))
         : data_(data), pid_(launch_browser(binary != nullptr ? binary : "", data, args, log)) {}
+    // Returns once the sandboxed helper processes, which outlive the browser for a moment, have
+    // gone too: they carry the run's environment, which names its data folder.
     ~Browser() {
         if (running()) {
             terminate();
         }
+        wait_for_helper_processes("XDG_DATA_HOME=" + data_.string());
     }
     Browser(const Browser&) = delete;
     Browser& operator=(const Browser&) = delete;
@@ -77,8 +73,7 @@ public:
         return status_;
     }
 
-    // SIGTERM (or signal), then the exit status; -1 when it had to be killed. Returns once the
-    // sandboxed helper processes, which outlive the browser for a moment, have gone too.
+    // SIGTERM (or signal), then the exit status; -1 when it had to be killed.
     int terminate(int signal = SIGTERM) {
         kill(pid_, signal);
         if (!wait_exit()) {
@@ -86,11 +81,8 @@ public:
             waitpid(pid_, nullptr, 0);
             status_ = -1;
         }
-        wait_for_helpers();
         return *status_;
     }
-    // They carry the run's environment, which names its data folder.
-    void wait_for_helpers() const { wait_for_helper_processes("XDG_DATA_HOME=" + data_.string()); }
 
 private:
     std::filesystem::path data_;
@@ -151,10 +143,10 @@ TEST_F(Session, SurvivesSigtermAndSigintAndOnlyTheActiveTabLoadsAgain) {
     const nlohmann::json saved_first = session();
     EXPECT_EQ(saved(), (Saved{{{page("one"), page("two"), page("three")}, 2}}));
     const std::string history = read_file(store_dir() / "history.json");
-    for (const auto& [index, name] : {std::pair{1, "two"}, std::pair{2, "three"}}) {
-        EXPECT_EQ(saved_first[0]["tabs"][index]["title"], std::string("/page-") + name);
+    for (const char* name : {"two", "three"}) {
         EXPECT_NE(history.find(page(name)), std::string::npos) << history;
     }
+    EXPECT_EQ(saved_first[0]["tabs"][2]["title"], "/page-three");
 
     const std::size_t background_loads = server.count("/page-one") + server.count("/page-two");
     {
@@ -201,10 +193,8 @@ TEST_F(Desktop, InstalledItTakesLinksFromLaunchesAndTheDesktopAndOutlivesItsWind
         ASSERT_TRUE(loaded("first")) << log_text();
         const std::string agent = server.requests().at(0).headers["user-agent"];
         EXPECT_TRUE(std::regex_search(agent, std::regex(R"(\(X11; Linux .* Corvane/)"))) << agent;
-        const auto started = Clock::now();
         Browser second(data, {page("second")}, log);
         EXPECT_EQ(second.wait_exit(), 0) << "the second launch hands over and exits";
-        EXPECT_LT(Clock::now() - started, 5s);
         ASSERT_TRUE(loaded("second")) << log_text();
         ASSERT_EQ(run("gio open '" + page("linked") + "'"), 0) << log_text();
         ASSERT_TRUE(loaded("linked")) << log_text();
@@ -215,7 +205,6 @@ TEST_F(Desktop, InstalledItTakesLinksFromLaunchesAndTheDesktopAndOutlivesItsWind
         EXPECT_TRUE(xdotool("search --sync --name 'Corvane \\(Private\\)'"));
         EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+q"));
         EXPECT_EQ(first.wait_exit(), 0) << "Ctrl+Q ends the browser";
-        first.wait_for_helpers();
     }
     const Saved quit = saved();
     EXPECT_EQ(quit,
