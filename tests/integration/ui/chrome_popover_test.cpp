@@ -41,11 +41,21 @@ std::string shield(const char* patch) {
     return panel("shield", data);
 }
 
-TEST_F(ChromePopover, MenuAndShieldCardShowAndPost) {
-    const std::string card =
-        "D.texts('#shield-pop h2, #shield-pop .card-line, #shield-pop"
-        " .card-row > span, #shield-pop .info strong, #shield-pop .info span')"
-        ".filter((t) => !/protection rules|Compiled natively/.test(t)).join(' / ')";
+// The card's texts, but for its rule count and the engine line.
+constexpr const char* kCard =
+    "D.texts('#shield-pop h2, #shield-pop .card-line, #shield-pop .card-row > span, #shield-pop"
+    " .info strong, #shield-pop .info span').filter((t) => !/protection rules|Compiled natively/"
+    ".test(t)).join(' / ')";
+
+TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
+    const std::int64_t now = std::time(nullptr);
+    const json marks = {
+        {"items",
+         {page("Docs", "https://docs.example/", 0), page("Mail", "https://mail.example/", 0)}}};
+    const json history = {{"items",
+                           {page("Morning news", "https://news.example/today", now - 1),
+                            page("", "https://bare.example/x", now - 2),
+                            page("Old <i>read</i>", "https://old.example/", now - 2 * 86400)}}};
     // clang-format off
     run({
         // The zoom shown is read when the menu opens, and its buttons leave the menu open.
@@ -70,7 +80,7 @@ TEST_F(ChromePopover, MenuAndShieldCardShowAndPost) {
              {"t":"panel","name":"settings"},{"t":"panel","name":"about"}],33])"},
         // The Shield card for an insecure site with Shield turned off, its markup as text (the
         // site's own card: tests/integration/commands).
-        {shield(R"({"enabled":false,"sec":"insecure","sleeping":0,"host":"<b>a</b>.x"})"), "", card,
+        {shield(R"({"enabled":false,"sec":"insecure","sleeping":0,"host":"<b>a</b>.x"})"), "", kCard,
          R"("<b>a</b>.x / Shield is turned off in Settings. / Shield on this site / Connection is )"
          R"(not secure / This site has no HTTPS. Don't enter passwords or card details. / 412 MB )"
          R"(in use / 0 tabs are asleep to save memory.")"},
@@ -81,22 +91,6 @@ TEST_F(ChromePopover, MenuAndShieldCardShowAndPost) {
         {shield("{}"), "D.$('#shield-pop [role=switch]').click(); D.$('#shield').click();"
          " D.$('#sec').click()", kShut, "[false,[" + kOn +
          R"(,{"t":"shieldSite","on":false},)" + kOff + R"(,{"t":"panel","name":"shield"}]])"},
-    });
-    // clang-format on
-}
-
-TEST_F(ChromePopover, ListPanelsShowFilterAndAct) {
-    const std::int64_t now = std::time(nullptr);
-    json marks = {
-        {"items",
-         {page("Docs", "https://docs.example/", 0), page("Mail", "https://mail.example/", 0)}}};
-    marks["items"][1]["favicon"] = "data:image/png;base64,AAAA";
-    const json history = {{"items",
-                           {page("Morning news", "https://news.example/today", now - 1),
-                            page("", "https://bare.example/x", now - 2),
-                            page("Old <i>read</i>", "https://old.example/", now - 2 * 86400)}}};
-    // clang-format off
-    run({
         // History groups by day, filters and opens a row, in a new tab with Control.
         {R"(["openPanel","history"])", "", "D.sent", R"([{"t":"panel","name":"history"}])"},
         {panel("history", history), "", kList + ".map((t) => /^# (?!Today)/.test(t) ? 'older'"
@@ -118,56 +112,39 @@ TEST_F(ChromePopover, ListPanelsShowFilterAndAct) {
          kList + ".concat(D.$$('#panel .panel-head .text-btn').length, D.sent)",
          R"(["empty: Pages you visit show up here.",0,)" + kOn + "," + kOff +
          R"(,{"t":"panel","name":"clear"},)" + kOn + "]"},
-        // Bookmarks: a missing and a broken favicon show the globe; removing one does not open it.
-        {panel("bookmarks", marks), "",
-         kList + ".concat(document.activeElement.placeholder, D.icons('#panel .lrow-icon'))",
-         R"(["Docs | docs.example/","Mail | mail.example/","Search bookmarks","#i-globe",
-             "#i-globe"])"},
+        // Bookmarks: removing one does not open it.
+        {panel("bookmarks", marks), "", kList + ".concat(document.activeElement.placeholder)",
+         R"(["Docs | docs.example/","Mail | mail.example/","Search bookmarks"])"},
         {"", "D.$$('#panel .lrow-btn')[1].click(); D.type('.panel-search', 'zzz')",
-         kList + ".concat(D.shown('panel'))", R"(["empty: No matches.",true])"},
-        {panel("bookmarks", {{"items", json::array()}}), "", kList + ".concat(D.sent)",
-         R"(["empty: Press Ctrl+D to bookmark a page.",
-             {"t":"removeBookmark","url":"https://mail.example/"}])"},
+         kList + ".concat(D.shown('panel'), D.sent)",
+         R"(["empty: No matches.",true,{"t":"removeBookmark","url":"https://mail.example/"}])"},
         // Downloads by state; only finished ones can be shown in the file manager.
         {R"(["panel","downloads",{"items":[{"name":"<b>report</b>.pdf","state":"done",
             "path":"/home/u/Downloads/report.pdf","url":"https://f.example/r"},{"name":"big.iso",
             "path":"/home/u/Downloads/big.iso","state":"active","url":"https://f.example/b"},
             {"name":"","path":"","state":"failed","url":"https://files.example/broken"},
             {"state":"done","name":"photo.jpg","path":"/home/u/Downloads/photo.jpg"}]}])",
-         "D.$$('#panel .lrow-btn')[1].click()", kList + ".concat(D.icons('#panel .lrow-icon'))",
+         "D.$$('#panel .lrow-btn')[1].click()", kList + ".concat(D.sent)",
          R"(["<b>report</b>.pdf | Saved to Downloads", "big.iso | Downloading…",
              "https://files.example/broken | Failed", "photo.jpg | Saved to Downloads",
-             "#i-download","#i-download","#i-warn","#i-download"])"},
-        {panel("downloads", {{"items", json::array()}}), "", kList + ".concat(D.sent)",
-         R"(["empty: No downloads yet.",{"t":"revealDownload","index":3}])"},
-    });
-    // clang-format on
-}
-
-TEST_F(ChromePopover, SheetsSendWhatWasChosen) {
-    const std::string switches = "D.$$('#sheet [role=switch]').map((s) => s.getAttribute("
-                                 "'aria-label') + '=' + s.getAttribute('aria-checked'))";
-    // clang-format off
-    run({
-        // Settings: drawn from the core's data; each change is sent at once, typed.
-        {R"(["render",{}])", "", "", ""},
+             {"t":"revealDownload","index":3}])"},
+        // Settings, over the panel it closes: drawn from the core's data; each change is sent at
+        // once, typed.
         {R"(["openSheet","settings"])", "", "", ""},
         {R"(["panel","settings",{"engines":[{"id":"duckduckgo","name":"DuckDuckGo"},
             {"id":"google","name":"Google"},{"id":"kagi","name":"Kagi"}],"version":"0.2.0",
             "settings":{"block_trackers":true,"https_only":true,"max_awake_tabs":6,
             "restore_session":false,"search_engine":"google","sleep_after_mins":10}}])", "",
-         "D.$$('#sheet select').map((s) => s.value).concat(" + switches +
-         ", D.shown('sheet-back'), D.shown('overlay'))",
-         R"(["google","10","6","Restore session=false","Shield=true","HTTPS only=true",true,
-             true])"},
+         "D.$$('#sheet select').map((s) => s.value).concat(D.$$('#sheet [role=switch]').map((s) =>"
+         " s.getAttribute('aria-label') + '=' + s.getAttribute('aria-checked')))",
+         R"(["google","10","6","Restore session=false","Shield=true","HTTPS only=true"])"},
         {"", "[['kagi', 0], ['0', 1], ['20', 2]].forEach(([value, i]) => {"
              " const s = D.$$('#sheet select')[i]; s.value = value;"
              " s.dispatchEvent(new Event('change', {bubbles: true})); });"
              "['Shield', 'Restore session', 'HTTPS only'].forEach((label) =>"
-             " D.$(`#sheet [aria-label=\"${label}\"]`).click())",
-         switches, R"(["Restore session=true","Shield=false","HTTPS only=false"])"},
-        {"", press("#sheet .text-btn", "Done"), kShut,
-         R"([false,[{"t":"panel","name":"settings"},)" + kOn +
+             " D.$(`#sheet [aria-label=\"${label}\"]`).click());" + press("#sheet .text-btn", "Done"),
+         kShut,
+         "[false,[" + kOff + R"(,{"t":"panel","name":"settings"},)" + kOn +
          R"(,{"t":"setting","key":"search_engine","value":"kagi"},
              {"t":"setting","key":"sleep_after_mins","value":0},
              {"t":"setting","key":"max_awake_tabs","value":20},
@@ -198,8 +175,7 @@ TEST_F(ChromePopover, SheetsSendWhatWasChosen) {
         {"", "D.$('#menu').click(); D.mouse('.tab.active', 'mousedown'); D.$('#menu').click();"
              "['mousedown', 'mouseup', 'click'].forEach((t) => D.mouse('#menu', t))",
          kShut, kTwice},
-        {R"(["panel","bookmarks",{"items":[]}])", "window.__esc = D.key('.panel-search', 'Escape')",
-         "__esc", "true"},
+        {R"(["panel","bookmarks",{"items":[]}])", "D.key('.panel-search', 'Escape')", "", ""},
         {R"(["panel","about",{"engine":"WebKitGTK","version":"0.2.0"}])",
          "D.key(document.body, 'Escape')", kShut, kTwice},
         // Closing all leaves the suggestions.

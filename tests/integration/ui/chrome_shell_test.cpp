@@ -30,7 +30,7 @@ std::string drag_tab(int id, const std::string& x) {
            " D.pointer('pointerup', document.body, end); }";
 }
 
-TEST_F(ChromeShell, DrawsTheStateItIsPushed) {
+TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
     // clang-format off
     run({
         // The page's own script and style sheet load under its policy; inline script does not.
@@ -47,7 +47,7 @@ TEST_F(ChromeShell, DrawsTheStateItIsPushed) {
             "favicon":"data:image/png;base64,AAAA"},{"id":9,"title":"","url":"corvane://newtab/",
             "host":"","newtab":true},{"id":11,"title":"","url":"https://b.example/",
             "host":"b.example","sleeping":true,"loading":true}]}])",
-         "D.refused = []; window.__old = D.$('.tab')",
+         "D.refused = []",
          "D.$$('#tabs > .tab').map((e) => [e.className, e.title, e.querySelector('.tab-title')"
          ".textContent, e.querySelectorAll('.flare').length, e.querySelector('.tab-icon use')"
          "?.getAttribute('href') || e.querySelector('img')?.referrerPolicy || e.querySelector("
@@ -56,28 +56,17 @@ TEST_F(ChromeShell, DrawsTheStateItIsPushed) {
              "tab active | Example Domain | Example Domain | 2 | #i-globe",
              "tab after-active | corvane://newtab/ | New Tab | 0 | #i-feather",
              "tab sleeping | https://b.example/ | b.example | 0 | spinner"])"},
-        // A new render replaces every element. The toolbar for every flag set.
-        {R"(["render",{}])", "", "window.__old.isConnected", "false"},
+        // The toolbar for every flag set; there the reload button stops and back does nothing.
         {R"(["render",{"canBack":false,"canForward":true,"loading":true,"shieldActive":false,
-            "downloadsUnseen":true,"private":true,"sec":"insecure","bookmarked":true}])", "",
-         kToolbar, R"([true,false,"#i-stop","Stop",true,true,"#i-shield-off","tool",true,true,true,
-             "#i-warn","insecure","Not Secure","on"])"},
-        // A toast shows its markup as text.
-        {R"(["toast","<i>Bookmarked</i>"])", "", "[D.shown('toast'), D.$('#toast').innerHTML]",
-         R"([true,"&lt;i&gt;Bookmarked&lt;/i&gt;"])"},
-    });
-    // clang-format on
-}
-
-TEST_F(ChromeShell, ButtonsTabsAndBarsSendTheirMessages) {
-    // clang-format off
-    run({
+            "downloadsUnseen":true,"private":true,"sec":"insecure","bookmarked":true}])",
+         "D.$('#reload').click(); D.$('#back').click()", "[" + std::string(kToolbar) + ", D.sent]",
+         R"([[true,false,"#i-stop","Stop",true,true,"#i-shield-off","tool",true,true,true,"#i-warn",
+             "insecure","Not Secure","on"],[{"t":"stop"}]])"},
+        // What the buttons, tabs and bars send.
         {R"(["render",{"canForward":true}])",
          "['back', 'fwd', 'reload', 'newtab', 'star'].forEach((id) => D.$('#' + id).click())",
          "D.sent",
          R"([{"t":"back"},{"t":"forward"},{"t":"reload"},{"t":"newTab"},{"t":"toggleBookmark"}])"},
-        {R"(["render",{"loading":true,"canBack":false}])",
-         "D.$('#reload').click(); D.$('#back').click()", "D.sent", R"([{"t":"stop"}])"},
         // Tab 3's close button neither selects nor drags it; a press selects; a middle click
         // closes (its press cancelled), a right click does nothing.
         {R"(["render",{}])",
@@ -91,12 +80,12 @@ TEST_F(ChromeShell, ButtonsTabsAndBarsSendTheirMessages) {
          "D.mouse('.tab[data-id=\"9\"]', 'auxclick', {button: 2})",
          "[__middle, D.sent]",
          R"([true,[{"t":"closeTab","id":3},{"t":"selectTab","id":3},{"t":"closeTab","id":9}]])"},
-        // Under 6 px is a press; past the last tab, before the first, back onto its own place.
-        {"", drag_tab(3, "start + 5") + drag_tab(3, "D.rect('.tab[data-id=\"9\"]').right - 4") +
-             drag_tab(9, "D.rect('.tab[data-id=\"3\"]').left + 2") + drag_tab(7, "start"),
+        // Under 6 px is a press; before the first tab, back onto its own place (past the last
+        // one: the real drag below).
+        {"", drag_tab(3, "start + 5") + drag_tab(9, "D.rect('.tab[data-id=\"3\"]').left + 2") +
+             drag_tab(7, "start"),
          "[D.$$('.tab.dragging').length, D.$('.tab[data-id=\"7\"]').style.transform, D.sent]",
-         R"([0,"",[{"t":"selectTab","id":3},{"t":"selectTab","id":3},{"t":"moveTab","id":3,"to":2},
-             {"t":"selectTab","id":9},{"t":"moveTab","id":9,"to":0}]])"},
+         R"([0,"",[{"t":"selectTab","id":3},{"t":"selectTab","id":9},{"t":"moveTab","id":9,"to":0}]])"},
         // The held tab follows the pointer, also across the render that answers its selection.
         {"", "window.__x = D.rect('.tab').x + D.rect('.tab').width / 2;"
              "D.pointer('pointerdown', '.tab'); D.pointer('pointermove', document.body, __x - 5);"
@@ -128,15 +117,8 @@ TEST_F(ChromeShell, ButtonsTabsAndBarsSendTheirMessages) {
          R"([true,false,"",[{"t":"findbar","open":true},{"t":"find","q":"needle \"x\"","back":false,
              "fresh":true},{"t":"find","q":"needle \"x\"","back":false,"fresh":false},{"t":"find",
              "q":"needle \"x\"","back":true,"fresh":false},{"t":"findbar","open":false}]])"},
-    });
-    // clang-format on
-}
-
-TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
-    // clang-format off
-    run({
-        // Focus shows and selects the address; a render leaves the text being edited alone.
-        {R"(["render",{}])", "", "getComputedStyle(D.$('#omni-input')).opacity", "\"0\""},
+        // The address field: focus shows and selects the address; a render leaves the text
+        // being edited alone.
         {R"(["focusOmnibox"])", "", "", ""},
         {R"(["focus"])", "", std::string(kField) + ".concat(D.$('#omni').className,"
                              " getComputedStyle(D.$('#omni-display')).visibility)",
@@ -156,20 +138,15 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
              {"t":"navigate","text":"say \"hi\" \\ ü","newTab":false}]])"},
         {"", "", "[document.activeElement.id, D.$('#omni').className, D.$('#omni-input').value]",
          R"(["","","https://www.example.com/"])"},
-        // Control+Return opens a new tab.
-        {R"(["type","news"])", "D.key('#omni-input', 'Enter', {ctrlKey: true})", "D.sent",
-         R"([{"t":"navigate","text":"news","newTab":true}])"},
-        // The rows show their markup as text, under the field.
+        // The rows show their markup as text.
         {R"(["type","exa",null])", "",
          R"JS(D.$$('#suggest .srow').map((r) => ['main', 'sub', 'kind'].map((k) =>
              r.querySelector('.srow-' + k)?.textContent ?? '').concat(r.querySelector('use')
              .getAttribute('href'), r.getAttribute('aria-selected'))
-             .join(' | ')).concat(D.$('#omni').className, D.rect('#suggest').top ===
-             D.rect('#omni').bottom && D.rect('#suggest').left === D.rect('#omni').left,
-             [D.sent]))JS",
+             .join(' | ')).concat(D.$('#omni').className, [D.sent]))JS",
          R"(["example.com |  |  | #i-globe | true", "exa |  | DuckDuckGo | #i-search | false",
              "Example <b>page</b> | example.com/page | History | #i-clock | false",
-             "Exactly | exactly.org | Bookmark | #i-star | false", "focused suggesting", true, [)" +
+             "Exactly | exactly.org | Bookmark | #i-star | false", "focused suggesting", [)" +
              kOn + "]]"},
         // The arrows walk the rows, wrapping; Control+Return opens the highlighted row in a tab.
         {"", "window.__at = []; for (const k of ['ArrowDown', 'ArrowDown', 'ArrowDown',"
@@ -194,7 +171,6 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
         // Inline completion adds only a continuation of the typed text, and only to it.
         {R"(["type","ex","EXample.com"])", "", kField, R"(["example.com",2,11,"omni-input"])"},
         {R"(["type","ex","other.com"])", "", "D.$('#omni-input').value", "\"ex\""},
-        {R"(["suggest","EX"])", "", "D.$('#omni-input').value", "\"ex\""},
         {R"(["suggest","example.com"])", "D.$('#omni-input').value = 'exb'",
          "D.$('#omni-input').value", "\"exb\""},
         // Escape first drops the rows, then leaves the field.
@@ -204,16 +180,13 @@ TEST_F(ChromeShell, TheAddressFieldSuggestsNavigatesAndCompletes) {
         {"", "D.key('#omni-input', 'Escape')", "[D.$('#omni-input').value, D.sent]",
          R"(["https://www.example.com/",[)" + kOff + R"(,{"t":"focusPage"}]])"},
         // A pointer highlights a row; a press opens it without taking the keyboard from the
-        // field, then leaves the field; a row without an address navigates to its text.
+        // field, then leaves the field.
         {R"(["type","exa",null])",
          "D.mouse('#suggest .srow:nth-child(3)', 'mouseenter', {bubbles: false});"
          "window.__hover = D.$('#suggest .srow:nth-child(3)').className;"
          "window.__kept = D.mouse('#suggest .srow:nth-child(4)', 'mousedown')",
          "[__hover, __kept, document.activeElement.id, D.sent]", R"(["srow sel",true,"",[)" + kOn +
              R"(,{"t":"openUrl","url":"https://exactly.org/","newTab":false},)" + kOff + "]]"},
-        {R"(["type","exa",null])",
-         "D.mouse('#suggest .srow:nth-child(2)', 'mousedown', {ctrlKey: true})", "D.sent",
-         "[" + kOn + R"(,{"t":"navigate","text":"exa","newTab":true},)" + kOff + "]"},
         // Rows that come after the field was left, or none, show nothing.
         {R"(["suggest","example.com"])", "", kRows, "[false,false,[]]"},
         {R"(["type","zz",null,[]])", "", kRows, "[false,false,[]]"},

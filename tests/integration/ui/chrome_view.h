@@ -5,6 +5,8 @@
 // only the states a test pushes and posts only what the test's gestures cause. Driven with D.
 
 #include "chrome_driver.h"
+#include "core/page_calls.h"
+#include "engine/webviews.h"
 
 #include <unistd.h>
 
@@ -29,18 +31,112 @@ struct Step {
 
 class ChromeViewTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite() { view_.reset(), window_.reset(); }
-    void SetUp() override;
-    void TearDown() override;
-
-    nlohmann::json js(const std::string& script) { return drive(*view_, script); }
-    void run(const std::vector<Step>& steps);
-
     static inline const std::string kTitle = "corvane-chrome-view-" + std::to_string(getpid());
 
+    static void SetUpTestSuite() {
+        window_ = world().platform->create_window({kTitle, {kWidth, kHeight}, {520, 360}});
+        ASSERT_NE(window_, nullptr);
+        view_ = create_ui_webview(world().app().engine, window_, 999, kUrl, {0, 0, kWidth, kHeight},
+                                  true);
+    }
+
+    static void TearDownTestSuite() {
+        view_.reset();
+        window_.reset();
+    }
+
+    void SetUp() override {
+        ASSERT_NE(view_, nullptr);
+        push({"size", kWidth, kHeight});
+        // A fresh page per test: the old document is marked, so the wait sees the new one.
+        js("window.__old = true");
+        view_->load_url(kUrl);
+        ASSERT_TRUE(wait_until([&] {
+            return !view_->is_loading() &&
+                   js("!window.__old && document.readyState === 'complete' && !!window.CV") == true;
+        }));
+        js("D.sent = []; D.$$ = (s) => [...document.querySelectorAll(s)]");
+    }
+
+    void TearDown() override {
+        EXPECT_EQ(view_->uri(), kUrl) << "the chrome page navigated its own view";
+        EXPECT_EQ(js("[D.refused, D.errors, D.$$('use').map((u) => u.getAttribute('href'))"
+                     ".filter((h) => !D.$('symbol' + h))]"),
+                  nlohmann::json(
+                      {nlohmann::json::array(), nlohmann::json::array(), nlohmann::json::array()}))
+            << "blocked by the policy, uncaught errors, icons without a symbol";
+    }
+
+    nlohmann::json js(const std::string& script) { return drive(*view_, script); }
+
+    void run(const std::vector<Step>& steps) {
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.push + " | " + step.act + " | " + step.probe);
+            if (!step.push.empty()) {
+                push(nlohmann::json::parse(step.push));
+            }
+            if (!step.act.empty()) {
+                js(step.act);
+            }
+            if (!step.probe.empty()) {
+                EXPECT_TRUE(
+                    becomes([&] { return js(step.probe); }, nlohmann::json::parse(step.expect)));
+                if (step.probe.find("D.sent") != std::string::npos) {
+                    js("D.sent = []");
+                }
+            }
+        }
+    }
+
 private:
-    void push(const nlohmann::json& call);
+    static constexpr const char* kUrl = "corvane://ui/index.html";
+    static constexpr int kWidth = 1100, kHeight = 720;
+
+    // A window state as the core pushes it, but for its false and null fields: tabs 3, 7 and 9,
+    // the second active on https://www.example.com/, the third a new tab page.
+    static inline const nlohmann::json kState = nlohmann::json::parse(R"({"active":7,"canBack":true,
+      "host":"example.com","platform":"linux","sec":"secure","shieldActive":true,"zoom":1.0,
+      "url":"https://www.example.com/","tabs":[{"host":"news.example.org","id":3,
+      "title":"Morning news","url":"https://news.example.org/today"},{"host":"example.com","id":7,
+      "title":"Example Domain","url":"https://www.example.com/"},{"host":"","id":9,"newtab":true,
+      "title":"","url":"corvane://newtab/"}]})");
+
+    static inline const nlohmann::json kSampleRows = nlohmann::json::parse(R"([{"display":"",
+      "kind":"url","title":"example.com","url":"https://www.example.com/"},{"engine":"DuckDuckGo",
+      "kind":"search","text":"exa","title":"exa"},{"display":"example.com/page","kind":"history",
+      "title":"Example <b>page</b>","url":"https://www.example.com/page"},{"display":"exactly.org",
+      "kind":"bookmark","title":"Exactly","url":"https://exactly.org/"}])");
+
+    void push(const nlohmann::json& call) {
+        const std::string function = call.at(0);
+        const nlohmann::json arg = call.size() > 1 ? call[1] : nlohmann::json();
+        if (function == "render") {
+            nlohmann::json state = kState;
+            state.merge_patch(arg);
+            call_ui_page(*view_, "render", {state});
+        } else if (function == "suggest") {
+            call_ui_page(*view_, "suggest", {call.size() > 2 ? call[2] : kSampleRows, arg});
+        } else if (function == "size") {
+            view_->set_bounds({0, 0, arg.get<double>(), call.at(2).get<double>()});
+            EXPECT_TRUE(becomes([&] { return js("[innerWidth, innerHeight]"); }, {arg, call[2]}));
+        } else if (function == "focus" || function == "type") {
+            // The field selects its text in the frame after it takes the keyboard.
+            view_->focus();
+            EXPECT_TRUE(becomes([&] { return js("document.hasFocus()"); }, true));
+            js("D.$('#omni-input').focus(); window.__framed = false; requestAnimationFrame(() =>"
+               " requestAnimationFrame(() => { window.__framed = true; }))");
+            EXPECT_TRUE(becomes([&] { return js("window.__framed"); }, true));
+            if (function == "type") {
+                js("D.type('#omni-input', " + arg.dump() + "); D.sent = []");
+            }
+            if (call.size() > 2) {
+                call_ui_page(*view_, "suggest", {call.size() > 3 ? call[3] : kSampleRows, call[2]});
+            }
+        } else {
+            call_ui_page(*view_, function,
+                         std::vector<nlohmann::json>(call.begin() + 1, call.end()));
+        }
+    }
 
     static inline std::shared_ptr<platform::Window> window_;
     static inline std::unique_ptr<platform::WebView> view_;
