@@ -7,7 +7,6 @@
 namespace corvane::test {
 namespace {
 
-using nlohmann::json;
 using ChromePopover = ChromeViewTest;
 
 // The open list panel: day headers as "# label", rows as "main | sub".
@@ -34,13 +33,6 @@ std::string press(const std::string& scope, const std::string& label) {
            ")).click();";
 }
 
-std::string shield(const char* patch) {
-    json data = json::parse(R"({"enabled":true,"host":"example.com","memoryMB":412,"newtab":false,
-        "rules":1234,"sec":"secure","siteOn":true,"sleeping":2})");
-    data.merge_patch(json::parse(patch));
-    return panel("shield", data);
-}
-
 // The card's texts, but for its rule count and the engine line.
 constexpr const char* kCard =
     "D.texts('#shield-pop h2, #shield-pop .card-line, #shield-pop .card-row > span, #shield-pop"
@@ -49,9 +41,6 @@ constexpr const char* kCard =
 
 TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
     const std::int64_t now = std::time(nullptr);
-    const json marks = {
-        {"items",
-         {page("Docs", "https://docs.example/", 0), page("Mail", "https://mail.example/", 0)}}};
     const json history = {{"items",
                            {page("Morning news", "https://news.example/today", now - 1),
                             page("", "https://bare.example/x", now - 2),
@@ -78,17 +67,17 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
              {"t":"panel","name":"bookmarks"},{"t":"panel","name":"downloads"},
              {"t":"cmd","cmd":"find"},{"t":"cmd","cmd":"print"},{"t":"cmd","cmd":"devtools"},
              {"t":"panel","name":"settings"},{"t":"panel","name":"about"}],33])"},
-        // The Shield card for an insecure site with Shield turned off, its markup as text (the
-        // site's own card: tests/integration/commands).
-        {shield(R"({"enabled":false,"sec":"insecure","sleeping":0,"host":"<b>a</b>.x"})"), "", kCard,
+        // The Shield card waits for its data and takes over from the menu. For an insecure site
+        // with Shield turned off, markup as text (the site's own card: tests/integration/commands);
+        // its switch switches the site, the shield button closes it, the security button opens it.
+        {R"(["closeAll"])", "D.sent = []; D.$('#menu').click(); D.$('#shield').click()", kShut,
+         "[false,[" + kOn + "," + kOff + R"(,{"t":"panel","name":"shield"}]])"},
+        {R"(["panel","shield",{"enabled":false,"host":"<b>a</b>.x","memoryMB":412,"rules":1234,
+            "sec":"insecure","siteOn":true,"sleeping":0}])", "", kCard,
          R"("<b>a</b>.x / Shield is turned off in Settings. / Shield on this site / Connection is )"
          R"(not secure / This site has no HTTPS. Don't enter passwords or card details. / 412 MB )"
          R"(in use / 0 tabs are asleep to save memory.")"},
-        // The card waits for its data, takes over from the menu and switches the site; the
-        // shield button closes it, the security button opens the same card.
-        {R"(["closeAll"])", "D.sent = []; D.$('#menu').click(); D.$('#shield').click()", kShut,
-         "[false,[" + kOn + "," + kOff + R"(,{"t":"panel","name":"shield"}]])"},
-        {shield("{}"), "D.$('#shield-pop [role=switch]').click(); D.$('#shield').click();"
+        {"", "D.$('#shield-pop [role=switch]').click(); D.$('#shield').click();"
          " D.$('#sec').click()", kShut, "[false,[" + kOn +
          R"(,{"t":"shieldSite","on":false},)" + kOff + R"(,{"t":"panel","name":"shield"}]])"},
         // History groups by day, filters and opens a row, in a new tab with Control.
@@ -105,19 +94,14 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
         {"", "D.type('.panel-search', ''); D.mouse(D.$('#panel .lrow'), 'click', {ctrlKey: true})",
          kShut, "[false,[" + kOn + "," + kOff +
          R"(,{"t":"openUrl","url":"https://news.example/today","newTab":true}]])"},
-        // A history offers clearing; an empty one not.
-        {panel("history", history), "D.$('#panel .panel-head .text-btn').click()",
-         "D.shown('panel')", "false"},
-        {panel("history", {{"items", json::array()}}), "",
-         kList + ".concat(D.$$('#panel .panel-head .text-btn').length, D.sent)",
-         R"(["empty: Pages you visit show up here.",0,)" + kOn + "," + kOff +
-         R"(,{"t":"panel","name":"clear"},)" + kOn + "]"},
-        // Bookmarks: removing one does not open it.
-        {panel("bookmarks", marks), "", kList + ".concat(document.activeElement.placeholder)",
-         R"(["Docs | docs.example/","Mail | mail.example/","Search bookmarks"])"},
-        {"", "D.$$('#panel .lrow-btn')[1].click(); D.type('.panel-search', 'zzz')",
-         kList + ".concat(D.shown('panel'), D.sent)",
-         R"(["empty: No matches.",true,{"t":"removeBookmark","url":"https://mail.example/"}])"},
+        // A history offers clearing.
+        {panel("history", history), "D.$('#panel .panel-head .text-btn').click()", kShut,
+         "[false,[" + kOn + "," + kOff + R"(,{"t":"panel","name":"clear"}]])"},
+        // Bookmarks (drawn as history is): removing one does not open it.
+        {panel("bookmarks", {{"items", {page("Docs", "https://docs.example/", 0),
+                                        page("Mail", "https://mail.example/", 0)}}}),
+         "D.$$('#panel .lrow-btn')[1].click()", "[D.shown('panel'), D.sent]",
+         R"([true,[)" + kOn + R"(,{"t":"removeBookmark","url":"https://mail.example/"}]])"},
         // Downloads by state; only finished ones can be shown in the file manager.
         {R"(["panel","downloads",{"items":[{"name":"<b>report</b>.pdf","state":"done",
             "path":"/home/u/Downloads/report.pdf","url":"https://f.example/r"},{"name":"big.iso",
@@ -180,9 +164,7 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
          "D.key(document.body, 'Escape')", kShut, kTwice},
         // Closing all leaves the suggestions.
         {R"(["type","exa",null])", "", "", ""},
-        {R"(["closeAll"])", "",
-         "[D.shown('menu-pop'), D.shown('panel'), D.shown('suggest'), D.shown('overlay')]",
-         "[false,false,true,true]"},
+        {R"(["closeAll"])", "", "[D.shown('suggest'), D.shown('overlay')]", "[true,true]"},
         // Malformed panel data draws the empty or default popover.
         {R"(["panel","history",{"items":[null,5,"x"]}])", "", kList,
          R"(["empty: Pages you visit show up here."])"},

@@ -12,6 +12,8 @@
 
 namespace corvane::test {
 
+using nlohmann::json;
+
 // What the page posts when its overlay (under a popover or the suggestions) shows and hides.
 inline const std::string kOn = R"({"t":"overlay","on":true})";
 inline const std::string kOff = R"({"t":"overlay","on":false})";
@@ -62,25 +64,23 @@ protected:
         EXPECT_EQ(view_->uri(), kUrl) << "the chrome page navigated its own view";
         EXPECT_EQ(js("[D.refused, D.errors, D.$$('use').map((u) => u.getAttribute('href'))"
                      ".filter((h) => !D.$('symbol' + h))]"),
-                  nlohmann::json(
-                      {nlohmann::json::array(), nlohmann::json::array(), nlohmann::json::array()}))
+                  json::parse("[[],[],[]]"))
             << "blocked by the policy, uncaught errors, icons without a symbol";
     }
 
-    nlohmann::json js(const std::string& script) { return drive(*view_, script); }
+    json js(const std::string& script) { return drive(*view_, script); }
 
     void run(const std::vector<Step>& steps) {
         for (const Step& step : steps) {
             SCOPED_TRACE(step.push + " | " + step.act + " | " + step.probe);
             if (!step.push.empty()) {
-                push(nlohmann::json::parse(step.push));
+                push(json::parse(step.push));
             }
             if (!step.act.empty()) {
                 js(step.act);
             }
             if (!step.probe.empty()) {
-                EXPECT_TRUE(
-                    becomes([&] { return js(step.probe); }, nlohmann::json::parse(step.expect)));
+                EXPECT_TRUE(becomes([&] { return js(step.probe); }, json::parse(step.expect)));
                 if (step.probe.find("D.sent") != std::string::npos) {
                     js("D.sent = []");
                 }
@@ -94,24 +94,24 @@ private:
 
     // A window state as the core pushes it, but for its false and null fields: tabs 3, 7 and 9,
     // the second active on https://www.example.com/, the third a new tab page.
-    static inline const nlohmann::json kState = nlohmann::json::parse(R"({"active":7,"canBack":true,
+    static inline const json kState = json::parse(R"({"active":7,"canBack":true,
       "host":"example.com","platform":"linux","sec":"secure","shieldActive":true,"zoom":1.0,
       "url":"https://www.example.com/","tabs":[{"host":"news.example.org","id":3,
       "title":"Morning news","url":"https://news.example.org/today"},{"host":"example.com","id":7,
       "title":"Example Domain","url":"https://www.example.com/"},{"host":"","id":9,"newtab":true,
       "title":"","url":"corvane://newtab/"}]})");
 
-    static inline const nlohmann::json kSampleRows = nlohmann::json::parse(R"([{"display":"",
+    static inline const json kSampleRows = json::parse(R"([{"display":"",
       "kind":"url","title":"example.com","url":"https://www.example.com/"},{"engine":"DuckDuckGo",
       "kind":"search","text":"exa","title":"exa"},{"display":"example.com/page","kind":"history",
       "title":"Example <b>page</b>","url":"https://www.example.com/page"},{"display":"exactly.org",
       "kind":"bookmark","title":"Exactly","url":"https://exactly.org/"}])");
 
-    void push(const nlohmann::json& call) {
+    void push(const json& call) {
         const std::string function = call.at(0);
-        const nlohmann::json arg = call.size() > 1 ? call[1] : nlohmann::json();
+        const json arg = call.size() > 1 ? call[1] : json();
         if (function == "render") {
-            nlohmann::json state = kState;
+            json state = kState;
             state.merge_patch(arg);
             call_ui_page(*view_, "render", {state});
         } else if (function == "suggest") {
@@ -133,8 +133,7 @@ private:
                 call_ui_page(*view_, "suggest", {call.size() > 3 ? call[3] : kSampleRows, call[2]});
             }
         } else {
-            call_ui_page(*view_, function,
-                         std::vector<nlohmann::json>(call.begin() + 1, call.end()));
+            call_ui_page(*view_, function, std::vector<json>(call.begin() + 1, call.end()));
         }
     }
 
