@@ -34,16 +34,14 @@ std::string press(const std::string& scope, const std::string& label) {
 }
 
 // The card's texts, but for its rule count and the engine line.
-constexpr const char* kCard =
-    "D.texts('#shield-pop h2, #shield-pop .card-line, #shield-pop .card-row > span, #shield-pop"
-    " .info strong, #shield-pop .info span').filter((t) => !/protection rules|Compiled natively/"
-    ".test(t)).join(' / ')";
+constexpr const char* kCard = "D.texts('#shield-pop :is(h2, .card-line, .card-row > span, .info"
+                              " strong, .info span)').filter((t) => !/protection rules|Compiled"
+                              " natively/.test(t)).join(' / ')";
 
 TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
     const std::int64_t now = std::time(nullptr);
     const json history = {{"items",
                            {page("Morning news", "https://news.example/today", now - 1),
-                            page("", "https://bare.example/x", now - 2),
                             page("Old <i>read</i>", "https://old.example/", now - 2 * 86400)}}};
     // clang-format off
     run({
@@ -83,11 +81,9 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
         // History groups by day, filters and opens a row, in a new tab with Control.
         {R"(["openPanel","history"])", "", "D.sent", R"([{"t":"panel","name":"history"}])"},
         {panel("history", history), "", kList + ".map((t) => /^# (?!Today)/.test(t) ? 'older'"
-         " : t).concat(D.shown('panel'), D.shown('overlay'), document.activeElement.placeholder,"
-         " D.$$('#panel i').length)",
-         R"(["# Today","Morning news | news.example/today",
-             "https://bare.example/x | bare.example/x",
-             "older","Old <i>read</i> | old.example/",true,true,"Search history",0])"},
+         " : t).concat(document.activeElement.placeholder)",
+         R"(["# Today","Morning news | news.example/today","older","Old <i>read</i> | old.example/",
+             "Search history"])"},
         {"", "D.type('.panel-search', '  NEWS ')", kList,
          R"(["# Today","Morning news | news.example/today"])"},
         {"", "D.type('.panel-search', 'nothing like it')", kList, R"(["empty: No matches."])"},
@@ -104,34 +100,30 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
          R"([true,[)" + kOn + R"(,{"t":"removeBookmark","url":"https://mail.example/"}]])"},
         // Downloads by state; only finished ones can be shown in the file manager.
         {R"(["panel","downloads",{"items":[{"name":"<b>report</b>.pdf","state":"done",
-            "path":"/home/u/Downloads/report.pdf","url":"https://f.example/r"},{"name":"big.iso",
-            "path":"/home/u/Downloads/big.iso","state":"active","url":"https://f.example/b"},
-            {"name":"","path":"","state":"failed","url":"https://files.example/broken"},
-            {"state":"done","name":"photo.jpg","path":"/home/u/Downloads/photo.jpg"}]}])",
-         "D.$$('#panel .lrow-btn')[1].click()", kList + ".concat(D.sent)",
-         R"(["<b>report</b>.pdf | Saved to Downloads", "big.iso | Downloading…",
-             "https://files.example/broken | Failed", "photo.jpg | Saved to Downloads",
-             {"t":"revealDownload","index":3}])"},
+            "path":"/d/r.pdf"},{"name":"big.iso","path":"/d/big.iso","state":"active"},{"name":"",
+            "path":"","state":"failed","url":"https://files.example/broken"},{"state":"done",
+            "name":"photo.jpg","path":"/d/p.jpg"}]}])", "D.$$('#panel .lrow-btn')[1].click()",
+         kList + ".concat(D.sent)", R"(["<b>report</b>.pdf | Saved to Downloads",
+             "big.iso | Downloading…", "https://files.example/broken | Failed",
+             "photo.jpg | Saved to Downloads", {"t":"revealDownload","index":3}])"},
         // Settings, over the panel it closes: drawn from the core's data; each change is sent at
         // once, typed.
         {R"(["openSheet","settings"])", "", "", ""},
-        {R"(["panel","settings",{"engines":[{"id":"duckduckgo","name":"DuckDuckGo"},
-            {"id":"google","name":"Google"},{"id":"kagi","name":"Kagi"}],"version":"0.2.0",
-            "settings":{"block_trackers":true,"https_only":true,"max_awake_tabs":6,
+        {R"(["panel","settings",{"engines":[{"id":"google","name":"Google"},{"id":"kagi",
+            "name":"Kagi"}],"settings":{"block_trackers":true,"https_only":true,"max_awake_tabs":6,
             "restore_session":false,"search_engine":"google","sleep_after_mins":10}}])", "",
          "D.$$('#sheet select').map((s) => s.value).concat(D.$$('#sheet [role=switch]').map((s) =>"
          " s.getAttribute('aria-label') + '=' + s.getAttribute('aria-checked')))",
          R"(["google","10","6","Restore session=false","Shield=true","HTTPS only=true"])"},
-        {"", "[['kagi', 0], ['0', 1], ['20', 2]].forEach(([value, i]) => {"
+        {"", "[['kagi', 0], ['0', 1]].forEach(([value, i]) => {"
              " const s = D.$$('#sheet select')[i]; s.value = value;"
              " s.dispatchEvent(new Event('change', {bubbles: true})); });"
              "['Shield', 'Restore session', 'HTTPS only'].forEach((label) =>"
-             " D.$(`#sheet [aria-label=\"${label}\"]`).click());" + press("#sheet .text-btn", "Done"),
-         kShut,
+             " D.$(`#sheet [aria-label=\"${label}\"]`).click());" +
+             press("#sheet .text-btn", "Done"), kShut,
          "[false,[" + kOff + R"(,{"t":"panel","name":"settings"},)" + kOn +
          R"(,{"t":"setting","key":"search_engine","value":"kagi"},
              {"t":"setting","key":"sleep_after_mins","value":0},
-             {"t":"setting","key":"max_awake_tabs","value":20},
              {"t":"setting","key":"block_trackers","value":false},
              {"t":"setting","key":"restore_session","value":true},
              {"t":"setting","key":"https_only","value":false},)" + kOff + "]]"},
@@ -149,12 +141,10 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
         // A press on the sheet keeps it; on its backdrop, on the overlay, elsewhere in the
         // chrome or Escape closes what is open. The menu button's own press does not close what
         // its click then reopens.
-        {R"(["panel","clear",{}])",
-         "D.mouse('#sheet', 'mousedown'); D.mouse('#sheet h2', 'mousedown')",
-         "D.shown('sheet-back')", "true"},
-        {"", "D.$('#sheet-back').dispatchEvent(new MouseEvent('mousedown', {bubbles: true,"
-             " clientX: 3, clientY: 300})); D.$('#menu').click(); D.$('#overlay').dispatchEvent("
-             "new MouseEvent('mousedown', {bubbles: true, clientX: 3, clientY: 600}))",
+        {R"(["panel","clear",{}])", "D.mouse('#sheet h2', 'mousedown')", "D.shown('sheet-back')",
+         "true"},
+        {"", "D.mouse('#sheet-back', 'mousedown', {clientX: 3, clientY: 300});"
+             " D.$('#menu').click(); D.mouse('#overlay', 'mousedown', {clientX: 3, clientY: 600})",
          kShut, kTwice},
         {"", "D.$('#menu').click(); D.mouse('.tab.active', 'mousedown'); D.$('#menu').click();"
              "['mousedown', 'mouseup', 'click'].forEach((t) => D.mouse('#menu', t))",
