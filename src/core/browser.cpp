@@ -5,8 +5,11 @@
 #include "core/menu_model.h"
 #include "engine/shield_wiring.h"
 #include "platform/startup_trace.h"
+#include "store/data_folder.h"
+#include "store/folder_lock.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -16,6 +19,12 @@ namespace {
 
 constexpr std::chrono::seconds kSelfTestDelay{6};
 
+std::string already_running_message(const std::filesystem::path& folder) {
+    return "corvane: Corvane is already running with the data folder " + folder.string() +
+           ", and this launch cannot reach it to hand over what it was asked to open (no session "
+           "bus). Use its window, or quit it first.\n";
+}
+
 // The self-test thread: touches nothing but its own proxy and value.
 void delayed_event_thread(EventLoopProxy proxy, std::string panel) {
     std::this_thread::sleep_for(kSelfTestDelay);
@@ -24,13 +33,14 @@ void delayed_event_thread(EventLoopProxy proxy, std::string panel) {
 
 std::unique_ptr<EventLoopHandler> start_browser(platform::Platform& platform,
                                                 const std::shared_ptr<UserEventQueue>& queue,
-                                                const Arguments& arguments) {
+                                                const Arguments& arguments,
+                                                const std::filesystem::path& data_folder) {
     const EventLoopProxy proxy(queue);
     install_app_menu(platform, proxy);
     if (std::optional<std::string> panel = selftest_value(arguments)) {
         std::thread(delayed_event_thread, proxy, std::move(*panel)).detach();
     }
-    Store store = load_store();
+    Store store = load_store(data_folder);
     platform::startup_mark("store-loaded");
     App app = make_app(platform, proxy, std::move(store));
     platform::startup_mark("engine-ready");
@@ -54,13 +64,25 @@ std::unique_ptr<EventLoopHandler> start_browser(platform::Platform& platform,
 int run_browser(platform::Platform& platform, const std::vector<std::string>& arguments) {
     platform::Application& application = platform.application();
     const auto queue = std::make_shared<UserEventQueue>(application.waker());
+    // Declared first, so it is released only after the handler and its saves are done.
+    std::optional<FolderLock> lock;
     std::unique_ptr<EventLoopHandler> handler;
 
     // The state is built on the first command line, the primary instance's own, so that a
     // launch that only hands its arguments to a running instance builds nothing.
     application.on_command_line = [&](const platform::CommandLine& line) {
-        if (!line.remote && !handler) {
-            handler = start_browser(platform, queue, line.arguments);
+        if (!line.remote && !handler && !lock) {
+            const std::filesystem::path folder =
+                choose_data_folder(data_folder_sources_from_process());
+            lock = FolderLock::take(folder);
+            if (!lock) {
+                // Without a session bus a launch cannot reach the running browser; two on one
+                // folder would write over each other's files.
+                std::fputs(already_running_message(folder).c_str(), stderr);
+                application.quit(1);
+                return;
+            }
+            handler = start_browser(platform, queue, line.arguments, folder);
         } else if (line.remote && handler) {
             handler->remote_command_line(line);
         }

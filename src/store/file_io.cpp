@@ -65,6 +65,32 @@ void sync_folder(const std::filesystem::path& folder) {
     }
 }
 
+constexpr int kMaxAsideNames = 1000;
+
+std::filesystem::path aside_name(const std::filesystem::path& path, std::uint64_t seconds,
+                                 int number) {
+    std::string name = path.filename().string() + ".refused-" + std::to_string(seconds);
+    if (number > 1) {
+        name += "-" + std::to_string(number);
+    }
+    return path.parent_path() / name;
+}
+
+enum class NewFile { written, name_taken, failed };
+
+// Writes text to a file that must not exist yet.
+NewFile write_new_file(const std::filesystem::path& target, std::string_view text) {
+    Fd file(open_retrying(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0600));
+    if (!file.valid()) {
+        return errno == EEXIST ? NewFile::name_taken : NewFile::failed;
+    }
+    if (!write_all(file.get(), text) || ::fsync(file.get()) != 0 || !file.close()) {
+        ::unlink(target.c_str());
+        return NewFile::failed;
+    }
+    return NewFile::written;
+}
+
 } // namespace
 
 std::optional<std::string> read_regular_file(const std::filesystem::path& path) {
@@ -109,6 +135,42 @@ bool replace_file(const std::filesystem::path& target, std::string_view text) {
     }
     sync_folder(target.parent_path());
     return true;
+}
+
+bool holds_regular_file(const std::filesystem::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool keep_aside(const std::filesystem::path& path, std::uint64_t seconds) {
+    for (int number = 1; number <= kMaxAsideNames; ++number) {
+        const std::filesystem::path copy = aside_name(path, seconds, number);
+        // A second name for the same bytes: atomic, never replaces a taken name, and works on a
+        // file that cannot be read.
+        if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, copy.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            ::chmod(copy.c_str(), S_IRUSR | S_IWUSR);
+            sync_folder(path.parent_path());
+            return true;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        // A file system without hard links gets a copy of the bytes instead.
+        const std::optional<std::string> text = read_regular_file(path);
+        if (!text) {
+            return !holds_regular_file(path);
+        }
+        switch (write_new_file(copy, *text)) {
+        case NewFile::written:
+            sync_folder(path.parent_path());
+            return true;
+        case NewFile::name_taken:
+            continue;
+        case NewFile::failed:
+            return false;
+        }
+    }
+    return false;
 }
 
 } // namespace corvane

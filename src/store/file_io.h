@@ -2,6 +2,7 @@
 
 // Whole-file reading and crash-safe replacing of the store files.
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,5 +19,14 @@ std::optional<std::string> read_regular_file(const std::filesystem::path& path);
 // cut leaves either the old or the new file, never a torn one. Returns true only when the
 // rename happened; on failure the target keeps its previous content.
 bool replace_file(const std::filesystem::path& target, std::string_view text);
+
+// Whether path names a regular file (through a symbolic link too), readable or not.
+bool holds_regular_file(const std::filesystem::path& path);
+
+// Keeps the file at path, byte for byte and with mode 0600, under the name
+// "<name>.refused-<seconds>", or "<name>.refused-<seconds>-2", "-3", ... when that is taken: an
+// earlier copy is never replaced. True once a copy exists or when there is no file to keep;
+// false when none could be made.
+bool keep_aside(const std::filesystem::path& path, std::uint64_t seconds);
 
 } // namespace corvane

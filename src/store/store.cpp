@@ -12,18 +12,33 @@ namespace {
 
 // A file that cannot be read or is refused leaves the default in place.
 template <typename Value, typename Reader>
-void load_file(const std::filesystem::path& path, Reader read, Value& into) {
-    const auto text = read_regular_file(path);
-    if (!text) {
-        return;
+void load_file(Store& store, const char* name, Reader read, Value& into) {
+    const std::filesystem::path path = store.dir / name;
+    if (const auto text = read_regular_file(path)) {
+        if (auto value = read(*text)) {
+            into = std::move(*value);
+            return;
+        }
     }
-    if (auto value = read(*text)) {
-        into = std::move(*value);
+    if (holds_regular_file(path)) {
+        store.refused_files.insert(name);
     }
 }
 
-void flush_one(bool& dirty, const std::filesystem::path& path, const std::string& text) {
-    if (replace_file(path, text)) {
+// Replaces the file, keeping a refused one aside first; false when nothing was replaced.
+bool write_store_file(Store& store, const char* name, const std::string& text) {
+    const std::filesystem::path path = store.dir / name;
+    if (store.refused_files.contains(name)) {
+        if (!keep_aside(path, store.clock())) {
+            return false;
+        }
+        store.refused_files.erase(name);
+    }
+    return replace_file(path, text);
+}
+
+void flush_one(Store& store, bool& dirty, const char* name, const std::string& text) {
+    if (write_store_file(store, name, text)) {
         dirty = false;
     }
 }
@@ -45,29 +60,28 @@ Store load_store(const std::filesystem::path& dir, WallClock clock) {
     Store store;
     store.dir = dir;
     store.clock = std::move(clock);
-    load_file(dir / kSettingsFile, read_settings, store.settings);
-    load_file(dir / kHistoryFile, read_history, store.history);
-    load_file(dir / kBookmarksFile, read_bookmarks, store.bookmarks);
-    load_file(dir / kSessionFile, read_session, store.session);
+    load_file(store, kSettingsFile, read_settings, store.settings);
+    load_file(store, kHistoryFile, read_history, store.history);
+    load_file(store, kBookmarksFile, read_bookmarks, store.bookmarks);
+    load_file(store, kSessionFile, read_session, store.session);
     return store;
 }
 
 void flush_store(Store& store) {
     if (store.settings_dirty) {
-        flush_one(store.settings_dirty, store.dir / kSettingsFile, write_settings(store.settings));
+        flush_one(store, store.settings_dirty, kSettingsFile, write_settings(store.settings));
     }
     if (store.history_dirty) {
-        flush_one(store.history_dirty, store.dir / kHistoryFile, write_history(store.history));
+        flush_one(store, store.history_dirty, kHistoryFile, write_history(store.history));
     }
     if (store.bookmarks_dirty) {
-        flush_one(store.bookmarks_dirty, store.dir / kBookmarksFile,
-                  write_bookmarks(store.bookmarks));
+        flush_one(store, store.bookmarks_dirty, kBookmarksFile, write_bookmarks(store.bookmarks));
     }
 }
 
 void save_session(Store& store, std::vector<SessionWindow> windows) {
     store.session = std::move(windows);
-    replace_file(store.dir / kSessionFile, write_session(store.session));
+    write_store_file(store, kSessionFile, write_session(store.session));
 }
 
 } // namespace corvane

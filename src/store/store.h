@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <set>
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -33,17 +35,22 @@ struct Store {
     bool settings_dirty = false;
     bool history_dirty = false;
     bool bookmarks_dirty = false;
+    // Files that exist but were refused or could not be read at loading; each is kept aside
+    // (file_io.h keep_aside) before it is first replaced.
+    std::set<std::string> refused_files;
     // "now" for visit and bookmark times; replaced in tests.
     WallClock clock = system_wall_clock;
 };
 
-// Finds the data folder (data_folder.h), prepares it and reads the four files.
+// Finds the data folder (data_folder.h), prepares it and reads the four files. A file that is
+// refused or cannot be read gives the default and stays on disk as it was.
 Store load_store();
 // The same on a given folder: created when missing and set to mode 0700, then read.
 Store load_store(const std::filesystem::path& dir, WallClock clock = system_wall_clock);
 
 // Writes settings, then history, then bookmarks, each only when its flag is set; a flag is
 // cleared only when its file was written, so a failed write is tried again at the next flush.
+// A refused file is kept aside first; while that fails, it is not replaced.
 void flush_store(Store& store);
 
 // Keeps `windows` as the session and writes "session.json" at once.

@@ -1,5 +1,6 @@
 #include "scoped_env.h"
 #include "store/data_folder.h"
+#include "store/folder_lock.h"
 #include "store/history.h"
 #include "store/store.h"
 #include "support/temp_dir.h"
@@ -132,6 +133,57 @@ TEST_F(StoreFiles, FilesAreIndependentAndAFailedWriteKeepsTheFlagUntilItCanBeWri
     EXPECT_FALSE(store.settings_dirty || store.history_dirty);
     EXPECT_EQ(read_file(dir_ / "history.json"),
               R"([{"url":"https://b.test/","title":"B","visits":1,"last":1000}])");
+}
+
+// Every kind of refused file is kept aside byte for byte, owner-only, when its data is first
+// written, never at loading; a second refusal in the same second keeps a second copy, and a file
+// that reads fine is never copied.
+TEST_F(StoreFiles, ARefusedFileIsKeptAsideByteForByteBeforeItIsFirstReplaced) {
+    const std::vector<std::pair<std::string, std::string>> refused{
+        {"settings.json", R"({"https_only":false,"sleep_after_mins":1.5})"},
+        {"history.json", R"([{"url":"https://a.test/","title":"A","visits":1}])"},
+        {"bookmarks.json", R"([{"url":"https://b.test/","title":"B","added":7},{"url":"htt)"},
+        {"session.json", R"([{"tabs":[],"active":0,"active":1}])"},
+    };
+    fs::create_directories(dir_);
+    for (const auto& [name, text] : refused) {
+        write_file(dir_ / name, text);
+    }
+    const auto change_everything = [](Store& store) {
+        store.settings_dirty = true;
+        record_visit(store, "https://c.test/", "C");
+        toggle_bookmark(store, "https://c.test/", "C");
+        flush_store(store);
+        save_session(store, {{{{"https://c.test/", "C"}}, 0}});
+    };
+    Store store = load();
+    EXPECT_EQ(listing(dir_).size(), 4u) << "loading writes nothing";
+    change_everything(store);
+    EXPECT_EQ(listing(dir_).size(), 8u);
+    for (const auto& [name, text] : refused) {
+        const fs::path copy = dir_ / (name + ".refused-1000");
+        EXPECT_EQ(read_file(copy), text) << name;
+        EXPECT_EQ(mode_of(copy), 0600u) << name;
+        EXPECT_NE(read_file(dir_ / name), text) << name;
+    }
+    write_file(dir_ / "history.json", refused[1].second + "x");
+    store = load();
+    change_everything(store);
+    EXPECT_EQ(read_file(dir_ / "history.json.refused-1000-2"), refused[1].second + "x");
+    EXPECT_EQ(read_file(dir_ / "history.json.refused-1000"), refused[1].second);
+    EXPECT_EQ(listing(dir_).size(), 9u) << "only the refused history was copied again";
+}
+
+// The lock prepares the folder; a second lock on it fails until the first is released, and
+// another folder has a lock of its own.
+TEST_F(StoreFiles, OneLockPerDataFolder) {
+    std::optional<FolderLock> first = FolderLock::take(dir_);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(mode_of(dir_), 0700u);
+    EXPECT_FALSE(FolderLock::take(dir_));
+    EXPECT_TRUE(FolderLock::take(temp_ / "other"));
+    first.reset();
+    EXPECT_TRUE(FolderLock::take(dir_));
 }
 
 // In a child process, whose limits and descriptors go with it: a write cut short (by the file
