@@ -105,6 +105,9 @@ struct App {
     ViewId next_view = 1;
     bool downloads_unseen = false;
     bool shield_ready = false;
+    // Set by closing the last window: the browser then ends as "quit" would, keeping the session
+    // that the close saved.
+    bool last_window_closed = false;
     // The command line asked for the developer-tools pane ("--devtools", "--devtools-selftest").
     bool wants_devtools = false;
     // Where the hooks of every window created from now on send their events; set by the event

@@ -54,6 +54,11 @@ void EventLoopHandler::window_event(const WindowEvent& event) {
 }
 
 void EventLoopHandler::loop_destroyed() {
+    if (app_.last_window_closed && app_.windows.empty()) {
+        // The closed window saved the session; an empty window list must not replace it.
+        flush_store(app_.store);
+        return;
+    }
     save_session_now(app_);
 }
 
@@ -93,6 +98,9 @@ void EventLoopHandler::handle(LoopEvent& event) {
                    [&](UserEvent& user) { on_user_event(std::move(user)); },
                },
                event);
+    if (app_.last_window_closed && app_.windows.empty()) {
+        flow_ = ControlFlow::exit;
+    }
     if (flow_ == ControlFlow::exit) {
         application_.quit(0);
     }
@@ -143,6 +151,7 @@ void EventLoopHandler::open_urls(std::vector<std::string> urls) {
     for (std::string& url : urls) {
         if (const std::optional<std::size_t> window = current_window_index(app_)) {
             navigate(app_, *window, url, NavigateTarget::new_tab);
+            app_.windows[*window].window->present();
         } else {
             // A command line gives text, not a URL: resolved as a first argument is.
             create_window(app_, WindowKind::normal, resolve_with_engine(app_.store.settings, url),
@@ -152,7 +161,9 @@ void EventLoopHandler::open_urls(std::vector<std::string> urls) {
 }
 
 void EventLoopHandler::reopen(bool has_visible_windows) {
-    if (!has_visible_windows && app_.windows.empty()) {
+    if (const std::optional<std::size_t> window = current_window_index(app_)) {
+        app_.windows[*window].window->present();
+    } else if (!has_visible_windows) {
         create_window(app_, WindowKind::normal, {}, 0);
     }
 }

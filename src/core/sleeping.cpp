@@ -1,6 +1,7 @@
 #include "core/sleeping.h"
 
 #include "core/page_calls.h"
+#include "core/windows.h"
 #include "engine/actions.h"
 
 #include "json/strict_reader.h"
@@ -128,6 +129,7 @@ void sleep_tick(App& app) {
     for (const TabId id : idle_background_tabs(app)) {
         request_sleep(app, id);
     }
+    save_session_if_changed(app);
     flush_store(app.store);
 }
 

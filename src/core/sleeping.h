@@ -41,7 +41,8 @@ bool is_idle(Instant now, Instant last_active, std::uint32_t sleep_after_mins);
 // order, tabs in strip order.
 std::vector<TabId> idle_background_tabs(const App& app);
 
-// The periodic tick: asks the idle tabs to sleep, then writes the dirty store files.
+// The periodic tick: asks the idle tabs to sleep, writes the session when the tabs changed
+// since it was last written, then writes the dirty store files.
 void sleep_tick(App& app);
 
 } // namespace corvane

@@ -139,6 +139,7 @@ void close_window(App& app, std::size_t index) {
     // Moved out first, so the list is consistent while the views and the window are dropped.
     BrowserWindow closing = std::move(app.windows[index]);
     app.windows.erase(app.windows.begin() + static_cast<std::ptrdiff_t>(index));
+    app.last_window_closed = app.windows.empty();
     if (app.focused) {
         if (app.windows.empty()) {
             app.focused.reset();
@@ -164,6 +165,16 @@ void save_session_now(App& app) {
     const std::vector<SessionWindowView> views = session_views(app.windows);
     save_session(app.store, collect_session_windows(views));
     flush_store(app.store);
+}
+
+void save_session_if_changed(App& app) {
+    if (app.windows.empty()) {
+        return;
+    }
+    std::vector<SessionWindow> windows = collect_session_windows(session_views(app.windows));
+    if (windows != app.store.session) {
+        save_session(app.store, std::move(windows));
+    }
 }
 
 } // namespace corvane

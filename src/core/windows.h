@@ -27,7 +27,8 @@ std::optional<std::size_t> create_window(App& app, WindowKind kind, std::vector<
 void layout_window(BrowserWindow& window);
 
 // Closes the window at index (nothing for an index past the end). The last normal window saves
-// the session and the store first.
+// the session and the store first. Closing the last window ends the browser
+// (App::last_window_closed).
 void close_window(App& app, std::size_t index);
 
 // The focused window, else the last one; none without windows.
@@ -35,5 +36,9 @@ std::optional<std::size_t> current_window_index(const App& app);
 
 // Captures the open windows as the session, writes it and flushes the store.
 void save_session_now(App& app);
+
+// Captures the open windows and writes them as the session when they differ from the session
+// last saved (or read at start-up), so a crash loses little. Nothing while no window is open.
+void save_session_if_changed(App& app);
 
 } // namespace corvane

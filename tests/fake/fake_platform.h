@@ -119,7 +119,7 @@ public:
     platform::Size inner_size() const override { return size; }
     double scale_factor() const override { return 1.0; }
     void set_title(const std::string& title) override { options.title = title; }
-    void present() override {}
+    void present() override { ++presents; }
     void minimize() override {}
     bool is_minimized() const override { return false; }
     bool is_maximized() const override { return maximized; }
@@ -138,6 +138,7 @@ public:
     bool maximized = false;
     bool fullscreen = false;
     int drags = 0;
+    int presents = 0;
 };
 
 struct PendingScript {

@@ -1,7 +1,8 @@
-// The corvane binary end to end: its session survives SIGTERM, SIGINT and a restart, and,
-// installed, it takes links from later launches and the desktop. Pages come from a loopback server;
-// each page reports its finished load by requesting a beacon, so the test knows what the browser
-// loaded without looking inside it.
+// The corvane binary end to end: its session survives SIGTERM, SIGINT, SIGKILL, closing its last
+// window and a restart, one data folder has one browser, and, installed, it takes links from
+// later launches and the desktop. Pages come from a loopback server; each page reports its
+// finished load by requesting a beacon, so the test knows what the browser loaded without
+// looking inside it.
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
 #include "support/web_processes.h"
@@ -10,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sys/wait.h>
@@ -104,7 +106,11 @@ protected:
     // The saved windows, each as its tabs' urls and the active tab's index.
     Saved saved() const {
         Saved windows;
-        for (const nlohmann::json& window : session()) {
+        const nlohmann::json file = session();
+        if (!file.is_array()) {
+            return windows;
+        }
+        for (const nlohmann::json& window : file) {
             windows.emplace_back(std::vector<std::string>{}, window.value("active", -1));
             for (const nlohmann::json& tab : window["tabs"]) {
                 windows.back().first.push_back(tab["url"]);
@@ -121,7 +127,31 @@ protected:
 };
 
 using Session = ProcessTest;
+using Crash = ProcessTest;
 using Desktop = ProcessTest;
+
+// Each file of a folder (not below it) with its size and time of last change.
+std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>>
+stat_folder(const std::filesystem::path& dir) {
+    std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.is_regular_file()) {
+            files[entry.path().filename()] = {entry.file_size(), entry.last_write_time()};
+        }
+    }
+    return files;
+}
+
+// The copy that was kept of a refused file; empty when there is none or more than one.
+std::string kept_copy(const std::filesystem::path& dir, const std::string& name) {
+    std::vector<std::filesystem::path> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().filename().string().starts_with(name + ".refused-")) {
+            copies.push_back(entry.path());
+        }
+    }
+    return copies.size() == 1 ? read_file(copies[0]) : "";
+}
 
 // One awake background tab is allowed, so the third tab puts the first to sleep, which
 // CORVANE_DEBUG writes as a line on standard error. SIGTERM saves the tabs and the visits; the
@@ -161,13 +191,48 @@ TEST_F(Session, SurvivesSigtermAndSigintAndOnlyTheActiveTabLoadsAgain) {
     EXPECT_EQ(session(), saved_first);
 }
 
+// Without a session bus. The periodic tick saves the tabs (the test waits for the file, at most
+// one 30-second tick, instead of killing at a fixed time), so SIGKILL loses none of them. A second
+// launch on the same data folder cannot reach the first: it says so, exits and touches no file.
+TEST_F(Crash, AKilledBrowserLosesNoTabAndASecondOneWithoutABusTouchesNothing) {
+    const Saved three{{{page("one"), page("two"), page("three")}, 2}};
+    {
+        Browser first(data, {page("one"), page("two"), page("three")}, log);
+        ASSERT_TRUE(loaded("one") && loaded("two") && loaded("three")) << log_text();
+        // The tick writes the session, then the visits.
+        ASSERT_TRUE(wait_until(
+            [&] {
+                return saved() == three && std::filesystem::exists(store_dir() / "history.json");
+            },
+            40s))
+            << log_text();
+        const auto files = stat_folder(store_dir());
+        Browser second(data, {page("four")}, log);
+        EXPECT_EQ(second.wait_exit(), 1);
+        EXPECT_NE(log_text().find("corvane: Corvane is already running with the data folder " +
+                                  store_dir().string()),
+                  std::string::npos)
+            << log_text();
+        EXPECT_EQ(stat_folder(store_dir()), files);
+        EXPECT_EQ(server.count("/page-four"), 0u);
+        first.terminate(SIGKILL);
+    }
+    EXPECT_EQ(saved(), three);
+    Browser again(data, {}, log);
+    ASSERT_TRUE(loaded("three", 2)) << "the active tab is restored";
+    EXPECT_EQ(again.terminate(), 0);
+    EXPECT_EQ(saved(), three);
+}
+
 // Installed as a package would be, below a DESTDIR, with a window manager: the desktop files
 // validate, and the installed binary sends a Linux user agent. A second launch hands its URL to
-// the running instance and exits, and so does "open link" in another program (GIO asking the
-// default browser, made Corvane in mimeapps.list). The menu bar's shortcuts open a tab and a
-// private window, and Quit saves the session without the private window. Started again, the
-// browser keeps running when its last window is closed, and the next launch opens a window in it.
-TEST_F(Desktop, InstalledItTakesLinksFromLaunchesAndTheDesktopAndOutlivesItsWindows) {
+// the running instance, which raises its minimised window, and exits; so does "open link" in
+// another program (GIO asking the default browser, made Corvane in mimeapps.list). A history and
+// bookmarks that cannot be read are kept beside the files that replace them. The menu bar's
+// shortcuts bookmark, open a tab and a private window, and Quit saves the session without the
+// private window. Started again, closing the last window ends the browser with its tabs saved,
+// and the next launch shows them.
+TEST_F(Desktop, InstalledItTakesLinksFromLaunchesAndTheDesktopAndEndsWithItsLastWindow) {
     // In the home folder, with the installed program first on the path and as the default browser.
     const auto run = [&](const std::string& command) {
         return std::system(
@@ -186,16 +251,38 @@ TEST_F(Desktop, InstalledItTakesLinksFromLaunchesAndTheDesktopAndOutlivesItsWind
             ".metainfo.xml && test -f icons/hicolor/scalable/apps/com.halbrin.corvane.svg"),
         0)
         << log_text();
-    const std::string activate = "search --sync --onlyvisible --name '^Corvane$' windowactivate "
-                                 "--sync";
+    // 41 visits, one without its count, and 25 bookmarks cut short by 40 bytes.
+    std::string history = "[";
+    for (int i = 0; i < 41; ++i) {
+        history += std::string(i ? ",{" : "{") + R"("url":"https://h)" + std::to_string(i) +
+                   R"(.test/","title":"H",)" + (i == 20 ? "" : R"("visits":2,)") + R"("last":9})";
+    }
+    history += "]";
+    std::string bookmarks = "[";
+    for (int i = 0; i < 25; ++i) {
+        bookmarks += std::string(i ? ",{" : "{") + R"("url":"https://b)" + std::to_string(i) +
+                     R"(.test/","title":"B","added":9})";
+    }
+    bookmarks += "]";
+    bookmarks.resize(bookmarks.size() - 40);
+    std::filesystem::create_directories(store_dir());
+    write_file(store_dir() / "history.json", history);
+    write_file(store_dir() / "bookmarks.json", bookmarks);
+
+    const std::string visible = "search --onlyvisible --name '^Corvane$'";
+    const std::string activate = visible + " windowactivate --sync";
     {
         Browser first(data, {page("first")}, log, (home / "root/usr/bin/corvane").c_str());
         ASSERT_TRUE(loaded("first")) << log_text();
         const std::string agent = server.requests().at(0).headers["user-agent"];
         EXPECT_TRUE(std::regex_search(agent, std::regex(R"(\(X11; Linux .* Corvane/)"))) << agent;
+        ASSERT_TRUE(wait_until([&] { return xdotool(activate); }));
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+d"));
+        ASSERT_TRUE(xdotool(visible + " windowminimize --sync"));
         Browser second(data, {page("second")}, log);
         EXPECT_EQ(second.wait_exit(), 0) << "the second launch hands over and exits";
         ASSERT_TRUE(loaded("second")) << log_text();
+        EXPECT_TRUE(wait_until([&] { return xdotool(visible); })) << "the window is raised";
         ASSERT_EQ(run("gio open '" + page("linked") + "'"), 0) << log_text();
         ASSERT_TRUE(loaded("linked")) << log_text();
         ASSERT_TRUE(xdotool(activate));
@@ -206,24 +293,29 @@ TEST_F(Desktop, InstalledItTakesLinksFromLaunchesAndTheDesktopAndOutlivesItsWind
         EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+q"));
         EXPECT_EQ(first.wait_exit(), 0) << "Ctrl+Q ends the browser";
     }
-    const Saved quit = saved();
-    EXPECT_EQ(quit,
+    EXPECT_EQ(saved(),
               (Saved{{{page("first"), page("second"), page("linked"), "corvane://newtab/"}, 3}}));
+    EXPECT_EQ(kept_copy(store_dir(), "history.json"), history);
+    EXPECT_EQ(kept_copy(store_dir(), "bookmarks.json"), bookmarks);
+    EXPECT_NE(read_file(store_dir() / "history.json").find(page("linked")), std::string::npos);
+    EXPECT_EQ(nlohmann::json::parse(read_file(store_dir() / "bookmarks.json"))[0]["url"],
+              page("first"));
 
-    Browser again(data, {}, log);
-    ASSERT_TRUE(xdotool(activate));
-    std::filesystem::remove(store_dir() / "session.json");
-    EXPECT_TRUE(xdotool("key alt+F4"));
-    ASSERT_TRUE(wait_until([&] { return std::filesystem::exists(store_dir() / "session.json"); }))
-        << "closing the last window saves the session";
-    EXPECT_EQ(saved(), quit);
-    ASSERT_TRUE(again.running()) << "no window, still running";
-
-    Browser third(data, {page("third")}, log);
-    EXPECT_EQ(third.wait_exit(), 0);
-    ASSERT_TRUE(loaded("third")) << "the running instance opened a window for it";
-    ASSERT_EQ(again.terminate(), 0);
-    EXPECT_EQ(saved(), (Saved{{{page("third")}, 0}}));
+    // Ctrl+W closes the new tab page and wakes the tab before it; Ctrl+Shift+W the window.
+    const Saved three{{{page("first"), page("second"), page("linked")}, 2}};
+    {
+        Browser again(data, {}, log);
+        ASSERT_TRUE(wait_until([&] { return xdotool(activate); }));
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+w"));
+        ASSERT_TRUE(loaded("linked", 2)) << log_text();
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+shift+w"));
+        EXPECT_EQ(again.wait_exit(), 0) << "closing the last window ends the browser";
+    }
+    EXPECT_EQ(saved(), three);
+    Browser third(data, {}, log);
+    ASSERT_TRUE(loaded("linked", 3)) << "the next launch shows the same tabs";
+    ASSERT_EQ(third.terminate(), 0);
+    EXPECT_EQ(saved(), three);
 }
 
 } // namespace

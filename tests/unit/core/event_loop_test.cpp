@@ -103,11 +103,32 @@ TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
     EXPECT_NE(loop().windows[0].id(), first);
 }
 
+// Closing one of two windows ends nothing; closing the last one ends the browser as quit would,
+// and the end of the loop keeps the session that the close saved.
+TEST_F(EventLoopTest, ClosingTheLastWindowEndsTheBrowserAndKeepsItsSession) {
+    start({});
+    const auto system_window = [&](std::size_t index) -> FakeWindow& {
+        return dynamic_cast<FakeWindow&>(*loop().windows.at(index).window);
+    };
+    system_window(1).on_close_requested();
+    EXPECT_EQ(platform.app.quit_code, std::nullopt);
+    system_window(0).on_close_requested();
+    EXPECT_EQ(platform.app.quit_code, 0);
+    const std::filesystem::path file = loop().store.dir / "session.json";
+    const std::string saved = R"([{"tabs":[{"url":"https://a.test/","title":"A"},)"
+                              R"({"url":"https://b.test/","title":"B"}],"active":1}])";
+    EXPECT_EQ(read_file(file), saved);
+    handler->loop_destroyed();
+    EXPECT_EQ(read_file(file), saved);
+}
+
 TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenHelpItemsOpenTheirPageQuitEnds) {
     start({}, 0);
+    const int presented = dynamic_cast<FakeWindow&>(*loop().windows[0].window).presents;
     remote({"corvane", "--flag", "example.org"});
-    remote({"corvane"}); // a reopen request with a window open does nothing
+    remote({"corvane"}); // a reopen request with a window open raises it
     EXPECT_EQ(tabs(), (std::vector<Urls>{{"corvane://newtab/", "https://example.org/"}}));
+    EXPECT_EQ(dynamic_cast<FakeWindow&>(*loop().windows[0].window).presents, presented + 2);
     close_window(loop(), 0);
     remote({"corvane"}); // with no window, a reopen request opens one
     remote({"corvane", "--private-window", "a.test", "b.test"});

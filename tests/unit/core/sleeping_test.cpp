@@ -53,6 +53,27 @@ TEST_F(SleepingTest, TickAsksIdleBackgroundTabsAndWritesTheStore) {
     EXPECT_TRUE(asked().empty());
 }
 
+// The tick writes the session, so that a crash loses at most one tick, but only when the tabs
+// changed since it was last written: a tab moved, another tab made active, a page that went on.
+TEST_F(SleepingTest, TickWritesTheSessionOnlyWhenTheTabsChanged) {
+    const std::filesystem::path file = app.store.dir / "session.json";
+    const auto written_by_tick = [&] {
+        std::filesystem::remove(file);
+        sleep_tick(app);
+        return read_file(file);
+    };
+    EXPECT_EQ(written_by_tick(), "") << "no window";
+    open_numbered(2, 1);
+    EXPECT_EQ(written_by_tick(), R"([{"tabs":[{"url":"https://t0.test/","title":"T"},)"
+                                 R"({"url":"https://t1.test/","title":"T"}],"active":1}])");
+    EXPECT_EQ(written_by_tick(), "") << "unchanged";
+    select_tab(app, 0, 0);
+    EXPECT_TRUE(written_by_tick().ends_with(R"("active":0}])"));
+    fake(tab(0, 0).webview).url = "https://t0.test/next";
+    EXPECT_NE(written_by_tick().find("https://t0.test/next"), std::string::npos);
+    EXPECT_EQ(written_by_tick(), "");
+}
+
 TEST_F(SleepingTest, TooManyAwakeTabsAskTheOldestFirst) {
     app.store.settings.max_awake_tabs = 50;
     // The active tab and eight background ones; equal activity: the smaller id goes first.
