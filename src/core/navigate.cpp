@@ -27,11 +27,13 @@ void navigate(App& app, std::size_t window, std::string_view text, NavigateTarge
     if (tab == nullptr) {
         return;
     }
-    tab->url = url;
     if (tab->webview) {
+        // The tab takes the URL when its load starts: a page may refuse to be left ("Stay on
+        // Page"), and then the tab still shows, saves and bookmarks the page it holds.
         tab->webview->load_url(url);
         tab->webview->focus();
     } else {
+        tab->url = url;
         show_tab(app, window);
     }
     render(app, window);

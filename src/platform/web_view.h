@@ -85,7 +85,9 @@ public:
     virtual void stop_loading() = 0;
     virtual bool can_go_back() const = 0;
     virtual bool can_go_forward() const = 0;
-    // The current URL; "" when there is none. After the web process ended, the last one.
+    // The URL of the page shown or of the load under way; "" when there is none. A load asked
+    // for that has not started (a page may refuse to be left) does not count. After the web
+    // process ended, the last one.
     virtual std::string uri() const = 0;
     virtual std::string title() const = 0;
     virtual bool is_loading() const = 0;

@@ -152,10 +152,8 @@ public:
     ~FakeWebView() override;
 
     const std::string& label() const override { return options.label; }
-    void load_url(const std::string& target) override {
-        url = target;
-        calls.push_back("load_url " + target);
-    }
+    // As in WebKit, a requested load changes the URL only once it starts (tests set url).
+    void load_url(const std::string& target) override { calls.push_back("load_url " + target); }
     void go_back() override { calls.push_back("go_back"); }
     void go_forward() override { calls.push_back("go_forward"); }
     void reload() override { calls.push_back("reload"); }

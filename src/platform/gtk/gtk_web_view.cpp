@@ -101,16 +101,23 @@ void GtkWebView::connect_signals() {
                               as_callback(handle_back_forward_changed), this);
 }
 
+template <typename Call>
+void GtkWebView::request_load(Call call) {
+    requesting_ = true;
+    call();
+    requesting_ = false;
+}
+
 void GtkWebView::load_url(const std::string& url) {
-    webkit_web_view_load_uri(view_.get(), url.c_str());
+    request_load([&] { webkit_web_view_load_uri(view_.get(), url.c_str()); });
 }
 
 void GtkWebView::go_back() {
-    webkit_web_view_go_back(view_.get());
+    request_load([&] { webkit_web_view_go_back(view_.get()); });
 }
 
 void GtkWebView::go_forward() {
-    webkit_web_view_go_forward(view_.get());
+    request_load([&] { webkit_web_view_go_forward(view_.get()); });
 }
 
 void GtkWebView::reload() {
@@ -131,8 +138,12 @@ bool GtkWebView::can_go_forward() const {
 
 std::string GtkWebView::uri() const {
     const char* uri = webkit_web_view_get_uri(view_.get());
-    // After the web process ended the view reports no URL; the last one still holds.
-    return uri != nullptr && *uri != '\0' ? std::string(uri) : last_uri_;
+    // After the web process ended the view reports no URL, and a requested load that has not
+    // started is not shown; in both cases the last URL still holds.
+    if (uri == nullptr || *uri == '\0' || requested_uri_ == uri) {
+        return last_uri_;
+    }
+    return uri;
 }
 
 std::string GtkWebView::title() const {
@@ -276,7 +287,12 @@ gboolean GtkWebView::deliver_empty_title(gpointer self) {
 void GtkWebView::handle_notify_uri(GObject*, GParamSpec*, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
     const char* uri = webkit_web_view_get_uri(view->view_.get());
-    if (uri != nullptr && *uri != '\0') {
+    if (uri == nullptr || *uri == '\0') {
+        return;
+    }
+    if (view->requesting_) {
+        view->requested_uri_ = uri;
+    } else {
         view->last_uri_ = uri;
     }
 }

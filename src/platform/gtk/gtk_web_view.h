@@ -54,6 +54,9 @@ public:
 
 private:
     void connect_signals();
+    // Runs a call that asks WebKit for a load, noting the URL it then reports.
+    template <typename Call>
+    void request_load(Call call);
     void install_scripts(const WebViewOptions& options);
 
     // Policy and load handling (gtk_web_view_policy.cpp).
@@ -88,6 +91,11 @@ private:
     std::shared_ptr<NetworkSession> session_;
     Cancellable cancellable_;
     std::string last_uri_;
+    // WebKit reports the URL of a load it was asked for at once, before the page agreed to be
+    // left, and keeps reporting it when the page refuses ("Stay on Page"). That URL, until a load
+    // starts.
+    std::string requested_uri_;
+    bool requesting_ = false;
     // A title that became empty waits one turn of the loop: a crashing web process clears the
     // title just before the termination is reported, and that title is not the page's.
     guint empty_title_idle_ = 0;

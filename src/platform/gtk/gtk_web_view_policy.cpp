@@ -156,6 +156,11 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
     auto* view = static_cast<GtkWebView*>(self);
     const char* raw = webkit_web_view_get_uri(web_view);
     std::string uri = raw != nullptr ? raw : "";
+    // A load is under way: what WebKit reports from now on is what the view shows.
+    view->requested_uri_.clear();
+    if (!uri.empty()) {
+        view->last_uri_ = uri;
+    }
     mark_load(view->label_, event);
     const LoadPhase phase = load_phase(event);
     if (view->https_.report_load(phase, uri) && view->on_load_changed) {

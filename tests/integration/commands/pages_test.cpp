@@ -162,7 +162,8 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasAndPagesInUseRefuse
     EXPECT_EQ(tab(0, 1).url, page_url("/article-idle?moved"));
     select_tab(app(), 0, 1);
     ASSERT_TRUE(loaded(0, 1, "Article idle"));
-    EXPECT_EQ(tab(0, 1).webview->uri(), page_url("/article-idle?moved"));
+    EXPECT_TRUE(
+        wait_until([&] { return tab(0, 1).webview->uri() == page_url("/article-idle?moved"); }));
     EXPECT_TRUE(wait_until([&] { return std::abs(width() - zoomed) < 2; }));
 
     // Pages in use tell the sleep guard: the element of the guard page that is played or typed

@@ -322,10 +322,20 @@ TEST_F(ChromeMessagesTest, FindStopFocusDevToolsAndNavigateActOnTheActiveTab) {
     EXPECT_TRUE(take_posted().empty());
     send(msg::DevClose{});
     EXPECT_FALSE(app.windows[0].devtools);
-    // Navigating loads in the active tab, waking it, or in a new one; refused input toasts.
+    // Navigating loads in the active tab, waking it, or in a new one; refused input toasts. The
+    // tab takes the URL only when its load starts: a page that refuses to be left ("Stay on
+    // Page") keeps its address in the field, the bookmark and the session.
     app.windows[0].active = 0;
     send(msg::Navigate{"example.com", false});
+    EXPECT_EQ(page().calls.end()[-2], "load_url https://example.com/");
     EXPECT_EQ(page().calls.back(), "focus");
+    run("bookmark");
+    save_session_now(app);
+    EXPECT_EQ(
+        std::tuple(tab(0, 0).url, renders(chrome()).back()["url"], app.store.bookmarks.back().url,
+                   app.store.session[0].tabs[0].url),
+        std::tuple("https://a.test/", "https://a.test/", "https://a.test/", "https://a.test/"));
+    handle(event::PageLoad{"https://example.com/", tab(0, 0).id, true, tab(0, 0).view});
     app.windows[0].active = 1; // asleep and active, as after a failed wake
     send(msg::Navigate{"https://c.test/x", false});
     EXPECT_EQ(page(1).options.url, "https://c.test/x");
