@@ -38,6 +38,9 @@ struct Tab {
     TabId id = 0;
     double zoom = 1.0;
     bool loading = false;
+    // The close request the page was last asked about (0: none) and whether it agreed.
+    std::uint64_t close_request = 0;
+    bool close_agreed = false;
 
     bool awake() const { return webview != nullptr; }
     // Whether an event from the view numbered view still concerns this tab.
@@ -65,6 +68,8 @@ struct BrowserWindow {
     bool overlay_open = false;
     bool findbar_open = false;
     bool ready_seen = false;
+    // The request to close the window whose pages are being asked (0: none).
+    std::uint64_t close_request = 0;
 
     WindowId id() const { return window->id(); }
     bool has_active_tab() const { return active < tabs.size(); }

@@ -2,6 +2,7 @@
 
 #include "address/url_classify.h"
 #include "core/bookmark_toggle.h"
+#include "core/closing.h"
 #include "core/commands.h"
 #include "core/devtools.h"
 #include "core/find.h"
@@ -55,9 +56,7 @@ void on_navigate(const Context& c, std::string_view text, bool new_tab) {
 }
 
 void on_close_tab(const Context& c, TabId id) {
-    if (close_tab(c.app, c.window, id)) {
-        close_window(c.app, c.window);
-    }
+    request_close_tab(c.app, c.window, id);
 }
 
 std::optional<std::size_t> tab_index(const BrowserWindow& window, TabId id) {

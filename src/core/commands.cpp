@@ -1,6 +1,7 @@
 #include "core/commands.h"
 
 #include "core/bookmark_toggle.h"
+#include "core/closing.h"
 #include "core/devtools.h"
 #include "core/page_calls.h"
 #include "core/tabs.h"
@@ -96,12 +97,11 @@ constexpr std::array kWindowCommands{
                }},
     CommandRow{"closeTab",
                [](App& app, std::size_t w) {
-                   const Tab* tab = app.windows[w].active_tab();
-                   if (tab != nullptr && close_tab(app, w, tab->id)) {
-                       close_window(app, w);
+                   if (const Tab* tab = app.windows[w].active_tab()) {
+                       request_close_tab(app, w, tab->id);
                    }
                }},
-    CommandRow{"closeWindow", close_window},
+    CommandRow{"closeWindow", request_close_window},
     CommandRow{"devtools", toggle_devtools},
     CommandRow{"bookmark", toggle_active_bookmark},
     CommandRow{"nextTab",

@@ -2,6 +2,7 @@
 
 #include "address/address_input.h"
 #include "core/arguments.h"
+#include "core/closing.h"
 #include "core/navigate.h"
 #include "core/overloaded.h"
 #include "core/page_calls.h"
@@ -200,7 +201,7 @@ void EventLoopHandler::on_window_event(const WindowEvent& event) {
         render(app_, *index);
         break;
     case WindowEventKind::close_requested:
-        close_window(app_, *index);
+        request_close_window(app_, *index);
         break;
     case WindowEventKind::focused:
         app_.focused = event.window;

@@ -3,6 +3,7 @@
 #include "address/navigation_policy.h"
 #include "address/url_classify.h"
 #include "core/chrome_messages.h"
+#include "core/closing.h"
 #include "core/commands.h"
 #include "core/devtools.h"
 #include "core/downloads.h"
@@ -148,6 +149,8 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::MenuCommand& e) { run_command(app, e.id, flow); },
                    [&](event::DevEvalResult& e) { handle_dev_eval_result(app, e); },
                    [&](event::SelfTest& e) { handle_self_test(app, e); },
+                   [&](event::CloseAgreed& e) { handle_close_agreed(app, e); },
+                   [&](event::LeaveDialogShown& e) { handle_leave_dialog(app, e); },
                },
                event);
 }

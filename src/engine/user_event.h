@@ -84,6 +84,18 @@ struct WebContentTerminated {
     ViewId view = 0;
 };
 
+// The tab's page agreed to be closed, or closes itself by script.
+struct CloseAgreed {
+    TabId tab = 0;
+    ViewId view = 0;
+};
+
+// The tab's page shows its "leave this page?" dialog.
+struct LeaveDialogShown {
+    TabId tab = 0;
+    ViewId view = 0;
+};
+
 struct SleepAnswer {
     std::string answer;
     TabId tab = 0;
@@ -125,7 +137,7 @@ using UserEvent =
                  event::NewWindowRequested, event::OpenExternally, event::DownloadStarted,
                  event::DownloadFinished, event::WebContentTerminated, event::SleepAnswer,
                  event::FindResult, event::RuleListReady, event::MenuCommand, event::DevEvalResult,
-                 event::SelfTest>;
+                 event::SelfTest, event::CloseAgreed, event::LeaveDialogShown>;
 
 using UserEventQueue = platform::EventQueue<UserEvent>;
 using EventLoopProxy = platform::EventLoopProxy<UserEvent>;

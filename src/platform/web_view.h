@@ -127,6 +127,11 @@ public:
     // Ends the view's web process (on_web_process_terminated reports by_api).
     virtual void terminate_web_process() = 0;
 
+    // Asks the page whether it may be closed: a page with a beforeunload handler asks the person.
+    // on_close runs when it may (soon, without such a handler; on "Leave", with one); nothing
+    // runs when the person stays.
+    virtual void try_close() = 0;
+
     // Hooks.
     std::function<void(LoadPhase, const std::string& url)> on_load_changed;
     std::function<void(const std::string& title)> on_title_changed;
@@ -139,6 +144,10 @@ public:
     // A message from window.ipc.postMessage with the URL of the page that sent it.
     std::function<void(const std::string& body, const std::string& page_url)> on_script_message;
     std::function<void()> on_back_forward_changed;
+    // The page agreed to be closed (try_close), or closes itself by script.
+    std::function<void()> on_close;
+    // The page shows its "leave this page?" dialog inside the view.
+    std::function<void()> on_leave_dialog;
 };
 
 } // namespace corvane::platform

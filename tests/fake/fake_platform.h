@@ -197,6 +197,13 @@ public:
     }
     void remove_all_content_filters() override { filters.clear(); }
     void terminate_web_process() override { calls.push_back("terminate_web_process"); }
+    // A page without a beforeunload handler agrees at once; set stays to keep it.
+    void try_close() override {
+        calls.push_back("try_close");
+        if (!stays && on_close) {
+            on_close();
+        }
+    }
 
     // Answers the oldest pending script with a result; false when none waits.
     bool complete_script(const std::string& json);
@@ -214,6 +221,7 @@ public:
     bool hidden = false;
     bool focused = false;
     bool back = false;
+    bool stays = false;
 };
 
 class FakePlatform final : public platform::Platform {

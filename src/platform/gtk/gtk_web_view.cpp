@@ -99,6 +99,8 @@ void GtkWebView::connect_signals() {
     connections_.emplace_back(view, "web-process-terminated", as_callback(handle_terminated), this);
     connections_.emplace_back(webkit_web_view_get_back_forward_list(view), "changed",
                               as_callback(handle_back_forward_changed), this);
+    connections_.emplace_back(view, "close", as_callback(handle_close), this);
+    connections_.emplace_back(view, "script-dialog", as_callback(handle_script_dialog), this);
 }
 
 template <typename Call>
@@ -257,6 +259,17 @@ void GtkWebView::terminate_web_process() {
     webkit_web_view_terminate_web_process(view_.get());
 }
 
+void GtkWebView::try_close() {
+    // A page whose process does not answer would keep its tab open for good.
+    if (!webkit_web_view_get_is_web_process_responsive(view_.get())) {
+        if (on_close) {
+            on_close();
+        }
+        return;
+    }
+    webkit_web_view_try_close(view_.get());
+}
+
 void GtkWebView::handle_notify_title(GObject*, GParamSpec*, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
     std::string title = view->title();
@@ -334,6 +347,24 @@ void GtkWebView::handle_back_forward_changed(WebKitBackForwardList*, WebKitBackF
     if (view->on_back_forward_changed) {
         view->on_back_forward_changed();
     }
+}
+
+void GtkWebView::handle_close(WebKitWebView*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (view->on_close) {
+        view->on_close();
+    }
+}
+
+gboolean GtkWebView::handle_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog,
+                                          gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (webkit_script_dialog_get_dialog_type(dialog) ==
+            WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM &&
+        view->on_leave_dialog) {
+        view->on_leave_dialog();
+    }
+    return FALSE; // WebKit shows its own dialog
 }
 
 } // namespace corvane::platform::gtk

@@ -49,6 +49,7 @@ public:
     void add_content_filter(const std::shared_ptr<ContentFilter>& filter) override;
     void remove_all_content_filters() override;
     void terminate_web_process() override;
+    void try_close() override;
 
     WebKitWebView* web_view() const { return view_.get(); }
 
@@ -82,6 +83,8 @@ private:
     static void handle_script_message(WebKitUserContentManager*, JSCValue* value, gpointer self);
     static void handle_back_forward_changed(WebKitBackForwardList*, WebKitBackForwardListItem*,
                                             GList*, gpointer self);
+    static void handle_close(WebKitWebView*, gpointer self);
+    static gboolean handle_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer self);
 
     std::string label_;
     GObjectPtr<WebKitUserContentManager> content_manager_;

@@ -78,6 +78,7 @@ TEST_F(ChromeMessagesTest, TabsAreSelectedMovedAndClosedByIdAndTheLastClosesTheW
     EXPECT_EQ(strip(), "C[A]B");
     for (int i = 0; i < 3; ++i) {
         send(msg::CloseTab{tab(0, 0).id});
+        handle_posted();
     }
     EXPECT_TRUE(app.windows.empty());
     EXPECT_EQ(app.closed_tabs,

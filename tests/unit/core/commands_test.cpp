@@ -78,10 +78,13 @@ TEST_F(CommandsTest, QuitSavesClosingWorksOnTheCurrentWindowAndReopeningIsNewest
     EXPECT_EQ(load_store(app.store.dir).bookmarks, app.store.bookmarks);
     app.focused = app.windows[0].id();
     run("closeTab");
+    handle_posted();
     EXPECT_EQ(tab_urls(0), (std::vector<std::string>{"https://t0.test/"}));
     run("closeWindow");
+    handle_posted();
     ASSERT_TRUE(app.windows.size() == 1 && app.windows[0].is_private);
     run("closeTab");
+    handle_posted();
     EXPECT_TRUE(app.windows.empty());
     EXPECT_EQ(app.closed_tabs, (std::deque<std::string>{"https://t1.test/"})) << "not the private";
     // Reopening puts the newest closed tab next to the active one.

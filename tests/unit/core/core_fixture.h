@@ -50,6 +50,12 @@ protected:
 
     // Events the core posted, in order, taken out of the queue.
     std::vector<UserEvent> take_posted();
+    // Handles the events the core posted (a page's answer to closing), in order.
+    void handle_posted() {
+        for (UserEvent& event : take_posted()) {
+            handle(std::move(event));
+        }
+    }
     std::vector<std::string> tab_urls(std::size_t window) const;
 
     TempDir dir;

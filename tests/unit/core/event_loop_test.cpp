@@ -99,6 +99,7 @@ TEST_F(EventLoopTest, WindowEventsLayOutCloseAndFocus) {
     EXPECT_EQ(loop().focused, first) << "losing the focus keeps the window current";
     handler->window_event({999, WindowEventKind::close_requested}); // no such window
     system_window.on_close_requested();
+    handler->wake(); // the pages agree
     ASSERT_EQ(loop().windows.size(), 1u);
     EXPECT_NE(loop().windows[0].id(), first);
 }
@@ -111,8 +112,10 @@ TEST_F(EventLoopTest, ClosingTheLastWindowEndsTheBrowserAndKeepsItsSession) {
         return dynamic_cast<FakeWindow&>(*loop().windows.at(index).window);
     };
     system_window(1).on_close_requested();
+    handler->wake(); // the pages agree
     EXPECT_EQ(platform.app.quit_code, std::nullopt);
     system_window(0).on_close_requested();
+    handler->wake();
     EXPECT_EQ(platform.app.quit_code, 0);
     const std::filesystem::path file = loop().store.dir / "session.json";
     const std::string saved = R"([{"tabs":[{"url":"https://a.test/","title":"A"},)"

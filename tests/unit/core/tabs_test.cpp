@@ -41,6 +41,39 @@ TEST_F(TabsTest, ClosingPicksTheNeighbourAsBrowsersDo) {
     EXPECT_TRUE(renders(chrome()).empty());
 }
 
+// Closing asks every awake page first, as WebKit's try-close does: a page whose person stays
+// keeps its tab and its window, a sleeping tab closes at once, a page closing itself unasked
+// closes nothing, and a dialog in a background tab brings that tab forward. The real dialog:
+// integration/commands/window_test.
+TEST_F(TabsTest, ClosingAsksThePagesFirstAndAPageThatStaysKeepsItsTabAndWindow) {
+    open({{a, ""}, {b, ""}, {c, ""}});
+    fake(tab(0, 0).webview).stays = true;
+    run("closeTab");
+    handle_posted();
+    EXPECT_EQ(std::tuple(tab_urls(0), fake(tab(0, 0).webview).calls.back()),
+              std::tuple(Urls{a, b, c}, "try_close"));
+    fake(tab(0, 0).webview).on_close(); // "Leave"
+    handle_posted();
+    EXPECT_EQ(tab_urls(0), (Urls{b, c}));
+    fake(tab(0, 0).webview).on_close(); // window.close() by the page
+    handle_posted();
+    send(msg::CloseTab{tab(0, 1).id}); // asleep
+    EXPECT_EQ(tab_urls(0), (Urls{b}));
+
+    add_tab(app, 0, c, TabFocus::background, TabPlace::at_end);
+    add_tab(app, 0, d, TabFocus::background, TabPlace::at_end);
+    fake(tab(0, 1).webview).stays = true;
+    run("closeWindow");
+    handle_posted();
+    ASSERT_EQ(app.windows.size(), 1u) << "one page stays";
+    EXPECT_EQ(app.windows[0].active, 0u);
+    handle(event::LeaveDialogShown{tab(0, 1).id, tab(0, 1).view});
+    EXPECT_EQ(app.windows[0].active, 1u);
+    fake(tab(0, 1).webview).on_close();
+    handle_posted();
+    EXPECT_TRUE(app.windows.empty());
+}
+
 // Private tabs are not remembered: commands_test (closeTab).
 TEST_F(TabsTest, ClosedTabListKeepsTheNewest25Pages) {
     open({});
