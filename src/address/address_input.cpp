@@ -10,7 +10,7 @@ namespace corvane {
 namespace {
 
 ResolvedInput blocked(std::string_view reason) {
-    return {ResolvedInput::Kind::Blocked, std::string(reason)};
+    return {ResolvedInput::Kind::Blocked, std::string(reason), {}};
 }
 
 bool has_blocked_scheme(std::string_view trimmed) {
@@ -19,34 +19,44 @@ bool has_blocked_scheme(std::string_view trimmed) {
            lowered.starts_with("vbscript:");
 }
 
+// A URL to load; with its http twin to fall back to when the browser chose https for it.
+ResolvedInput url_input(std::string url, std::string http_fallback = {}) {
+    return {ResolvedInput::Kind::Url, std::move(url), std::move(http_fallback)};
+}
+
 // A URL typed in full, for the schemes the address field opens.
-std::optional<std::string> typed_url(std::string_view trimmed) {
+std::optional<ResolvedInput> typed_url(std::string_view trimmed) {
     std::optional<Url> url = Url::parse(trimmed);
     if (!url) {
         return std::nullopt;
     }
     const std::string& scheme = url->scheme();
     if (scheme == "http") {
-        return upgrade_to_https(*url).href();
+        Url upgraded = upgrade_to_https(*url);
+        return upgraded.scheme() == "https" ? url_input(upgraded.href(), url->href())
+                                            : url_input(url->href());
     }
     if (scheme == "https" || scheme == "about" || scheme == "file" || scheme == "corvane") {
-        return url->href();
+        return url_input(url->href());
     }
     return std::nullopt;
 }
 
 // A bare host, opened over http when local and https otherwise.
-std::optional<std::string> host_url(std::string_view trimmed) {
+std::optional<ResolvedInput> host_url(std::string_view trimmed) {
     if (!looks_like_host(trimmed)) {
         return std::nullopt;
     }
-    std::string candidate = is_local_host(trimmed) ? "http://" : "https://";
-    candidate += trimmed;
-    std::optional<Url> url = Url::parse(candidate);
+    const bool local = is_local_host(trimmed);
+    std::optional<Url> url = Url::parse((local ? "http://" : "https://") + std::string(trimmed));
     if (!url || !url->host_str()) {
         return std::nullopt;
     }
-    return url->href();
+    if (local) {
+        return url_input(url->href());
+    }
+    std::optional<Url> http = Url::parse("http://" + std::string(trimmed));
+    return url_input(url->href(), http ? http->href() : std::string());
 }
 
 // The host part of typed text: up to the first of `terminators`.
@@ -76,15 +86,15 @@ ResolvedInput resolve_input(std::string_view text, std::string_view url_template
     if (has_blocked_scheme(trimmed)) {
         return blocked("blocked scheme");
     }
-    if (std::optional<std::string> url = typed_url(trimmed)) {
-        return {ResolvedInput::Kind::Url, std::move(*url)};
+    if (std::optional<ResolvedInput> url = typed_url(trimmed)) {
+        return std::move(*url);
     }
     if (!text::contains_white_space(trimmed)) {
-        if (std::optional<std::string> url = host_url(trimmed)) {
-            return {ResolvedInput::Kind::Url, std::move(*url)};
+        if (std::optional<ResolvedInput> url = host_url(trimmed)) {
+            return std::move(*url);
         }
     }
-    return {ResolvedInput::Kind::Search, search_url(url_template, trimmed)};
+    return {ResolvedInput::Kind::Search, search_url(url_template, trimmed), {}};
 }
 
 bool looks_like_host(std::string_view text) {

@@ -18,6 +18,9 @@ struct ResolvedInput {
     // The URL to load (Url), the search URL (Search) or the reason: "empty", "too long" or
     // "blocked scheme" (Blocked).
     std::string text;
+    // A Url the browser turned to https itself (a typed http URL or a bare host that is not
+    // local): the http URL to load once instead when the site turns out to have no HTTPS.
+    std::string http_fallback;
 
     bool operator==(const ResolvedInput&) const = default;
 };

@@ -139,7 +139,11 @@ void EventLoopHandler::open_start_up_windows() {
             tabs = resolve_with_engine(app_.store.settings, open_args_.front());
             next_arg = 1;
         }
-        create_window(app_, WindowKind::normal, std::move(tabs), 0);
+        const std::optional<std::size_t> window =
+            create_window(app_, WindowKind::normal, std::move(tabs), 0);
+        if (window && next_arg == 1) {
+            expect_typed_fallback(app_, *window, open_args_.front());
+        }
     }
     for (std::size_t i = next_arg; i < open_args_.size(); ++i) {
         if (const std::optional<std::size_t> window = current_window_index(app_)) {
@@ -155,8 +159,11 @@ void EventLoopHandler::open_urls(std::vector<std::string> urls) {
             app_.windows[*window].window->present();
         } else {
             // A command line gives text, not a URL: resolved as a first argument is.
-            create_window(app_, WindowKind::normal, resolve_with_engine(app_.store.settings, url),
-                          0);
+            const std::optional<std::size_t> opened = create_window(
+                app_, WindowKind::normal, resolve_with_engine(app_.store.settings, url), 0);
+            if (opened) {
+                expect_typed_fallback(app_, *opened, url);
+            }
         }
     }
 }

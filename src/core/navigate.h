@@ -14,6 +14,12 @@ enum class NavigateTarget { active_tab, new_tab };
 // Resolves text with the current search engine. A refused text shows "Blocked: {reason}" in
 // the window; anything else loads in a new tab next to the active one, or in the active tab
 // (waking it on the new URL when it sleeps).
+// An https URL the browser chose for typed text falls back to http once when the site has no
+// HTTPS.
 void navigate(App& app, std::size_t window, std::string_view text, NavigateTarget target);
+
+// The active tab of the window has just been opened on text (a command-line argument): when the
+// browser chose https for it, its view falls back as navigate's do.
+void expect_typed_fallback(App& app, std::size_t window, std::string_view text);
 
 } // namespace corvane

@@ -16,51 +16,95 @@ bool is_http(std::string_view scheme) {
 
 } // namespace
 
-std::optional<std::string> HttpsUpgrader::replace_response(std::string_view scheme,
-                                                           const std::string& host,
-                                                           const std::string& url) {
-    if (!upgrade_ || !is_http(scheme) || http_hosts_.contains(host)) {
+std::optional<HttpsDecision> HttpsUpgrader::navigation(const NavigationRequest& request) {
+    if (!is_http(request.scheme)) {
         return std::nullopt;
     }
-    std::optional<std::string> target = upgrade_(url);
-    if (target) {
-        upgrade_from_ = url;
-        upgrade_host_ = host;
-        upgrade_to_ = *target;
+    HttpsDecision decision{request.url, {}};
+    // A redirect to http of an upgraded load ends on that http page: upgrading it again could
+    // loop for ever.
+    if (!upgrade_ || request.redirect || http_hosts_.contains(request.host)) {
+        return decision;
     }
-    return target;
+    if (std::optional<std::string> target = upgrade_(request.url)) {
+        decision.send_url = *target;
+        attempts_[*target] = Attempt{request.url, request.host, request.post};
+    }
+    return decision;
+}
+
+void HttpsUpgrader::expect(const std::string& https_url, const std::string& http_url,
+                           const std::string& host) {
+    attempts_[https_url] = Attempt{http_url, host, false};
+}
+
+void HttpsUpgrader::answered(const std::string& url) {
+    attempts_.erase(url);
 }
 
 bool HttpsUpgrader::report_load(LoadPhase phase, const std::string& url) {
     if (phase == LoadPhase::finished && drop_next_finish_) {
-        // The end of a load that was replaced by its https or http twin.
+        // The end of a load that gave way to its http fallback.
         drop_next_finish_ = false;
         return false;
     }
-    if (phase == LoadPhase::started && url != upgrade_from_ && url != upgrade_to_) {
-        upgrade_from_.clear();
-        upgrade_host_.clear();
-        upgrade_to_.clear();
+    if (phase == LoadPhase::committed) {
+        // A page is shown: no attempt before it can fail any more.
+        attempts_.clear();
+        if (url != given_up_http_ && url != given_up_https_) {
+            given_up_http_.clear();
+            given_up_https_.clear();
+        }
     }
     return true;
 }
 
-FailedLoad HttpsUpgrader::failed(const std::string& url) {
-    if (!upgrade_from_.empty() && url == upgrade_from_) {
-        drop_next_finish_ = true;
+void HttpsUpgrader::fall_back(const std::string& https_url) {
+    auto attempt = attempts_.find(https_url);
+    http_hosts_.insert(attempt->second.host);
+    fallback_url_ = std::move(attempt->second.http_url);
+    attempts_.erase(attempt);
+    drop_next_finish_ = true;
+}
+
+FailedLoad HttpsUpgrader::failed(const std::string& url, LoadFailure why) {
+    if (!given_up_https_.empty() && (url == given_up_http_ || url == given_up_https_)) {
+        // The attempt the view stopped after its timeout; the fallback is already on its way.
+        given_up_http_.clear();
+        given_up_https_.clear();
         return FailedLoad::absorb;
     }
-    if (upgrade_to_.empty() || url != upgrade_to_) {
+    auto attempt = attempts_.find(url);
+    if (attempt == attempts_.end()) {
+        // A stop or another navigation names the http URL of the attempt it ends.
+        std::erase_if(attempts_, [&](const auto& entry) { return entry.second.http_url == url; });
         return FailedLoad::report;
     }
-    http_hosts_.insert(upgrade_host_);
-    // The fallback is a load of its own: if it fails too, that failure is the page's to show,
-    // not the interrupted load's to swallow (which would also hide its end from the tab).
-    fallback_url_ = std::exchange(upgrade_from_, {});
-    upgrade_host_.clear();
-    upgrade_to_.clear();
-    drop_next_finish_ = true;
+    if (why != LoadFailure::no_https) {
+        attempts_.erase(attempt);
+        return FailedLoad::report;
+    }
+    if (attempt->second.post) {
+        // A form's body is never sent again, nor turned into a GET: the failure is shown, and
+        // sending the form again goes over http.
+        http_hosts_.insert(attempt->second.host);
+        attempts_.erase(attempt);
+        return FailedLoad::report;
+    }
+    fall_back(url);
     return FailedLoad::absorb_and_fall_back;
+}
+
+bool HttpsUpgrader::timed_out(const std::string& url) {
+    auto attempt = attempts_.find(url);
+    if (attempt == attempts_.end() || attempt->second.post) {
+        return false;
+    }
+    given_up_http_ = attempt->second.http_url;
+    given_up_https_ = url;
+    // The fallback load cancels the attempt; the end of that is not a page's either.
+    fall_back(url);
+    return true;
 }
 
 std::string HttpsUpgrader::take_fallback() {

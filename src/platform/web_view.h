@@ -36,7 +36,7 @@ enum class NavigationPolicy { allow, deny };
 
 enum class TerminationReason { crashed, exceeded_memory_limit, by_api };
 
-// Turns a main-frame http URL into the https URL to try first, or none to load it as it is.
+// Turns an http URL into the https URL to try first, or none to load it as it is.
 using HttpsUpgrade = std::function<std::optional<std::string>(const std::string& url)>;
 
 struct WebViewOptions {
@@ -61,8 +61,8 @@ struct WebViewOptions {
     bool suspend_when_hidden = false;
     bool developer_extras = false;
     bool javascript_can_open_windows = false;
-    // Set: main-frame http responses are replaced by the https URL it gives; when that fails
-    // the view remembers the host and loads the http URL after all.
+    // Set: a page's http navigations go out as the https URL it gives; when that finds no HTTPS
+    // the view remembers the host and loads the http URL once.
     HttpsUpgrade https_upgrade;
     // Content filters attached from the start.
     std::vector<std::shared_ptr<ContentFilter>> content_filters;
@@ -79,6 +79,10 @@ public:
     virtual const std::string& label() const = 0;
 
     virtual void load_url(const std::string& url) = 0;
+    // The https URL being loaded was chosen by the browser for http_url: when it finds no HTTPS
+    // before any answer, the view loads http_url once, as HTTPS-Only's fallback does.
+    virtual void expect_https_fallback(const std::string& https_url,
+                                       const std::string& http_url) = 0;
     virtual void go_back() = 0;
     virtual void go_forward() = 0;
     virtual void reload() = 0;

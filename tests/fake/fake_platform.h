@@ -154,6 +154,9 @@ public:
     const std::string& label() const override { return options.label; }
     // As in WebKit, a requested load changes the URL only once it starts (tests set url).
     void load_url(const std::string& target) override { calls.push_back("load_url " + target); }
+    void expect_https_fallback(const std::string& https_url, const std::string& http_url) override {
+        calls.push_back("expect_https_fallback " + https_url + " " + http_url);
+    }
     void go_back() override { calls.push_back("go_back"); }
     void go_forward() override { calls.push_back("go_forward"); }
     void reload() override { calls.push_back("reload"); }

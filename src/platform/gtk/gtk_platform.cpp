@@ -6,6 +6,7 @@
 #include "platform/gtk/gtk_system.h"
 #include "platform/gtk/gtk_web_view.h"
 #include "platform/gtk/gtk_window.h"
+#include "platform/gtk/https_decisions.h"
 #include "platform/gtk/script_bridge.h"
 
 #include <libsoup/soup.h>
@@ -160,6 +161,9 @@ private:
             // library, so a smaller one there would also take every tab's back-forward and
             // memory caches away.
             slot = new_web_context();
+            if (kind == WebContextKind::content) {
+                HttpsDecisions::attach(slot.get());
+            }
         }
         return slot.get();
     }

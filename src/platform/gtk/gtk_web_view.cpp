@@ -35,7 +35,8 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
                        const WebViewOptions& options)
     : label_(options.label), content_manager_(GObjectPtr<WebKitUserContentManager>::adopt(
                                  webkit_user_content_manager_new())),
-      session_(options.session), https_(options.https_upgrade) {
+      session_(options.session), https_(options.https_upgrade),
+      https_decisions_(HttpsDecisions::of(context)) {
     GObjectPtr<WebKitSettings> settings = GObjectPtr<WebKitSettings>::adopt(make_settings(options));
     view_ = GObjectPtr<WebKitWebView>::retain(WEBKIT_WEB_VIEW(g_object_new(
         WEBKIT_TYPE_WEB_VIEW, "web-context", context, "network-session", session_of(options),
@@ -61,6 +62,9 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
 GtkWebView::~GtkWebView() {
     if (fallback_idle_ != 0) {
         g_source_remove(fallback_idle_);
+    }
+    for (guint timeout : answer_timeouts_) {
+        g_source_remove(timeout);
     }
     if (empty_title_idle_ != 0) {
         g_source_remove(empty_title_idle_);

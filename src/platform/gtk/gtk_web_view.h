@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/https_decisions.h"
 #include "platform/https_upgrade.h"
 #include "platform/web_view.h"
 
@@ -21,6 +22,7 @@ public:
 
     const std::string& label() const override { return label_; }
     void load_url(const std::string& url) override;
+    void expect_https_fallback(const std::string& https_url, const std::string& http_url) override;
     void go_back() override;
     void go_forward() override;
     void reload() override;
@@ -70,9 +72,12 @@ private:
     static gboolean handle_load_failed_tls(WebKitWebView*, const char* failing_uri,
                                            GTlsCertificate*, GTlsCertificateFlags, gpointer self);
     static gboolean handle_fallback_load(gpointer self);
+    static gboolean handle_no_answer(gpointer attempt);
     bool decide_navigation(WebKitNavigationPolicyDecision* decision);
+    void decide_https(WebKitNavigationAction* action);
     bool decide_response(WebKitResponsePolicyDecision* decision);
-    bool absorb_failed_upgrade(const std::string& failing_uri);
+    bool absorb_failed_upgrade(const std::string& failing_uri, LoadFailure why);
+    void wait_for_answer(const std::string& https_url);
 
     // Other signals (gtk_web_view.cpp).
     static void handle_notify_title(GObject*, GParamSpec*, gpointer self);
@@ -104,8 +109,12 @@ private:
     guint empty_title_idle_ = 0;
 
     HttpsUpgrader https_;
-    // The idle that loads the http URL after a failed https twin.
+    // Where the decisions go to the web processes; null outside the content context.
+    HttpsDecisions* https_decisions_ = nullptr;
+    // The idle that loads the http URL after a failed https attempt.
     guint fallback_idle_ = 0;
+    // The timeouts of https attempts still waiting for an answer.
+    std::vector<guint> answer_timeouts_;
 
     std::vector<SignalConnection> connections_;
 };

@@ -1,10 +1,11 @@
 // Navigation, new-window and response decisions of a web view, and its load events. The
-// HTTPS-Only upgrade and its fallback are decided in platform/https_upgrade.h; here WebKit is
-// told.
+// HTTPS-Only upgrade and its fallback are decided in platform/https_upgrade.h; here WebKit and the
+// web process extension (web_extension/) are told.
 
 #include "platform/gtk/gtk_web_view.h"
 #include "platform/startup_trace.h"
 
+#include <algorithm>
 #include <libsoup/soup.h>
 #include <optional>
 
@@ -109,6 +110,7 @@ bool GtkWebView::decide_navigation(WebKitNavigationPolicyDecision* decision) {
         webkit_navigation_action_is_user_gesture(action) != FALSE};
     auto* policy = WEBKIT_POLICY_DECISION(decision);
     if (on_navigation(navigation) == NavigationPolicy::allow) {
+        decide_https(action);
         webkit_policy_decision_use(policy);
     } else {
         webkit_policy_decision_ignore(policy);
@@ -116,19 +118,77 @@ bool GtkWebView::decide_navigation(WebKitNavigationPolicyDecision* decision) {
     return true;
 }
 
+void GtkWebView::decide_https(WebKitNavigationAction* action) {
+    if (https_decisions_ == nullptr) {
+        return;
+    }
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const char* uri = webkit_uri_request_get_uri(request);
+    std::optional<UrlParts> parts = uri != nullptr ? split_url(uri) : std::nullopt;
+    if (!parts) {
+        return;
+    }
+    const char* method = webkit_uri_request_get_http_method(request);
+    std::optional<HttpsDecision> decision = https_.navigation(
+        {uri, parts->scheme, parts->host, webkit_navigation_action_is_redirect(action) != FALSE,
+         method != nullptr && g_ascii_strcasecmp(method, "POST") == 0});
+    if (!decision) {
+        return;
+    }
+    // Sent for every http navigation, upgraded or not, so that no older decision for the same URL
+    // is taken for this one.
+    https_decisions_->send(decision->http_url, decision->send_url);
+    if (!decision->send_url.empty()) {
+        wait_for_answer(decision->send_url);
+    }
+}
+
+namespace {
+
+// An https attempt that has had no answer for this long is taken for a site without HTTPS.
+constexpr guint kNoAnswerSeconds = 5;
+
+struct AnswerWait {
+    GtkWebView* view;
+    std::string https_url;
+};
+
+} // namespace
+
+void GtkWebView::wait_for_answer(const std::string& https_url) {
+    answer_timeouts_.push_back(g_timeout_add_seconds_full(
+        G_PRIORITY_DEFAULT, kNoAnswerSeconds, handle_no_answer, new AnswerWait{this, https_url},
+        [](gpointer data) { delete static_cast<AnswerWait*>(data); }));
+}
+
+gboolean GtkWebView::handle_no_answer(gpointer data) {
+    auto* wait = static_cast<AnswerWait*>(data);
+    GtkWebView* view = wait->view;
+    std::erase(view->answer_timeouts_, g_source_get_id(g_main_current_source()));
+    // Only the main frame's own attempt: a subframe's navigation was decided alike.
+    const char* current = webkit_web_view_get_uri(view->view_.get());
+    if (webkit_web_view_is_loading(view->view_.get()) && current != nullptr &&
+        wait->https_url == current && view->https_.timed_out(wait->https_url)) {
+        const std::string url = view->https_.take_fallback();
+        webkit_web_view_load_uri(view->view_.get(), url.c_str());
+    }
+    return G_SOURCE_REMOVE;
+}
+
+void GtkWebView::expect_https_fallback(const std::string& https_url, const std::string& http_url) {
+    std::optional<UrlParts> parts = split_url(http_url.c_str());
+    if (parts) {
+        https_.expect(https_url, http_url, parts->host);
+        wait_for_answer(https_url);
+    }
+}
+
 bool GtkWebView::decide_response(WebKitResponsePolicyDecision* decision) {
     auto* policy = WEBKIT_POLICY_DECISION(decision);
-    if (https_.enabled() && webkit_response_policy_decision_is_main_frame_main_resource(decision)) {
+    if (webkit_response_policy_decision_is_main_frame_main_resource(decision)) {
         const char* uri =
             webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision));
-        std::optional<UrlParts> parts = uri != nullptr ? split_url(uri) : std::nullopt;
-        std::optional<std::string> target =
-            parts ? https_.replace_response(parts->scheme, parts->host, uri) : std::nullopt;
-        if (target) {
-            webkit_policy_decision_ignore(policy);
-            webkit_web_view_load_uri(view_.get(), target->c_str());
-            return true;
-        }
+        https_.answered(uri != nullptr ? uri : "");
     }
     WebKitURIResponse* response = webkit_response_policy_decision_get_response(decision);
     if (!webkit_response_policy_decision_is_mime_type_supported(decision) ||
@@ -168,24 +228,58 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
     }
 }
 
-bool GtkWebView::absorb_failed_upgrade(const std::string& failing_uri) {
-    const FailedLoad outcome = https_.failed(failing_uri);
+bool GtkWebView::absorb_failed_upgrade(const std::string& failing_uri, LoadFailure why) {
+    const FailedLoad outcome = https_.failed(failing_uri, why);
     if (outcome == FailedLoad::absorb_and_fall_back && fallback_idle_ == 0) {
         fallback_idle_ = g_idle_add(handle_fallback_load, this);
     }
     return outcome != FailedLoad::report;
 }
 
+namespace {
+
+// Failures that say the site has no HTTPS (through a proxy, a tunnel closed without an answer
+// reads as a connection cut short); a name that does not resolve or a network that is down says
+// nothing about HTTPS.
+LoadFailure failure_kind(const GError* error) {
+    if (error == nullptr) {
+        return LoadFailure::other;
+    }
+    if (error->domain == WEBKIT_NETWORK_ERROR && error->code == WEBKIT_NETWORK_ERROR_CANCELLED) {
+        return LoadFailure::cancelled;
+    }
+    if (error->domain == WEBKIT_POLICY_ERROR &&
+        error->code == WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) {
+        return LoadFailure::cancelled;
+    }
+    if (error->domain == G_TLS_ERROR) {
+        return LoadFailure::no_https;
+    }
+    constexpr GIOErrorEnum kNoHttps[] = {
+        G_IO_ERROR_CONNECTION_REFUSED, G_IO_ERROR_CONNECTION_CLOSED, G_IO_ERROR_PARTIAL_INPUT,
+        G_IO_ERROR_BROKEN_PIPE,        G_IO_ERROR_NOT_CONNECTED,     G_IO_ERROR_TIMED_OUT,
+        G_IO_ERROR_HOST_UNREACHABLE};
+    if (error->domain == G_IO_ERROR &&
+        std::ranges::find(kNoHttps, static_cast<GIOErrorEnum>(error->code)) != std::end(kNoHttps)) {
+        return LoadFailure::no_https;
+    }
+    return LoadFailure::other;
+}
+
+} // namespace
+
 gboolean GtkWebView::handle_load_failed(WebKitWebView*, WebKitLoadEvent, const char* failing_uri,
-                                        GError*, gpointer self) {
+                                        GError* error, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
-    return view->absorb_failed_upgrade(failing_uri != nullptr ? failing_uri : "");
+    return view->absorb_failed_upgrade(failing_uri != nullptr ? failing_uri : "",
+                                       failure_kind(error));
 }
 
 gboolean GtkWebView::handle_load_failed_tls(WebKitWebView*, const char* failing_uri,
                                             GTlsCertificate*, GTlsCertificateFlags, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
-    return view->absorb_failed_upgrade(failing_uri != nullptr ? failing_uri : "");
+    return view->absorb_failed_upgrade(failing_uri != nullptr ? failing_uri : "",
+                                       LoadFailure::no_https);
 }
 
 gboolean GtkWebView::handle_fallback_load(gpointer self) {

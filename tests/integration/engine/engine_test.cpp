@@ -6,6 +6,7 @@
 #include "engine/engine_config.h"
 #include "engine/shield_wiring.h"
 #include "engine/webviews.h"
+#include "integration/tls_tunnel.h"
 #include "integration/wait.h"
 #include "platform/gtk/gtk_network.h"
 #include "support/loopback_server.h"
@@ -14,11 +15,26 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
+#include <thread>
 
 namespace corvane::test {
 namespace {
 
 HttpResponse serve(const HttpRequest& request) {
+    if (request.path == "/links") {
+        // A link and a form to the address after "to=".
+        const std::string to = request.target.substr(request.target.find("to=") + 3);
+        return html_page("<title>links</title><a id=go href='" + to +
+                         "'>go</a><form id=form method=post action='" + to +
+                         "'><input name=secret value=s3cret></form>");
+    }
+    if (request.tls) {
+        if (request.path == "/hop") {
+            return HttpResponse{
+                302, "text/plain", "", {{"Location", "http://hop.corvane-test.example/landed"}}};
+        }
+        return html_page("<title>" + request.path.substr(1) + " over https</title>");
+    }
     // /probe-scheme's title becomes what an image and a fetch of the scheme came to.
     const std::map<std::string, std::string> pages = {
         {"/page", "<title>Engine page</title>"
@@ -47,7 +63,29 @@ struct World {
             webkit_network_proxy_settings_new(server.origin().c_str(), nullptr);
         webkit_network_session_set_proxy_settings(session->session(),
                                                   WEBKIT_NETWORK_PROXY_MODE_CUSTOM, proxy);
+        // The hosts of kHttpsHosts have HTTPS; "slow." never answers, and the others of
+        // kTunnelled close the tunnel as a site without HTTPS closes port 443.
+        for (std::string_view host : kHttpsHosts) {
+            webkit_network_session_allow_tls_certificate_for_host(
+                session->session(), test_certificate(), std::string(host).c_str());
+        }
+        server.tunnel({std::begin(kTunnelled), std::end(kTunnelled)}, [](int socket,
+                                                                         const std::string& host) {
+            if (host.starts_with("slow.")) {
+                std::this_thread::sleep_for(3s);
+            }
+            return std::ranges::find(kHttpsHosts, host) != std::end(kHttpsHosts) ? open_tls(socket)
+                                                                                 : std::nullopt;
+        });
     }
+
+    static constexpr std::string_view kHttpsHosts[] = {
+        "secure.corvane-test.example", "hop.corvane-test.example", "form.corvane-test.example",
+        "off.corvane-test.example"};
+    static constexpr std::string_view kTunnelled[] = {
+        "secure.corvane-test.example", "hop.corvane-test.example",   "form.corvane-test.example",
+        "off.corvane-test.example",    "plain.corvane-test.example", "typed.corvane-test.example",
+        "slow.corvane-test.example"};
 
     std::unique_ptr<platform::Platform> platform = [] {
         auto made = platform::gtk::make_gtk_platform({"com.halbrin.corvane.tests", false});
@@ -160,19 +198,83 @@ TEST(Engine, ShieldBlocksThirdPartyTrackersUntilTurnedOff) {
     EXPECT_EQ(world().server.count("/ad.js"), 1u) << "asked for only once the Shield was off";
 }
 
-// Through the test proxy the host is not local; https to it fails (the proxy opens no tunnels),
-// so the upgraded tab falls back to the http page, and the replaced loads end silently. Which
-// hosts are upgraded and the fallback's steps: the unit tests.
-TEST(Engine, HttpsOnlyTriesHttpsFirstAndFallsBackToHttp) {
-    const std::string address = "http://shop.corvane-test.example/shop";
-    auto tab = open_tab(address, 61, nullptr, true);
-    ASSERT_TRUE(loaded(61, address));
-    EXPECT_TRUE(std::ranges::any_of(world().server.requests(), [](const HttpRequest& r) {
-        return r.method == "CONNECT" && r.target.starts_with("shop.corvane-test.example:");
-    }));
-    EXPECT_TRUE(wait_until([&] { return tab->title() == "shop over http"; }));
-    for (const event::PageLoad& load : seen_of<event::PageLoad>()) {
-        EXPECT_TRUE(load.loading || load.tab != 61 || load.url == address) << load.url;
+// How the server saw a host's requests, in order: "connect" for its first tunnel (WebKit may
+// open a second one ahead), then "http GET /a", "https POST /a body", ...
+std::vector<std::string> seen_by(const std::string& host) {
+    std::vector<std::string> seen;
+    for (const HttpRequest& r : world().server.requests()) {
+        if (r.method == "CONNECT" && r.target.starts_with(host + ":")) {
+            if (std::ranges::find(seen, "connect") == seen.end()) {
+                seen.push_back("connect");
+            }
+        } else if (r.tls ? r.headers.at("host") == host
+                         : r.target.starts_with("http://" + host + "/")) {
+            seen.push_back((r.tls ? "https " : "http ") + r.method + " " + r.path +
+                           (r.body.empty() ? "" : " " + r.body));
+        }
+    }
+    return seen;
+}
+
+// HTTPS-Only on real WebKit, the test proxy standing in for the network: a tab's http
+// navigations go out as https before anything is sent, and fall back to http once when the site
+// has no HTTPS. Which hosts and failures count and the fallback's steps: the unit tests.
+TEST(Engine, HttpsOnlyUpgradesBeforeSendingAndFallsBackOnce) {
+    struct Case {
+        const char* how; // "link", "form", "typed" (the browser chose https) or "stop"
+        const char* host;
+        const char* path;
+        bool https_only;
+        const char* title; // what the tab shows in the end
+        std::vector<std::string> seen;
+    };
+    const Case cases[] = {
+        {"link", "secure", "/a", true, "a over https", {"connect", "https GET /a"}},
+        {"link", "plain", "/b", true, "b over http", {"connect", "http GET /b"}},
+        {"typed", "typed", "/first", false, "first over http", {"connect", "http GET /first"}},
+        // An https page that redirects to http ends there, once.
+        {"link",
+         "hop",
+         "/hop",
+         true,
+         "landed over http",
+         {"connect", "https GET /hop", "http GET /landed"}},
+        {"form",
+         "form",
+         "/send",
+         true,
+         "send over https",
+         {"connect", "https POST /send secret=s3cret"}},
+        {"link", "off", "/c", false, "c over http", {"http GET /c"}},
+        // Stopped while https is tried: nothing goes out over http.
+        {"stop", "slow", "/d", true, "links", {"connect"}},
+    };
+    TabId id = 70;
+    for (const Case& row : cases) {
+        const std::string host = std::string(row.host) + ".corvane-test.example";
+        const std::string http_url = "http://" + host + row.path;
+        SCOPED_TRACE(http_url);
+        std::unique_ptr<platform::WebView> tab;
+        if (std::string_view(row.how) == "typed") {
+            const std::string https_url = "https://" + host + row.path;
+            tab = open_tab(https_url, ++id, nullptr, row.https_only);
+            tab->expect_https_fallback(https_url, http_url);
+        } else {
+            const std::string links = url("/links?to=" + http_url);
+            tab = open_tab(links, ++id, nullptr, row.https_only);
+            ASSERT_TRUE(loaded(id, links));
+            evaluate(*tab, std::string_view(row.how) == "form"
+                               ? "document.getElementById('form').submit()"
+                               : "document.getElementById('go').click()");
+        }
+        if (std::string_view(row.how) == "stop") {
+            ASSERT_TRUE(wait_until([&] { return !seen_by(host).empty(); }));
+            tab->stop_loading();
+            pump(1500ms);
+        }
+        EXPECT_TRUE(wait_until([&] { return tab->title() == row.title; })) << tab->title();
+        pump(300ms); // room for a request that should not come
+        EXPECT_EQ(seen_by(host), row.seen);
     }
 }
 

@@ -79,6 +79,20 @@ TEST(ResolveInput, RefusalsUrlsHostsAndSearches) {
     }
 }
 
+// Only an https URL the browser chose itself keeps the http URL to fall back to.
+TEST(ResolveInput, UpgradedAddressesKeepTheirHttpUrl) {
+    for (const auto& [input, fallback] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"http://example.com/a?b", "http://example.com/a?b"},
+             {"example.com/a", "http://example.com/a"},
+             {"https://example.com/", ""},
+             {"http://localhost:3000", ""},
+             {"http://printer.local/", ""},
+             {"localhost:8080/x", ""},
+             {"hello world", ""}}) {
+        EXPECT_EQ(resolve_input(input, ddg).http_fallback, fallback) << input;
+    }
+}
+
 TEST(AddressPredicates, HostsLocalHostsAndUrlsSchemesAndChromeAddresses) {
     // clang-format off
     expect_split(looks_like_host,

@@ -327,8 +327,11 @@ TEST_F(ChromeMessagesTest, FindStopFocusDevToolsAndNavigateActOnTheActiveTab) {
     // tab takes the URL only when its load starts: a page that refuses to be left ("Stay on
     // Page") keeps its address in the field, the bookmark and the session.
     app.windows[0].active = 0;
+    // An address the browser turned to https falls back to http when the site has none.
     send(msg::Navigate{"example.com", false});
-    EXPECT_EQ(page().calls.end()[-2], "load_url https://example.com/");
+    EXPECT_EQ(page().calls.end()[-3], "load_url https://example.com/");
+    EXPECT_EQ(page().calls.end()[-2],
+              "expect_https_fallback https://example.com/ http://example.com/");
     EXPECT_EQ(page().calls.back(), "focus");
     run("bookmark");
     save_session_now(app);
@@ -345,9 +348,11 @@ TEST_F(ChromeMessagesTest, FindStopFocusDevToolsAndNavigateActOnTheActiveTab) {
     EXPECT_FALSE(tab(0, 1).webview) << "with a new tab the sleeping one stays asleep";
     EXPECT_EQ(reply(msg::Navigate{"JavaScript:alert(1)", true}),
               R"(toast("Blocked: blocked scheme"))");
+    send(msg::Navigate{"http://d.test/y", true});
+    EXPECT_EQ(page(3).calls.back(), "expect_https_fallback https://d.test/y http://d.test/y");
     EXPECT_EQ(tab_urls(0), (std::vector<std::string>{"https://example.com/", "https://c.test/x",
-                                                     "corvane://newtab/"}));
-    EXPECT_EQ(app.windows[0].active, 2u);
+                                                     "corvane://newtab/", "https://d.test/y"}));
+    EXPECT_EQ(app.windows[0].active, 3u);
 }
 
 } // namespace
