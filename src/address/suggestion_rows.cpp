@@ -83,7 +83,10 @@ SuggestionAnswer build_suggestions(const Store& store, std::string_view query, b
     }
     ResolvedInput resolved = resolve_input(q, engine.url_template);
     if (resolved.kind == ResolvedInput::Kind::Url && !answer.completion) {
-        answer.rows.push_back(url_row(trimmed, resolved.text));
+        // An address the browser turns to https opens as typed: opening resolves it again, with
+        // its fallback to http.
+        answer.rows.push_back(url_row(
+            trimmed, resolved.http_fallback.empty() ? resolved.text : resolved.http_fallback));
         answer.rows.push_back({{"kind", "search"},
                                {"title", trimmed},
                                {"text", "? " + std::string(trimmed)},
@@ -94,7 +97,8 @@ SuggestionAnswer build_suggestions(const Store& store, std::string_view query, b
             {{"kind", "search"}, {"title", trimmed}, {"text", trimmed}, {"engine", engine.name}});
     }
     for (const ScoredSuggestion& item : scored) {
-        if (!has_row_for(answer.rows, item.url)) {
+        if (!has_row_for(answer.rows, item.url) &&
+            (resolved.kind != ResolvedInput::Kind::Url || item.url != resolved.text)) {
             answer.rows.push_back(entry_row(item));
         }
     }

@@ -121,12 +121,13 @@ std::string answer_text(const Store& store, std::string_view text, bool complete
 TEST(SuggestionRows, CompletionDirectBookmarkHistoryAndSearchRows) {
     // The completion row of a typed prefix is checked where the core answers the page.
     // Without completion a typed host gets a direct row and a search row; the history entry of
-    // the direct row's URL gets none.
+    // the direct row's URL gets none. The direct row opens what was typed, which the browser
+    // turns to https with its fallback to http.
     Store store = store_at(now, {{"https://example.com/", "", 1, now}});
     store.settings.search_engine = "kagi";
     EXPECT_EQ(answer_text(store, " example.com ", false),
               R"(null [{"display":"","kind":"url","title":"example.com",)"
-              R"("url":"https://example.com/"},)"
+              R"("url":"http://example.com/"},)"
               R"({"engine":"Kagi","kind":"search","text":"? example.com","title":"example.com",)"
               R"("url":"https://kagi.com/search?q=example.com"}])");
     for (const auto& [text, complete] :
