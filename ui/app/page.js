@@ -32,6 +32,7 @@ function wire() {
     $('shield').addEventListener('click', openShield);
     $('downloads').addEventListener('click', () => openPanel('downloads'));
     $('menu').addEventListener('click', openMenu);
+    $('strip').addEventListener('wheel', onStripWheel, { passive: false });
 
     omniInput.addEventListener('focus', onOmniFocus);
     omniInput.addEventListener('blur', onOmniBlur);

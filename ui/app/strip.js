@@ -1,12 +1,22 @@
 // ---------------------------------------------------------------------------------------------
 // Tab strip
 
+// What the strip last scrolled into view: the active tab among that many, at that width.
+let revealed = null;
+
 function renderTabs() {
     const tabs = S.tabs;
     const width = $('strip').clientWidth - 84 - 80;
     const narrow = tabs.length > 0 && width / tabs.length < 92;
     const items = tabs.map((t, i) => tabElement(t, i > 0 && tabs[i - 1].id === S.active, narrow));
     $('tabs').replaceChildren(...items);
+    // Only a change of the active tab, the tab count or the width scrolls: renders for other
+    // reasons leave where the user scrolled to alone.
+    const now = [S.active, tabs.length, width].join();
+    if (now !== revealed) {
+        revealed = now;
+        revealActiveTab();
+    }
     if (drag) {
         // The core re-renders while a tab is held (selecting it does); follow the new element.
         const fresh = items.find((e) => e.dataset.id === String(drag.id));
@@ -17,6 +27,29 @@ function renderTabs() {
             drag = null;
         }
     }
+}
+
+// Scrolls the strip just enough to show the active tab with its corner pieces.
+function revealActiveTab() {
+    const strip = $('tabs');
+    const tab = strip.querySelector('.tab.active');
+    if (!tab) return;
+    const box = strip.getBoundingClientRect();
+    const r = tab.getBoundingClientRect();
+    const flare = 10;
+    if (r.left - flare < box.left) strip.scrollLeft -= box.left - (r.left - flare);
+    else if (r.right + flare > box.right) strip.scrollLeft += r.right + flare - box.right;
+}
+
+// The wheel, vertical or horizontal, scrolls the tabs while any part of the strip is under it.
+function onStripWheel(ev) {
+    const strip = $('tabs');
+    if (strip.scrollWidth <= strip.clientWidth) return;
+    const delta = Math.abs(ev.deltaX) > Math.abs(ev.deltaY) ? ev.deltaX : ev.deltaY;
+    if (!delta) return;
+    ev.preventDefault();
+    const unit = [1, 40, strip.clientWidth][ev.deltaMode] || 1;
+    strip.scrollLeft += delta * unit;
 }
 
 function tabElement(t, afterActive, narrow) {

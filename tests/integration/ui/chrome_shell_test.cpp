@@ -192,6 +192,45 @@ TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
     // clang-format on
 }
 
+// Forty tabs in a 1280-pixel window, the 35th active: each tab named is wholly inside the strip
+// and is what a press at its middle reaches (the new-tab button never covers it).
+TEST_F(ChromeShell, EveryTabOfAFullStripCanBeReached) {
+    json tabs = json::array();
+    for (int id = 1; id <= 40; ++id) {
+        const std::string host = "t" + std::to_string(id) + ".example";
+        tabs.push_back({{"host", host},
+                        {"id", id},
+                        {"title", "Tab " + std::to_string(id)},
+                        {"url", "https://" + host + "/"}});
+    }
+    const auto many = [&](int active) {
+        return json::array({"render", {{"tabs", tabs}, {"active", active}}}).dump();
+    };
+    const std::string reachable =
+        "[1, 35, 40].map((id) => { const s = `.tab[data-id=\"${id}\"]`, box = D.rect('#tabs'),"
+        " r = D.rect(s), m = D.mid(s); return r.left >= box.left && r.right <= box.right &&"
+        " D.$(s).contains(document.elementFromPoint(m.x, m.y)); }).concat(D.rect('#newtab').left"
+        " >= D.rect('#tabs').right)";
+    const std::string wheel = "D.fire('.strip-fill', new WheelEvent('wheel', {deltaY: ";
+    // clang-format off
+    run({
+        {R"(["size",1280,720])", "", "", ""},
+        {many(35), "", reachable, "[false,true,false,true]"},
+        // The wheel, anywhere on the strip, scrolls to either end.
+        {"", wheel + "1e5, bubbles: true, cancelable: true}))", reachable,
+         "[false,true,true,true]"},
+        {"", wheel + "-1e5, bubbles: true, cancelable: true}))", reachable,
+         "[true,false,false,true]"},
+        // A render that changes nothing the strip is scrolled by leaves it where it is; a new
+        // active tab, or a new width, brings the active tab back into view.
+        {many(35), "", reachable, "[true,false,false,true]"},
+        {many(40), "", reachable, "[false,true,true,true]"},
+        {"", wheel + "-1e5, bubbles: true, cancelable: true}))", "", ""},
+        {R"(["size",900,720])", "", reachable, "[false,true,true,true]"},
+    });
+    // clang-format on
+}
+
 TEST_F(ChromeShell, RealKeysAndPointerReachThePage) {
     if (!xdotool({"search", "--sync", "--name", kTitle, "windowactivate", "--sync"})) {
         GTEST_SKIP() << "xdotool cannot reach this display";
