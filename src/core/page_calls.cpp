@@ -1,6 +1,7 @@
 #include "core/page_calls.h"
 
 #include "address/url_classify.h"
+#include "core/window_title.h"
 #include "engine/actions.h"
 #include "protocol/page_call.h"
 
@@ -57,7 +58,11 @@ ChromeState window_state(const App& app, const BrowserWindow& window) {
 
 void render(App& app, std::size_t index) {
     BrowserWindow& window = app.windows[index];
-    if (!window.ready_seen || !window.has_active_tab()) {
+    if (!window.has_active_tab()) {
+        return;
+    }
+    window.window->set_title(window_title(window));
+    if (!window.ready_seen) {
         return;
     }
     // The state is built straight into the argument list: the page call then writes it without

@@ -23,8 +23,9 @@ void call_ui_page(platform::WebView& view, std::string_view name,
 // history buttons, the settings' Shield rule and the bookmarks.
 ChromeState window_state(const App& app, const BrowserWindow& window);
 
-// Pushes the window's whole state to its chrome page; nothing before the page reported ready
-// or while the window has no active tab.
+// Names the system window after its active tab and pushes the window's whole state to its
+// chrome page; nothing is pushed before the page reported ready, and nothing at all happens
+// while the window has no active tab.
 void render(App& app, std::size_t window);
 
 void show_toast(std::vector<BrowserWindow>& windows, std::size_t window, const std::string& text);

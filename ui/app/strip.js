@@ -69,7 +69,7 @@ function tabElement(t, afterActive, narrow) {
     if (t.loading) box.appendChild(el('span', 'spinner'));
     else if (t.newtab) box.appendChild(icon('feather'));
     else box.appendChild(favicon(t.favicon, 'globe'));
-    const label = el('span', 'tab-title', str(t.title) || str(t.host) || 'New Tab');
+    const label = el('span', 'tab-title', str(t.title) || str(t.host) || fileName(str(t.url)) || 'New Tab');
 
     const close = button('tab-close', 'Close tab', 'x', (ev) => {
         ev.stopPropagation();
@@ -92,6 +92,18 @@ function tabElement(t, afterActive, narrow) {
     });
     e.addEventListener('dblclick', (ev) => ev.stopPropagation());
     return e;
+}
+
+// The name of a local file, as the host names a web page: the last part of a file: URL's path.
+function fileName(url) {
+    if (!/^file:/i.test(url)) return '';
+    const path = url.replace(/[?#].*$/, '').replace(/^file:(\/\/[^/]*)?/i, '');
+    const name = path.split('/').filter(Boolean).pop() || '';
+    try {
+        return decodeURIComponent(name);
+    } catch (e) {
+        return name;
+    }
 }
 
 function onTabPress(ev, t, e) {

@@ -66,7 +66,10 @@ double GtkBrowserWindow::scale_factor() const {
 }
 
 void GtkBrowserWindow::set_title(const std::string& title) {
-    gtk_window_set_title(gtk_window(), title.c_str());
+    // Every render names the window; only a new name goes on to the desktop.
+    if (g_strcmp0(gtk_window_get_title(gtk_window()), title.c_str()) != 0) {
+        gtk_window_set_title(gtk_window(), title.c_str());
+    }
 }
 
 void GtkBrowserWindow::present() {

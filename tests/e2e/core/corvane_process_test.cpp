@@ -269,7 +269,8 @@ TEST_F(Desktop, InstalledItTakesLinksFromLaunchesAndTheDesktopAndEndsWithItsLast
     write_file(store_dir() / "history.json", history);
     write_file(store_dir() / "bookmarks.json", bookmarks);
 
-    const std::string visible = "search --onlyvisible --name '^Corvane$'";
+    // A normal window: its title ends in the browser's name, after the active tab's.
+    const std::string visible = "search --onlyvisible --name 'Corvane$'";
     const std::string activate = visible + " windowactivate --sync";
     {
         Browser first(data, {page("first")}, log, (home / "root/usr/bin/corvane").c_str());

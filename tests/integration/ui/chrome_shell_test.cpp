@@ -55,6 +55,10 @@ TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
              "tab active | Example Domain | Example Domain | 2 | #i-globe",
              "tab after-active | corvane://newtab/ | New Tab | 0 | #i-feather",
              "tab sleeping | https://b.example/ | b.example | 0 | spinner"])"},
+        // A local file without a title is named by its file name, as a page by its host.
+        {R"(["render",{"tabs":[{"id":7,"title":"","host":"",
+            "url":"file:///home/u/My%20Notes.html?x#y"},{"id":9,"title":"","host":"",
+            "url":"file:///"}]}])", "", "D.texts('.tab-title')", R"(["My Notes.html","New Tab"])"},
         // The toolbar for every flag set; there the reload button stops and back does nothing.
         {R"(["render",{"canBack":false,"canForward":true,"loading":true,"shieldActive":false,
             "downloadsUnseen":true,"private":true,"sec":"insecure","bookmarked":true}])",

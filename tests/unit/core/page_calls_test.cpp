@@ -3,6 +3,7 @@
 #include "core/layout.h"
 #include "core/page_calls.h"
 #include "core/page_text.h"
+#include "core/tabs.h"
 #include "core_fixture.h"
 
 namespace corvane::test {
@@ -42,6 +43,36 @@ TEST_F(PageCallsTest, TheStateShowsTheLiveAddressAndTheTabsStoredOnes) {
     render(app, 0);
     EXPECT_EQ(std::pair(renders(chrome()).back()["url"], renders(chrome()).back()["shieldActive"]),
               std::pair(json("https://www.example.com/a"), json(false)));
+}
+
+// The desktop tells windows apart by their titles: the active tab's name, then the browser's.
+TEST_F(PageCallsTest, TheWindowIsNamedAfterItsActiveTab) {
+    const auto title = [&](std::size_t window) {
+        return dynamic_cast<FakeWindow&>(*app.windows.at(window).window).options.title;
+    };
+    open({{"https://www.example.com/a", "Docs"},
+          {"https://www.example.com/", ""},
+          {"file:///home/u/My%20Notes%E2%80%AE.html", ""},
+          {"file:///home/u/dir/", ""},
+          {"file:///", ""},
+          {"", ""}});
+    const char* expected[] = {"Docs \u2014 Corvane",
+                              "example.com \u2014 Corvane",
+                              "My Notes.html \u2014 Corvane",
+                              "dir \u2014 Corvane",
+                              "Corvane",
+                              "Corvane"};
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        select_tab(app, 0, i);
+        EXPECT_EQ(title(0), expected[i]) << i;
+    }
+    handle(event::TitleChanged{"New Tab", tab(0, 5).id, tab(0, 5).view});
+    EXPECT_EQ(title(0), "New Tab \u2014 Corvane");
+    open({{"https://a.test/", "A"}, {"", ""}}, 0, WindowKind::private_browsing);
+    render(app, 1);
+    EXPECT_EQ(title(1), "A \u2014 Corvane (Private)");
+    select_tab(app, 1, 1);
+    EXPECT_EQ(title(1), "Corvane (Private)");
 }
 
 TEST(PageText, ControlsAndDirectionMarksGoAndCharactersAreCounted) {
