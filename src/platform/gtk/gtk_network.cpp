@@ -3,6 +3,8 @@
 #include "platform/download_path.h"
 #include "platform/gtk/script_bridge.h"
 
+#include <algorithm>
+#include <string_view>
 #include <system_error>
 
 namespace corvane::platform::gtk {
@@ -18,6 +20,9 @@ struct GtkNetworkSession::Download {
 };
 
 namespace {
+
+// The suffix of the file WebKit writes a download to until it ends.
+constexpr std::string_view kIntermediateMark = ".wkdownload";
 
 std::filesystem::path download_folder() {
     const char* folder = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
@@ -75,9 +80,12 @@ gboolean GtkNetworkSession::on_decide_destination(WebKitDownload* download, cons
     std::filesystem::path folder = download_folder();
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    // WebKit deletes a file already at the destination, so never name one that exists.
+    // WebKit deletes a file already at the destination, so never name one that exists. It
+    // writes to the name with its own mark added, which must fit the file system too.
+    const std::size_t limit = longest_file_name(folder);
+    const std::size_t longest = limit - std::min(limit, kIntermediateMark.size());
     std::filesystem::path path =
-        unique_download_path(folder, suggested != nullptr ? suggested : "");
+        unique_download_path(folder, suggested != nullptr ? suggested : "", longest);
     entry->destination = path.string();
     webkit_download_set_allow_overwrite(download, FALSE);
     webkit_download_set_destination(download, entry->destination.c_str());

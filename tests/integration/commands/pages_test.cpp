@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <glib.h>
 #include <sys/xattr.h>
@@ -35,8 +36,23 @@ const put = (v) => { document.cookie = 'c=' + v + '; max-age=3600'; localStorage
     db((d) => d.transaction('s', 'readwrite').objectStore('s').put(v, 'k')); };
 </script>)";
 
+std::string repeat(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += piece;
+    }
+    return text;
+}
+
+// A name of any bytes, percent-encoded as UTF-8.
 HttpResponse attachment(const std::string& name, std::string body) {
-    const std::string disposition = "attachment; filename=\"" + name + "\"";
+    std::string encoded;
+    for (const unsigned char byte : name) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%%%02X", byte);
+        encoded += hex;
+    }
+    const std::string disposition = "attachment; filename*=UTF-8''" + encoded;
     return {
         200, "application/octet-stream", std::move(body), {{"Content-Disposition", disposition}}};
 }
@@ -54,7 +70,11 @@ protected:
         serve_page("/data", html_page(kDataPage));
         serve_page("/report.txt", attachment("report.txt", "fresh report"));
         serve_page("/files", html_page("<title>Files</title><a href=/report.txt>r</a>"
-                                       "<a href=/cut/broken.bin>b</a><a href=/held/big.bin>h</a>"));
+                                       "<a href=/cut/broken.bin>b</a><a href=/held/big.bin>h</a>"
+                                       "<a href=/long/a>a</a><a href=/long/e>e</a>"));
+        // Names longer than the file system takes once WebKit's own mark is added.
+        serve_page("/long/a", attachment(std::string(246, 'a') + ".txt", "long a"));
+        serve_page("/long/e", attachment(repeat("\u00e9", 150) + ".txt", "long e"));
         // The server closes the connection a little into a long body.
         server().stream("/cut/broken.bin",
                         {attachment("broken.bin", ""), 200000, [](const auto& send) {
@@ -89,6 +109,9 @@ TEST_F(Pages, DownloadsLandMarkedInTheDownloadFolder) {
         {"/report.txt", "report.txt", "fresh report"},
         {"/report.txt", "report (1).txt", "fresh report"},
         {"/cut/broken.bin", "broken.bin", ""},
+        // Cut before the extension, on a character boundary, with room for " (1)".
+        {"/long/a", std::string(236, 'a') + ".txt", "long a"},
+        {"/long/e", repeat("\u00e9", 118) + ".txt", "long e"},
         // Its tab closes while it is under way.
         {"/held/big.bin", "big.bin", std::string(kHeldPiece, 'h') + std::string(kHeldPiece, 't')},
     };

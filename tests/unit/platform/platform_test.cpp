@@ -112,8 +112,33 @@ TEST(UniqueDownloadPath, KeepsAPlainNameAndNeverNamesAnExistingFile) {
                                  "report.txt|report (2).txt", "gone.pdf|gone (1).pdf"}) {
         SCOPED_TRACE(row);
         const std::size_t bar = row.find('|');
-        EXPECT_EQ(unique_download_path(folder.path(), std::string(row.substr(0, bar))),
+        EXPECT_EQ(unique_download_path(folder.path(), std::string(row.substr(0, bar)), 255),
                   folder / row.substr(bar + 1));
+    }
+}
+
+// With room for 20 bytes, each row's download written before the next is named.
+TEST(UniqueDownloadPath, CutsALongNameBeforeItsExtensionToFitTheFileSystem) {
+    const test::TempDir folder;
+    EXPECT_EQ(longest_file_name(folder.path()), 255u);
+    // Rows of "suggested|expected".
+    for (std::string_view row : {
+             "abcdefghijklmnop.txt|abcdefghijklmnop.txt", // 20 bytes: as it is
+             "abcdefghijklmnop.txt|abcdefghijkl (1).txt", // the mark needs room
+             "abcdefghijklmnopqrstuvwxyz.txt|abcdefghijkl.txt",
+             "abcdefghijklmnopqrstuvwxyz.txt|abcdefghijkl (2).txt",
+             "abcdefghijklmnopqrst.c|abcdefghijklmn.c",
+             "abcdefghijklmnopqrst.c|abcdefghijklmn (1).c", // both share their stem
+             "x\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9.pdf|"
+             "x\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9.pdf",        // never half a character
+             "n.0123456789abcdef0123456789abcdef0|n.0123456789abcd", // no real extension
+         }) {
+        SCOPED_TRACE(row);
+        const std::size_t bar = row.find('|');
+        const std::filesystem::path path =
+            unique_download_path(folder.path(), std::string(row.substr(0, bar)), 20);
+        EXPECT_EQ(path, folder / row.substr(bar + 1));
+        test::write_file(path, "");
     }
 }
 
