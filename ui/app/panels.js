@@ -102,6 +102,7 @@ const LISTS = {
     bookmarks: { title: 'Bookmarks', icon: 'star', empty: 'Press Ctrl+D to bookmark a page.' },
     downloads: { title: 'Downloads', icon: 'download', empty: 'No downloads yet.' },
 };
+// History and bookmarks stop filling past this many elements; downloads are never cut.
 const LIST_LIMIT = 400;
 
 function paintList(name, d) {
@@ -137,11 +138,11 @@ function fillList(list, name, items, kind, filter) {
     const rows = [];
     let day = null;
     items.forEach((item, index) => {
-        if (rows.length > LIST_LIMIT) return;
         if (name === 'downloads') {
             rows.push(downloadRow(item, index));
             return;
         }
+        if (rows.length > LIST_LIMIT) return;
         if (filter && !(str(item.title) + ' ' + str(item.url)).toLowerCase().includes(filter)) return;
         if (name === 'history') {
             const label = dayLabel(item.last);

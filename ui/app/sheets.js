@@ -51,6 +51,22 @@ function footer(note, ...buttons) {
 const SLEEP_CHOICES = [[2, '2 minutes'], [5, '5 minutes'], [10, '10 minutes'], [30, '30 minutes'], [60, '1 hour'], [0, 'Never']];
 const AWAKE_CHOICES = [2, 4, 6, 10, 20].map((n) => [n, String(n)]);
 
+// The choices with the number in force among them, in order (before "Never", 0), when the list
+// lacks it: a hand-edited settings file may hold any count.
+function withNumberInForce(options, current, label) {
+    if (typeof current !== 'number' || !Number.isSafeInteger(current) || current < 0) return options;
+    if (options.some(([value]) => value === current)) return options;
+    const at = options.findIndex(([value]) => value === 0 || value > current);
+    const list = options.slice();
+    list.splice(at < 0 ? list.length : at, 0, [current, label(current)]);
+    return list;
+}
+
+function minutesLabel(n) {
+    if (n % 60 === 0) return n === 60 ? '1 hour' : n / 60 + ' hours';
+    return n === 1 ? '1 minute' : n + ' minutes';
+}
+
 function settingsSheet(d) {
     const s = d.settings && typeof d.settings === 'object' ? d.settings : {};
     const engines = (Array.isArray(d.engines) ? d.engines : []).filter((e) => e && typeof e === 'object');
@@ -72,9 +88,11 @@ function settingsSheet(d) {
         section('Performance'),
         sheetRow('Put background tabs to sleep after',
             'Sleeping tabs use no memory or CPU and wake instantly when you click them.',
-            choice('Sleep after', SLEEP_CHOICES, s.sleep_after_mins, (v) => set('sleep_after_mins')(Number(v)))),
+            choice('Sleep after', withNumberInForce(SLEEP_CHOICES, s.sleep_after_mins, minutesLabel),
+                s.sleep_after_mins, (v) => set('sleep_after_mins')(Number(v)))),
         sheetRow('Keep at most this many background tabs awake', '',
-            choice('Awake tabs', AWAKE_CHOICES, s.max_awake_tabs, (v) => set('max_awake_tabs')(Number(v)))),
+            choice('Awake tabs', withNumberInForce(AWAKE_CHOICES, s.max_awake_tabs, String),
+                s.max_awake_tabs, (v) => set('max_awake_tabs')(Number(v)))),
         footer('Corvane ' + str(d.version) + ' · Settings never leave this computer.',
             textButton('Done', 'primary', () => closeAll())),
     ];

@@ -38,8 +38,17 @@ constexpr const char* kCard = "D.texts('#shield-pop :is(h2, .card-line, .card-ro
                               " strong, .info span)').filter((t) => !/protection rules|Compiled"
                               " natively/.test(t)).join(' / ')";
 
+// The settings sheet's two number lists: the value shown and every option.
+constexpr const char* kNumbers = "D.$$('#sheet select').slice(1).map((s) => [s.value,"
+                                 " [...s.options].map((o) => o.text).join()])";
+
 TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
     const std::int64_t now = std::time(nullptr);
+    json many = json::array();
+    for (int i = 0; i < 450; ++i) {
+        many.push_back({{"name", "f" + std::to_string(i)}, {"path", "/d/f"}, {"state", "done"}});
+    }
+    const std::string downloads = panel("downloads", {{"items", many}});
     const json history = {{"items",
                            {page("Morning news", "https://news.example/today", now - 1),
                             page("Old <i>read</i>", "https://old.example/", now - 2 * 86400)}}};
@@ -106,6 +115,9 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
          kList + ".concat(D.sent)", R"(["<b>report</b>.pdf | Saved to Downloads",
              "big.iso | Downloading…", "https://files.example/broken | Failed",
              "photo.jpg | Saved to Downloads", {"t":"revealDownload","index":3}])"},
+        // Downloads are never cut short, however many there are.
+        {downloads, "D.$$('#panel .lrow-btn').pop().click()",
+         "[D.$$('#panel .lrow').length, D.sent]", R"([450,[{"t":"revealDownload","index":449}]])"},
         // Settings, over the panel it closes: drawn from the core's data; each change is sent at
         // once, typed.
         {R"(["openSheet","settings"])", "", "", ""},
@@ -161,6 +173,13 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
         {R"(["panel","settings",{}])", "", "D.shown('sheet-back')", "true"},
         {R"(["panel","shield",null])", "", "D.$('#shield-pop h2').textContent",
          "\"Corvane Shield\""},
+        // Numbers in force that the lists lack (a hand-edited file) show as they are, in order.
+        {R"(["panel","settings",{"settings":{"max_awake_tabs":3,"sleep_after_mins":15}}])", "",
+         kNumbers, R"([["15","2 minutes,5 minutes,10 minutes,15 minutes,30 minutes,1 hour,Never"],
+             ["3","2,3,4,6,10,20"]])"},
+        {R"(["panel","settings",{"settings":{"max_awake_tabs":1,"sleep_after_mins":120}}])", "",
+         kNumbers, R"([["120","2 minutes,5 minutes,10 minutes,30 minutes,1 hour,2 hours,Never"],
+             ["1","1,2,4,6,10,20"]])"},
     });
     // clang-format on
 }
