@@ -43,12 +43,13 @@ void register_schemes(platform::Platform& platform, const SharedNewTabSnapshotPt
     platform.register_scheme(
         platform::WebContextKind::ui, "corvane",
         [](const platform::SchemeRequest& request) { return to_platform(serve_ui(request.uri)); });
-    // The tab's private flag: private windows, and only they, use ephemeral stores.
+    // The tab's private flag: private windows, and only they, use ephemeral stores. A request
+    // from no known view gets the private page, which shows nothing of the user's.
     platform.register_scheme(platform::WebContextKind::content, "corvane",
                              [newtab](const platform::SchemeRequest& request) {
-                                 WindowPrivacy privacy = request.ephemeral_session
-                                                             ? WindowPrivacy::private_window
-                                                             : WindowPrivacy::normal;
+                                 WindowPrivacy privacy = request.persistent_session
+                                                             ? WindowPrivacy::normal
+                                                             : WindowPrivacy::private_window;
                                  return to_platform(serve_newtab(*newtab, privacy, request.uri));
                              });
 }

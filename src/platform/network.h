@@ -21,8 +21,9 @@ struct SchemeRequest {
     std::string method;
     // The requesting view's label ("" when WebKit names no view).
     std::string view_label;
-    // True when the requesting view keeps no website data (a private window or a UI view).
-    bool ephemeral_session = false;
+    // True only when WebKit names the requesting view and that view keeps its website data; a
+    // request from an unknown view counts as private.
+    bool persistent_session = false;
 };
 
 struct SchemeResponse {

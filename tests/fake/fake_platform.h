@@ -235,8 +235,10 @@ public:
     create_window(const platform::WindowOptions& options) override;
     std::unique_ptr<platform::WebView>
     create_web_view(platform::Window& parent, const platform::WebViewOptions& options) override;
-    void register_scheme(platform::WebContextKind, const std::string&,
-                         platform::SchemeHandler) override {}
+    void register_scheme(platform::WebContextKind kind, const std::string& scheme,
+                         platform::SchemeHandler handler) override {
+        schemes[{kind, scheme}] = std::move(handler);
+    }
     std::shared_ptr<platform::NetworkSession>
     create_persistent_session(const std::filesystem::path& data_folder,
                               const std::filesystem::path& cache_folder) override {
@@ -266,6 +268,7 @@ public:
     bool fail_windows = false;
     platform::MenuBar menu_bar;
     std::function<void(const std::string&)> menu_handler;
+    std::map<std::pair<platform::WebContextKind, std::string>, platform::SchemeHandler> schemes;
     platform::WindowId next_window = 1;
 };
 

@@ -34,8 +34,8 @@ SchemeRequest read_request(WebKitURISchemeRequest* request) {
             static_cast<const char*>(g_object_get_data(G_OBJECT(view), kViewLabelKey));
         result.view_label = label != nullptr ? label : "";
         WebKitNetworkSession* session = webkit_web_view_get_network_session(view);
-        result.ephemeral_session =
-            session != nullptr && webkit_network_session_is_ephemeral(session);
+        result.persistent_session =
+            session != nullptr && !webkit_network_session_is_ephemeral(session);
     }
     return result;
 }

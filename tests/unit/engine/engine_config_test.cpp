@@ -25,6 +25,25 @@ TEST_F(EngineConfigTest, FoldersAndStores) {
     }
 }
 
+// The new tab page shows the user's top sites only to a request from a known view of a window
+// that keeps its data; a private window's, or one whose view WebKit does not name, never.
+TEST_F(EngineConfigTest, NewTabPageShowsTopSitesOnlyToAKnownNormalTab) {
+    auto snapshot = std::make_shared<SharedNewTabSnapshot>(
+        NewTabSnapshot{"", "", {{"https://often.example/", "often.example"}}, {}, false, false});
+    make_engine_config(platform, EventLoopProxy(queue), snapshot, dir.path());
+    const auto& serve = platform.schemes.at({platform::WebContextKind::content, "corvane"});
+    // view label, persistent session: whether the top site shows.
+    for (const auto& [label, persistent, shown] :
+         {std::tuple("7", true, true), std::tuple("7", false, false),
+          std::tuple("", false, false)}) {
+        const std::string page(serve({"corvane://newtab/", "GET", label, persistent}).body_bytes());
+        EXPECT_EQ(std::tuple(page.find("often.example") != std::string::npos,
+                             page.find("Private browsing") != std::string::npos),
+                  std::tuple(shown, !shown))
+            << "view '" << label << "', persistent " << persistent;
+    }
+}
+
 TEST_F(EngineConfigTest, TabsUpgradeNonLocalHttpAndUseTheGivenStoreAndTheKeptList) {
     const auto on = make_configuration(config, nullptr, true, false).https_upgrade;
     for (const auto& [url, upgraded] : std::initializer_list<std::pair<std::string, std::string>>{
