@@ -101,10 +101,15 @@ void handle_sleep_answer(App& app, const event::SleepAnswer& answer) {
 }
 
 bool is_idle(Instant now, Instant last_active, std::uint32_t sleep_after_mins) {
-    if (sleep_after_mins == 0 || last_active > now) {
+    // A setting past what the clock can count (a hand-edited file) is never reached; the check
+    // keeps the conversion to clock ticks from overflowing.
+    constexpr auto kLongest =
+        std::chrono::duration_cast<std::chrono::minutes>(Instant::duration::max());
+    const std::chrono::minutes threshold(sleep_after_mins);
+    if (sleep_after_mins == 0 || last_active > now || threshold > kLongest) {
         return false;
     }
-    return now - last_active > std::chrono::minutes(sleep_after_mins);
+    return now - last_active > threshold;
 }
 
 std::vector<TabId> idle_background_tabs(const App& app) {

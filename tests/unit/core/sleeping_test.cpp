@@ -40,6 +40,10 @@ TEST_F(SleepingTest, TickAsksIdleBackgroundTabsAndWritesTheStore) {
     EXPECT_TRUE(is_idle(t + minutes(10) + std::chrono::nanoseconds(1), t, 10));
     EXPECT_FALSE(is_idle(t + std::chrono::hours(100), t, 0));
     EXPECT_FALSE(is_idle(t, t + std::chrono::hours(1), 1)) << "activity in the future";
+    // Settings a file can hold that the clock cannot count (its limit: 153,722,867 minutes).
+    for (const std::uint32_t huge : {153'722'868u, 200'000'000u, 4'294'967'295u}) {
+        EXPECT_FALSE(is_idle(t + std::chrono::hours(24 * 365), t, huge)) << huge;
+    }
 
     app.store.settings.max_awake_tabs = 10;
     open_awake({minutes(600), minutes(10), minutes(11), minutes(-60), minutes(11)});
