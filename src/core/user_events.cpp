@@ -117,10 +117,9 @@ void on_rule_list_ready(App& app, const event::RuleListReady& ready) {
     }
 }
 
+// The user followed the link; it opens even when its tab has closed or slept since.
 void on_open_externally(App& app, const event::OpenExternally& open) {
-    if (find_tab_view(app, open.tab, open.view)) {
-        app.platform->system().open_uri(open.url);
-    }
+    app.platform->system().open_uri(open.url);
 }
 
 void on_ui_message(App& app, event::UiMessage& message, ControlFlow& flow) {

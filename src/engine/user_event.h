@@ -60,7 +60,7 @@ struct NewWindowRequested {
     ViewId view = 0;
 };
 
-// A link to hand to the system, from the tab's page.
+// A link to hand to the system, from the tab's page; it opens whatever became of the tab.
 struct OpenExternally {
     std::string url;
     TabId tab = 0;
