@@ -74,23 +74,10 @@ function table(rows, headers) {
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // ---------------------------------------------------------------------------------------------
-// The page library: defined in the evaluated scope of every request, nowhere else.
+// The page library: defined in the evaluated scope of every request, nowhere else. The preview
+// and the console hook come from console_hook.js, loaded before this script.
 
-const LIB = `
-const pv=(v,d)=>{try{
-if(v===null)return 'null';if(v===undefined)return 'undefined';const t=typeof v;
-if(t==='string'){if(d===0)return v;return JSON.stringify(v.length>300?v.slice(0,300)+'\u2026':v)}
-if(t==='number'||t==='boolean'||t==='bigint'||t==='symbol')return String(v);
-if(t==='function')return '\u0192 '+(v.name||'anonymous')+'()';
-if(v instanceof Error)return v.name+': '+v.message;
-if(v instanceof Element)return '<'+v.tagName.toLowerCase()+(v.id?'#'+v.id:'')+
-(v.classList.length?'.'+[...v.classList].join('.'):'')+'>';
-if(v instanceof Promise)return 'Promise';
-if(Array.isArray(v)){if(d>2)return '[\u2026]';return '['+v.slice(0,50).map(x=>pv(x,d+1)).join(', ')+
-(v.length>50?', \u2026':'')+']'}
-if(d>2)return '{\u2026}';const c=v.constructor&&v.constructor.name,k=Object.keys(v);
-return (c&&c!=='Object'?c+' ':'')+'{'+k.slice(0,30).map(x=>x+': '+pv(v[x],d+1)).join(', ')+
-(k.length>30?', \u2026':'')+'}'}catch(e){return '[object]'}};
+const LIB = 'const pv=' + pv + ';const hookConsole=' + hookConsole + ';' + `
 const kidsOf=n=>[...n.children].filter(c=>c.id!=='__corvane_hl');
 const nodeAt=p=>{let n=document.documentElement;for(const i of p){if(!n)return null;
 n=kidsOf(n)[i]}return n||null};
@@ -104,12 +91,6 @@ if(!h){h=document.createElement('div');h.id='__corvane_hl';document.documentElem
 const r=n.getBoundingClientRect();Object.assign(h.style,{position:'fixed',pointerEvents:'none',
 zIndex:'2147483647',outline:'2px solid #84cc16',background:'rgba(178,255,0,.18)',margin:'0',
 left:r.left+'px',top:r.top+'px',width:r.width+'px',height:r.height+'px'})};
-const hookConsole=()=>{if(window.__cvdt)return;const b=[];const put=(l,t)=>{if(b.length<2000)b.push([l,t])};
-Object.defineProperty(window,'__cvdt',{value:b,configurable:true,enumerable:false,writable:true});
-for(const l of ['log','info','warn','error','debug']){const o=console[l];
-console[l]=function(...a){put(l,a.map(x=>pv(x,0)).join(' '));return o.apply(this,a)}}
-addEventListener('error',e=>put('error',(e.message||'Error')+(e.filename?' ('+e.filename+':'+e.lineno+')':'')));
-addEventListener('unhandledrejection',e=>put('error','Uncaught (in promise) '+pv(e.reason,0)))};
 `;
 
 // ---------------------------------------------------------------------------------------------

@@ -41,6 +41,10 @@ struct Tab {
     // The close request the page was last asked about (0: none) and whether it agreed.
     std::uint64_t close_request = 0;
     bool close_agreed = false;
+    // While asleep: the back/forward list of its last view, restored into the next one.
+    std::string session_state;
+    // When its page's process ended while shown, the latest last (see crash_guard.h).
+    std::vector<Instant> crashes;
 
     bool awake() const { return webview != nullptr; }
     // Whether an event from the view numbered view still concerns this tab.
@@ -70,6 +74,8 @@ struct BrowserWindow {
     bool ready_seen = false;
     // The request to close the window whose pages are being asked (0: none).
     std::uint64_t close_request = 0;
+    // The view whose page is full screen and alone fills the window; 0 for none.
+    ViewId fullscreen_view = 0;
 
     WindowId id() const { return window->id(); }
     bool has_active_tab() const { return active < tabs.size(); }

@@ -5,6 +5,7 @@
 #include "core/windows.h"
 #include "engine/actions.h"
 #include "engine/webviews.h"
+#include "pages/embedded_files.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,7 +21,29 @@ constexpr std::string_view kClearPaneTraces =
     "document.getElementById('__corvane_hl')?.remove();"
     "if(window.__cvpick){window.__cvpick.stop();delete window.__cvpick}";
 
+// The pane's own hook, run once per document; its names stay inside the function.
+std::string console_hook_script() {
+    const std::optional<std::string_view> hook = embedded_file("ui/console_hook.js");
+    return hook ? "(()=>{" + std::string(*hook) + "\nhookConsole()})()" : std::string();
+}
+
 } // namespace
+
+std::string console_hook_for(const BrowserWindow& window, const Tab& tab) {
+    if (!window.devtools || &tab != window.active_tab()) {
+        return {};
+    }
+    static const std::string script = console_hook_script();
+    return script;
+}
+
+void place_console_hooks(BrowserWindow& window) {
+    for (const Tab& tab : window.tabs) {
+        if (tab.webview) {
+            tab.webview->set_extra_user_script(console_hook_for(window, tab));
+        }
+    }
+}
 
 void toggle_devtools(App& app, std::size_t window) {
     BrowserWindow& record = app.windows[window];
@@ -42,6 +65,7 @@ void toggle_devtools(App& app, std::size_t window) {
             record.devtools->focus();
         }
     }
+    place_console_hooks(record);
     // The tab views shrink or grow by the pane; GTK redraws what moved.
     layout_window(record);
 }

@@ -20,6 +20,12 @@ inline constexpr double kMaxDevtoolsHeight = 2000.0;
 // Opens the pane when closed, closes it when open.
 void toggle_devtools(App& app, std::size_t window);
 
+// The script that hooks the console from the start of each document: for the window's active
+// tab while its pane is open, else "".
+std::string console_hook_for(const BrowserWindow& window, const Tab& tab);
+// Gives every awake tab of the window the console hook it should have.
+void place_console_hooks(BrowserWindow& window);
+
 // Evaluates the pane's code in the window's active tab. Without an awake active tab, or for code
 // over the limit, the answer "null" is posted, so the page's request still completes.
 void evaluate_for_devtools(App& app, std::size_t window, std::uint64_t id, const std::string& code);

@@ -24,6 +24,9 @@ WindowLayout compute_layout(const LayoutInput& input) {
     if (input.devtools_height) {
         layout.devtools = platform::Rect{0, h - pane, w, pane};
     }
+    if (input.page_fullscreen) {
+        layout.tab = {0, 0, w, h};
+    }
     return layout;
 }
 

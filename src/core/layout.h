@@ -13,6 +13,7 @@ struct LayoutInput {
     bool findbar_open = false;
     bool overlay_open = false;
     std::optional<double> devtools_height; // set while the developer-tools pane exists
+    bool page_fullscreen = false;          // the tab takes the whole window
 };
 
 struct WindowLayout {

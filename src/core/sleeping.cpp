@@ -1,6 +1,7 @@
 #include "core/sleeping.h"
 
 #include "core/page_calls.h"
+#include "core/tabs.h"
 #include "core/windows.h"
 #include "engine/actions.h"
 
@@ -95,7 +96,7 @@ void handle_sleep_answer(App& app, const event::SleepAnswer& answer) {
     // The engine would keep the process of the closed page alive for a while, for reuse by its
     // site; a tab goes to sleep to give that memory back, so the process ends with the view.
     tab.webview->terminate_web_process();
-    tab.webview.reset();
+    drop_tab_view(tab);
     tab.loading = false;
     render(app, where->window);
 }

@@ -1,8 +1,10 @@
 #include "core/tabs.h"
 
+#include "core/devtools.h"
 #include "core/layout.h"
 #include "core/page_calls.h"
 #include "core/sleeping.h"
+#include "core/windows.h"
 #include "engine/webviews.h"
 
 #include <algorithm>
@@ -35,10 +37,7 @@ std::size_t active_after_close(std::size_t removed, std::size_t active, std::siz
 } // namespace
 
 platform::Rect content_bounds(const BrowserWindow& window) {
-    const platform::Size size = window.window->inner_size();
-    return compute_layout({size.width, size.height, window.findbar_open, window.overlay_open,
-                           window.devtools ? std::optional(window.devtools_height) : std::nullopt})
-        .tab;
+    return window_layout(window).tab;
 }
 
 void spawn_tab_webview(App& app, std::size_t window, Tab& tab, const std::string& url) {
@@ -49,10 +48,20 @@ void spawn_tab_webview(App& app, std::size_t window, Tab& tab, const std::string
                            record.is_private,
                            settings.https_only,
                            settings.block_trackers,
-                           app.take_view_id()};
+                           app.take_view_id(),
+                           std::move(tab.session_state),
+                           console_hook_for(record, tab)};
+    tab.session_state.clear();
     tab.webview = create_tab_webview(app.engine, *record.window, record.data_store, *record.chrome,
                                      params, content_bounds(record));
     tab.view = params.view;
+}
+
+void drop_tab_view(Tab& tab) {
+    if (tab.webview) {
+        tab.session_state = tab.webview->session_state();
+        tab.webview.reset();
+    }
 }
 
 void show_tab(App& app, std::size_t window) {
@@ -78,6 +87,13 @@ void show_tab(App& app, std::size_t window) {
     if (active.webview) {
         active.webview->set_bounds(content_bounds(record));
     }
+    // The page in full screen is no longer shown (closed, or another tab chosen): the window
+    // leaves full screen with its interface back.
+    if (record.fullscreen_view != 0 && !active.holds(record.fullscreen_view)) {
+        set_page_fullscreen(record, 0);
+        record.window->set_fullscreen(false);
+    }
+    place_console_hooks(record);
     enforce_max_awake(app, window);
 }
 

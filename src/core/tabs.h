@@ -25,6 +25,9 @@ platform::Rect content_bounds(const BrowserWindow& window);
 // own. The tab stays asleep when the view cannot be built.
 void spawn_tab_webview(App& app, std::size_t window, Tab& tab, const std::string& url);
 
+// Puts the awake tab to sleep: drops its view, keeping the view's back/forward list for the next.
+void drop_tab_view(Tab& tab);
+
 // Wakes the active tab when it sleeps, shows it and hides the others, then keeps the number of
 // awake background tabs within the setting. Renders nothing.
 void show_tab(App& app, std::size_t window);

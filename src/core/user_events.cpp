@@ -5,6 +5,7 @@
 #include "core/chrome_messages.h"
 #include "core/closing.h"
 #include "core/commands.h"
+#include "core/crash_guard.h"
 #include "core/devtools.h"
 #include "core/downloads.h"
 #include "core/find.h"
@@ -13,6 +14,7 @@
 #include "core/page_text.h"
 #include "core/sleeping.h"
 #include "core/tabs.h"
+#include "core/windows.h"
 #include "engine/actions.h"
 #include "engine/shield_wiring.h"
 #include "platform/startup_trace.h"
@@ -94,13 +96,60 @@ void on_web_content_terminated(App& app, const event::WebContentTerminated& ende
     }
     BrowserWindow& window = app.windows[where->window];
     Tab& tab = window.tabs[where->tab];
-    if (where->tab == window.active) {
-        tab.webview->reload();
+    if (where->tab != window.active) {
+        drop_tab_view(tab); // asleep: rebuilt on its URL when shown again
+    } else if (crashed_too_often(tab.crashes, app.now())) {
+        // Reloading a page that keeps crashing would go on for ever; the user reloads by hand.
+        tab.webview->show_error_page(crash_page_html(tab.title), tab.url);
     } else {
-        tab.webview.reset(); // asleep: rebuilt on its URL when shown again
+        tab.webview->reload();
     }
     tab.loading = false;
     render(app, where->window);
+}
+
+// The chrome page's state is the window's: a new page gets it all with its first render, after
+// its Ready. It starts with no popover or find bar open, so the views go back to their places.
+void on_chrome_terminated(App& app, const event::ChromeTerminated& ended) {
+    const std::optional<std::size_t> index = find_window(app, ended.window);
+    if (!index) {
+        return;
+    }
+    BrowserWindow& window = app.windows[*index];
+    window.overlay_open = false;
+    window.findbar_open = false;
+    layout_window(window);
+    window.chrome->load_url(std::string(kChromeUrl));
+}
+
+// Same-document navigations (a fragment, pushState) come without a load: the tab takes its view's
+// address here. During a load, the page-load events own the address.
+void on_location_changed(App& app, const event::LocationChanged& changed) {
+    const std::optional<TabLocation> where = find_tab_view(app, changed.tab, changed.view);
+    if (!where) {
+        return;
+    }
+    Tab& tab = app.windows[where->window].tabs[where->tab];
+    if (!tab.loading) {
+        if (std::optional<std::string> url = current_url(*tab.webview)) {
+            tab.url = std::move(*url);
+        }
+    }
+    render(app, where->window);
+}
+
+void on_page_fullscreen(App& app, const event::PageFullscreen& change) {
+    const std::optional<TabLocation> where = find_tab_view(app, change.tab, change.view);
+    if (!where) {
+        return;
+    }
+    BrowserWindow& window = app.windows[where->window];
+    // Only the shown page may take the window, and only that page gives it back.
+    if (change.on && where->tab == window.active) {
+        set_page_fullscreen(window, change.view);
+    } else if (!change.on && window.fullscreen_view == change.view) {
+        set_page_fullscreen(window, 0);
+    }
 }
 
 void on_rule_list_ready(App& app, const event::RuleListReady& ready) {
@@ -142,6 +191,9 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::DownloadStarted& e) { handle_download_started(app, e); },
                    [&](event::DownloadFinished& e) { handle_download_finished(app, e); },
                    [&](event::WebContentTerminated& e) { on_web_content_terminated(app, e); },
+                   [&](event::ChromeTerminated& e) { on_chrome_terminated(app, e); },
+                   [&](event::LocationChanged& e) { on_location_changed(app, e); },
+                   [&](event::PageFullscreen& e) { on_page_fullscreen(app, e); },
                    [&](event::SleepAnswer& e) { handle_sleep_answer(app, e); },
                    [&](event::FindResult& e) { handle_find_result(app, e); },
                    [&](event::RuleListReady& e) { on_rule_list_ready(app, e); },

@@ -113,11 +113,15 @@ std::optional<std::size_t> create_window(App& app, WindowKind kind, std::vector<
     return index;
 }
 
-void layout_window(BrowserWindow& window) {
+WindowLayout window_layout(const BrowserWindow& window) {
     const platform::Size size = window.window->inner_size();
-    const WindowLayout layout =
-        compute_layout({size.width, size.height, window.findbar_open, window.overlay_open,
-                        window.devtools ? std::optional(window.devtools_height) : std::nullopt});
+    return compute_layout({size.width, size.height, window.findbar_open, window.overlay_open,
+                           window.devtools ? std::optional(window.devtools_height) : std::nullopt,
+                           window.fullscreen_view != 0});
+}
+
+void layout_window(BrowserWindow& window) {
+    const WindowLayout layout = window_layout(window);
     window.chrome->set_bounds(layout.chrome);
     for (Tab& tab : window.tabs) {
         if (tab.webview) {
@@ -127,6 +131,21 @@ void layout_window(BrowserWindow& window) {
     if (window.devtools && layout.devtools) {
         window.devtools->set_bounds(*layout.devtools);
     }
+}
+
+void set_page_fullscreen(BrowserWindow& window, ViewId view) {
+    const bool on = view != 0;
+    const bool was_on = window.fullscreen_view != 0;
+    window.fullscreen_view = view;
+    if (on == was_on) {
+        return;
+    }
+    window.window->set_menu_bar_visible(!on);
+    window.chrome->set_hidden(on);
+    if (window.devtools) {
+        window.devtools->set_hidden(on);
+    }
+    layout_window(window);
 }
 
 void close_window(App& app, std::size_t index) {

@@ -3,6 +3,7 @@
 // Browser windows: opening, laying out, closing, and which one is current.
 
 #include "core/app.h"
+#include "core/layout.h"
 #include "platform/window.h"
 #include "store/records.h"
 
@@ -22,9 +23,16 @@ platform::WindowOptions window_attributes(WindowKind kind);
 std::optional<std::size_t> create_window(App& app, WindowKind kind, std::vector<SessionTab> tabs,
                                          std::size_t active);
 
+// Where the window's views go, from its size and flags.
+WindowLayout window_layout(const BrowserWindow& window);
+
 // Places the chrome view, every awake tab and the developer-tools pane from the window's size
 // and flags.
 void layout_window(BrowserWindow& window);
+
+// A view's page went full screen: it alone fills the window, the menu bar, the chrome view and
+// the developer-tools pane hidden. With 0 they come back as they were.
+void set_page_fullscreen(BrowserWindow& window, ViewId view);
 
 // Closes the window at index (nothing for an index past the end). The last normal window saves
 // the session and the store first. Closing the last window ends the browser

@@ -90,9 +90,28 @@ struct CloseAgreed {
     ViewId view = 0;
 };
 
+// The web process of the window's chrome page ended.
+struct ChromeTerminated {
+    WindowId window = 0;
+};
+
+// The tab's address or back/forward list changed: a load went on, or a same-document navigation
+// (a fragment, pushState) moved the page without a load.
+struct LocationChanged {
+    TabId tab = 0;
+    ViewId view = 0;
+};
+
 // The tab's page shows its "leave this page?" dialog.
 struct LeaveDialogShown {
     TabId tab = 0;
+    ViewId view = 0;
+};
+
+// The tab's page went full screen (on) or left it.
+struct PageFullscreen {
+    TabId tab = 0;
+    bool on = false;
     ViewId view = 0;
 };
 
@@ -135,7 +154,8 @@ struct SelfTest {
 using UserEvent =
     std::variant<event::UiMessage, event::PageLoad, event::TitleChanged, event::FaviconFound,
                  event::NewWindowRequested, event::OpenExternally, event::DownloadStarted,
-                 event::DownloadFinished, event::WebContentTerminated, event::SleepAnswer,
+                 event::DownloadFinished, event::WebContentTerminated, event::ChromeTerminated,
+                 event::LocationChanged, event::PageFullscreen, event::SleepAnswer,
                  event::FindResult, event::RuleListReady, event::MenuCommand, event::DevEvalResult,
                  event::SelfTest, event::CloseAgreed, event::LeaveDialogShown>;
 

@@ -45,6 +45,12 @@ void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy,
     view.on_leave_dialog = [proxy, tab, number] {
         proxy.send_event(event::LeaveDialogShown{tab, number});
     };
+    view.on_location_changed = [proxy, tab, number] {
+        proxy.send_event(event::LocationChanged{tab, number});
+    };
+    view.on_fullscreen_changed = [proxy, tab, number](bool on) {
+        proxy.send_event(event::PageFullscreen{tab, on, number});
+    };
 }
 
 } // namespace
@@ -134,6 +140,12 @@ create_ui_webview(EngineConfig& config, const std::shared_ptr<platform::Window>&
                                sender](const std::string& body, const std::string& page) {
         ipc_handler(proxy, weak_window, id, body, page, sender);
     };
+    if (sender == UiPage::chrome) {
+        view->on_web_process_terminated = [proxy = config.proxy,
+                                           id = window->id()](platform::TerminationReason) {
+            proxy.send_event(event::ChromeTerminated{id});
+        };
+    }
     return view;
 }
 
@@ -151,6 +163,8 @@ create_tab_webview(EngineConfig& config, platform::Window& window,
     options.user_script = std::string(kContentTabUserScript);
     options.back_forward_gestures = true;
     options.suspend_when_hidden = true;
+    options.session_state = params.session_state;
+    options.extra_user_script = params.extra_script;
     std::unique_ptr<platform::WebView> view = config.platform->create_web_view(window, options);
     if (!view) {
         return nullptr;

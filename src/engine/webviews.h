@@ -32,6 +32,10 @@ struct TabParams {
     bool block_trackers = true;
     // Carried by every event the view posts.
     ViewId view = 0;
+    // The back/forward list of the tab's previous view; empty for none.
+    std::string session_state;
+    // Injected into every document besides the tab's own script; empty for none.
+    std::string extra_script;
 };
 
 // A chrome or developer-tools view labelled "ui-{label_number}", on the ephemeral UI store,

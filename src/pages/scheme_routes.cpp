@@ -26,6 +26,7 @@ constexpr std::array kUiRoutes{
     Route{"/devtools.html", "ui/devtools.html", kHtmlType},
     Route{"/devtools.js", "ui/devtools.js", kScriptType},
     Route{"/devtools.css", "ui/devtools.css", kStyleType},
+    Route{"/console_hook.js", "ui/console_hook.js", kScriptType},
 };
 
 constexpr std::array kNewTabRoutes{

@@ -56,6 +56,8 @@ struct WebViewOptions {
     std::string user_agent;
     // Injected at document start into the main frame only; empty for none.
     std::string user_script;
+    // The first value of set_extra_user_script; empty for none.
+    std::string extra_user_script;
     bool back_forward_gestures = false;
     // Timers and rendering stop while the view is hidden.
     bool suspend_when_hidden = false;
@@ -66,6 +68,9 @@ struct WebViewOptions {
     HttpsUpgrade https_upgrade;
     // Content filters attached from the start.
     std::vector<std::shared_ptr<ContentFilter>> content_filters;
+    // A back/forward list from session_state() of an earlier view, restored before url is
+    // loaded: the view goes back to its current entry when that is url, else loads url after it.
+    std::string session_state;
 };
 
 // Receives a script's completion value as JSON text, or "" for undefined, a function, a
@@ -135,6 +140,14 @@ public:
     // on_close runs when it may (soon, without such a handler; on "Leave", with one); nothing
     // runs when the person stays.
     virtual void try_close() = 0;
+    // Shows html in place of the page at url, keeping url as the view's address: reload() then
+    // loads url itself.
+    virtual void show_error_page(const std::string& html, const std::string& url) = 0;
+    // The back/forward list as opaque bytes for WebViewOptions::session_state; "" for none.
+    virtual std::string session_state() const = 0;
+    // Injected at document start into the main frame of every document loaded from now on,
+    // besides the options' user script; "" removes it.
+    virtual void set_extra_user_script(const std::string& script) = 0;
 
     // Hooks.
     std::function<void(LoadPhase, const std::string& url)> on_load_changed;
@@ -143,15 +156,21 @@ public:
     // allow.
     std::function<NavigationPolicy(const NavigationAction&)> on_navigation;
     // A page asked for a new window (a blank target, window.open). No window is ever opened.
+    // One request per user input (a press of a key, a button or a touch) reaches the hook; the
+    // page's further requests before the next input are refused.
     std::function<void(const std::string& url)> on_new_window;
     std::function<void(TerminationReason)> on_web_process_terminated;
     // A message from window.ipc.postMessage with the URL of the page that sent it.
     std::function<void(const std::string& body, const std::string& page_url)> on_script_message;
-    std::function<void()> on_back_forward_changed;
     // The page agreed to be closed (try_close), or closes itself by script.
     std::function<void()> on_close;
     // The page shows its "leave this page?" dialog inside the view.
     std::function<void()> on_leave_dialog;
+    // The address or the back/forward list changed. Same-document navigations (a fragment,
+    // pushState) report only this.
+    std::function<void()> on_location_changed;
+    // The page's element or document went full screen (true) or left it (false).
+    std::function<void(bool)> on_fullscreen_changed;
 };
 
 } // namespace corvane::platform

@@ -36,6 +36,7 @@ public:
     virtual void set_maximized(bool maximized) = 0;
     virtual bool is_fullscreen() const = 0;
     virtual void set_fullscreen(bool fullscreen) = 0;
+    virtual void set_menu_bar_visible(bool visible) = 0;
     virtual bool is_active() const = 0;
     // Starts a window move from the primary-button press that is still held down inside the
     // window; does nothing when no such press is under way.

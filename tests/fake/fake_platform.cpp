@@ -42,7 +42,7 @@ FakePlatform::create_web_view(platform::Window& parent, const platform::WebViewO
 
 FakeWebView::FakeWebView(std::weak_ptr<FakeWindow> parent, platform::WebViewOptions view_options)
     : window(std::move(parent)), options(std::move(view_options)), filters(options.content_filters),
-      url(options.url), rect(options.bounds) {
+      url(options.url), extra_script(options.extra_user_script), rect(options.bounds) {
     if (auto live = window.lock()) {
         live->stack.push_back(this);
     }

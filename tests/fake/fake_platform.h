@@ -126,6 +126,7 @@ public:
     void set_maximized(bool value) override { maximized = value; }
     bool is_fullscreen() const override { return fullscreen; }
     void set_fullscreen(bool value) override { fullscreen = value; }
+    void set_menu_bar_visible(bool visible) override { menu_bar_visible = visible; }
     bool is_active() const override { return true; }
     void drag_window() override { ++drags; }
 
@@ -137,6 +138,7 @@ public:
     platform::Size size;
     bool maximized = false;
     bool fullscreen = false;
+    bool menu_bar_visible = true;
     int drags = 0;
     int presents = 0;
 };
@@ -207,6 +209,12 @@ public:
             on_close();
         }
     }
+    void show_error_page(const std::string& html, const std::string& at) override {
+        url = at;
+        calls.push_back("show_error_page " + html);
+    }
+    std::string session_state() const override { return "history of " + url; }
+    void set_extra_user_script(const std::string& script) override { extra_script = script; }
 
     // Answers the oldest pending script with a result; false when none waits.
     bool complete_script(const std::string& json);
@@ -219,6 +227,7 @@ public:
     std::vector<PendingScript> scripts;
     std::vector<std::shared_ptr<platform::ContentFilter>> filters;
     std::string url;
+    std::string extra_script;
     platform::Rect rect;
     double zoom_factor = 1.0;
     bool hidden = false;

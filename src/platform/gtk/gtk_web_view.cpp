@@ -54,9 +54,7 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
     host_ = parent.host();
     g_object_add_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
     view_host_add(host_, GTK_WIDGET(view_.get()), options.bounds);
-    if (!options.url.empty()) {
-        load_url(options.url);
-    }
+    load_first_page(options);
 }
 
 GtkWebView::~GtkWebView() {
@@ -83,10 +81,31 @@ void GtkWebView::install_scripts(const WebViewOptions& options) {
             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
         webkit_user_content_manager_add_script(content_manager_.get(), script);
     }
+    set_extra_user_script(options.extra_user_script);
     if (options.script_bridge) {
         install_script_bridge(content_manager_.get());
         connections_.emplace_back(content_manager_.get(), bridge_signal_name(),
                                   as_callback(handle_script_message), this);
+    }
+}
+
+void GtkWebView::load_first_page(const WebViewOptions& options) {
+    if (!options.session_state.empty()) {
+        g_autoptr(GBytes) bytes =
+            g_bytes_new(options.session_state.data(), options.session_state.size());
+        if (WebKitWebViewSessionState* state = webkit_web_view_session_state_new(bytes)) {
+            webkit_web_view_restore_session_state(view_.get(), state);
+            webkit_web_view_session_state_unref(state);
+        }
+        WebKitBackForwardListItem* current = webkit_back_forward_list_get_current_item(
+            webkit_web_view_get_back_forward_list(view_.get()));
+        if (current != nullptr && options.url == webkit_back_forward_list_item_get_uri(current)) {
+            webkit_web_view_go_to_back_forward_list_item(view_.get(), current);
+            return;
+        }
+    }
+    if (!options.url.empty()) {
+        load_url(options.url);
     }
 }
 
@@ -105,6 +124,13 @@ void GtkWebView::connect_signals() {
                               as_callback(handle_back_forward_changed), this);
     connections_.emplace_back(view, "close", as_callback(handle_close), this);
     connections_.emplace_back(view, "script-dialog", as_callback(handle_script_dialog), this);
+    connections_.emplace_back(view, "enter-fullscreen", as_callback(handle_enter_fullscreen), this);
+    connections_.emplace_back(view, "leave-fullscreen", as_callback(handle_leave_fullscreen), this);
+    // Capture phase: the view's own handlers may claim the event.
+    GtkEventController* input = gtk_event_controller_legacy_new();
+    gtk_event_controller_set_propagation_phase(input, GTK_PHASE_CAPTURE);
+    connections_.emplace_back(input, "event", as_callback(handle_input), this);
+    gtk_widget_add_controller(GTK_WIDGET(view), input);
 }
 
 template <typename Call>
@@ -274,6 +300,39 @@ void GtkWebView::try_close() {
     webkit_web_view_try_close(view_.get());
 }
 
+void GtkWebView::show_error_page(const std::string& html, const std::string& url) {
+    webkit_web_view_load_alternate_html(view_.get(), html.c_str(), url.c_str(), nullptr);
+}
+
+std::string GtkWebView::session_state() const {
+    WebKitWebViewSessionState* state = webkit_web_view_get_session_state(view_.get());
+    if (state == nullptr) {
+        return {};
+    }
+    g_autoptr(GBytes) bytes = webkit_web_view_session_state_serialize(state);
+    webkit_web_view_session_state_unref(state);
+    gsize size = 0;
+    const auto* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+    return data != nullptr ? std::string(data, size) : std::string();
+}
+
+void GtkWebView::set_extra_user_script(const std::string& script) {
+    if (script == extra_script_text_) {
+        return;
+    }
+    if (extra_script_) {
+        webkit_user_content_manager_remove_script(content_manager_.get(), extra_script_.get());
+        extra_script_.reset();
+    }
+    extra_script_text_ = script;
+    if (!script.empty()) {
+        extra_script_.reset(
+            webkit_user_script_new(script.c_str(), WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                   WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr));
+        webkit_user_content_manager_add_script(content_manager_.get(), extra_script_.get());
+    }
+}
+
 void GtkWebView::handle_notify_title(GObject*, GParamSpec*, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
     std::string title = view->title();
@@ -311,6 +370,10 @@ void GtkWebView::handle_notify_uri(GObject*, GParamSpec*, gpointer self) {
         view->requested_uri_ = uri;
     } else {
         view->last_uri_ = uri;
+        // A load reports its own address; only a move within the page comes without one.
+        if (view->on_location_changed && !view->is_loading()) {
+            view->on_location_changed();
+        }
     }
 }
 
@@ -348,8 +411,11 @@ void GtkWebView::handle_script_message(WebKitUserContentManager*, JSCValue* valu
 void GtkWebView::handle_back_forward_changed(WebKitBackForwardList*, WebKitBackForwardListItem*,
                                              GList*, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
-    if (view->on_back_forward_changed) {
-        view->on_back_forward_changed();
+    // The list moved, so a requested navigation took place; one within the page (Back to a
+    // fragment) starts no load that would say so.
+    view->requested_uri_.clear();
+    if (view->on_location_changed) {
+        view->on_location_changed();
     }
 }
 
@@ -369,6 +435,35 @@ gboolean GtkWebView::handle_script_dialog(WebKitWebView*, WebKitScriptDialog* di
         view->on_leave_dialog();
     }
     return FALSE; // WebKit shows its own dialog
+}
+
+gboolean GtkWebView::handle_enter_fullscreen(WebKitWebView*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (view->on_fullscreen_changed) {
+        view->on_fullscreen_changed(true);
+    }
+    return FALSE; // WebKit makes the window full screen
+}
+
+gboolean GtkWebView::handle_leave_fullscreen(WebKitWebView*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (view->on_fullscreen_changed) {
+        view->on_fullscreen_changed(false);
+    }
+    return FALSE;
+}
+
+gboolean GtkWebView::handle_input(GtkEventControllerLegacy*, GdkEvent* event, gpointer self) {
+    switch (gdk_event_get_event_type(event)) {
+    case GDK_BUTTON_PRESS:
+    case GDK_KEY_PRESS:
+    case GDK_TOUCH_BEGIN:
+        static_cast<GtkWebView*>(self)->new_window_spent_ = false;
+        break;
+    default:
+        break;
+    }
+    return FALSE;
 }
 
 } // namespace corvane::platform::gtk

@@ -52,6 +52,9 @@ public:
     void remove_all_content_filters() override;
     void terminate_web_process() override;
     void try_close() override;
+    void show_error_page(const std::string& html, const std::string& url) override;
+    std::string session_state() const override;
+    void set_extra_user_script(const std::string& script) override;
 
     WebKitWebView* web_view() const { return view_.get(); }
 
@@ -61,6 +64,8 @@ private:
     template <typename Call>
     void request_load(Call call);
     void install_scripts(const WebViewOptions& options);
+    // Loads the options' URL, after restoring their back/forward list when they carry one.
+    void load_first_page(const WebViewOptions& options);
 
     // Policy and load handling (gtk_web_view_policy.cpp).
     static gboolean handle_decide_policy(WebKitWebView*, WebKitPolicyDecision* decision,
@@ -90,6 +95,13 @@ private:
                                             GList*, gpointer self);
     static void handle_close(WebKitWebView*, gpointer self);
     static gboolean handle_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer self);
+    static gboolean handle_enter_fullscreen(WebKitWebView*, gpointer self);
+    static gboolean handle_leave_fullscreen(WebKitWebView*, gpointer self);
+    static gboolean handle_input(GtkEventControllerLegacy*, GdkEvent* event, gpointer self);
+
+    struct UserScriptUnref {
+        void operator()(WebKitUserScript* script) const { webkit_user_script_unref(script); }
+    };
 
     std::string label_;
     GObjectPtr<WebKitUserContentManager> content_manager_;
@@ -104,6 +116,11 @@ private:
     // starts.
     std::string requested_uri_;
     bool requesting_ = false;
+    std::unique_ptr<WebKitUserScript, UserScriptUnref> extra_script_;
+    std::string extra_script_text_;
+    // A new window was reported since the last user input: the page's next requests are refused
+    // until the user acts again.
+    bool new_window_spent_ = false;
     // A title that became empty waits one turn of the loop: a crashing web process clears the
     // title just before the termination is reported, and that title is not the page's.
     guint empty_title_idle_ = 0;

@@ -205,6 +205,11 @@ GtkWidget* GtkWebView::handle_create(WebKitWebView*, WebKitNavigationAction* act
                                      gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
     const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    // One user action, one new window: a click whose handler asks twenty times gets one.
+    if (view->new_window_spent_) {
+        return nullptr;
+    }
+    view->new_window_spent_ = true;
     if (view->on_new_window && uri != nullptr) {
         view->on_new_window(uri);
     }

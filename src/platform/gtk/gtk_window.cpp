@@ -112,6 +112,10 @@ void GtkBrowserWindow::set_fullscreen(bool fullscreen) {
     }
 }
 
+void GtkBrowserWindow::set_menu_bar_visible(bool visible) {
+    gtk_application_window_set_show_menubar(GTK_APPLICATION_WINDOW(window_.get()), visible);
+}
+
 bool GtkBrowserWindow::is_active() const {
     return gtk_window_is_active(gtk_window());
 }

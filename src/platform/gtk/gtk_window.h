@@ -25,6 +25,7 @@ public:
     void set_maximized(bool maximized) override;
     bool is_fullscreen() const override;
     void set_fullscreen(bool fullscreen) override;
+    void set_menu_bar_visible(bool visible) override;
     bool is_active() const override;
     void drag_window() override;
 

@@ -1,6 +1,6 @@
 // Real pages in real windows: downloads landing in the download folder with their marks, website
-// data really cleared from the persistent store only, tabs really put to sleep and woken, the sleep
-// guard's answers from pages in use.
+// data really cleared from the persistent store only, tabs really put to sleep and woken with their
+// Back list, the sleep guard's answers from pages in use.
 #include "chrome_driver.h"
 #include "core/sleeping.h"
 #include "core/tabs.h"
@@ -188,6 +188,9 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasAndPagesInUseRefuse
     EXPECT_TRUE(
         wait_until([&] { return tab(0, 1).webview->uri() == page_url("/article-idle?moved"); }));
     EXPECT_TRUE(wait_until([&] { return std::abs(width() - zoomed) < 2; }));
+    // It kept its Back list through the sleep.
+    command("back");
+    EXPECT_TRUE(wait_until([&] { return tab(0, 1).webview->uri() == page_url("/article-idle"); }));
 
     // Pages in use tell the sleep guard: the element of the guard page that is played or typed
     // into, and the page's answer.

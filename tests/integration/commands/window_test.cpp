@@ -9,7 +9,10 @@
 #include "core/tabs.h"
 #include "platform/gtk/gtk_menu.h"
 #include "platform/gtk/gtk_web_view.h"
+#include "platform/gtk/gtk_window.h"
+#include "support/web_processes.h"
 
+#include <csignal>
 #include <gtk/gtk.h>
 
 namespace corvane::test {
@@ -60,6 +63,11 @@ protected:
         ASSERT_TRUE(wait_until([&] { return win().window->is_active(); }));
     }
     BrowserWindow& win() { return app().windows.at(0); }
+    bool menu_bar_shown() {
+        auto& window = dynamic_cast<platform::gtk::GtkBrowserWindow&>(*win().window);
+        return gtk_application_window_get_show_menubar(
+                   GTK_APPLICATION_WINDOW(window.gtk_window())) != FALSE;
+    }
     platform::WebView& view() { return *tab(0, app().windows[0].active).webview; }
     json in_page(const std::string& script) { return js(view(), script); }
     // Keys sent while the window is still moving the focus away from a view that just went are
@@ -259,6 +267,75 @@ TEST_F(Window, APageWithUnsavedWorkIsAskedBeforeItsTabClosesOrIsLeft) {
     ASSERT_TRUE(wait_until([&] { return dialogs == 3; }));
     ASSERT_TRUE(xdotool({"key", "--clearmodifiers", "Return"}));
     EXPECT_TRUE(wait_until([&] { return win().tabs.size() == 1; }));
+}
+
+// Moves inside a page reach the field and the history buttons; a click that asks for twenty
+// pop-ups gets one; a page in full screen has the window to itself until Escape; a chrome page
+// whose process is killed comes back; the console hears a page from the start of each load.
+TEST_F(Window, PagesMovesPopUpsFullScreenAChromeCrashAndEarlyConsole) {
+    serve_page("/toc", html_page("<title>Contents</title><style>button{position:fixed;left:0;"
+                                 "width:100%;height:50%}section{height:3000px}</style><button "
+                                 "style=top:0 onclick=\"for(let i=0;i<20;i++)window.open('/article"
+                                 "-pop'+i)\">twenty</button><button style=top:50% onclick=\"docume"
+                                 "ntElement.requestFullscreen()\">full</button><a id=toc href=#two>"
+                                 "two</a><section></section><section id=two></section>"));
+    navigate(app(), 0, page_url("/toc"), NavigateTarget::active_tab);
+    ASSERT_TRUE(loaded(0, 0, "Contents"));
+    const std::pair<const char*, const char*> moves[] = {
+        {"toc.click()", "#two"}, {"location.hash = 'three'", "#three"}, {"#back", "#two"}};
+    for (const auto& [move, fragment] : moves) {
+        SCOPED_TRACE(move);
+        if (*move == '#') {
+            page(std::string("D.$('") + move + "').click()");
+        } else {
+            in_page(std::string(move) + "; 0");
+        }
+        EXPECT_TRUE(shows("[D.$('#omni-input').value, D.$('#back').disabled]",
+                          {page_url("/toc") + fragment, false}));
+        EXPECT_EQ(tab(0, 0).url, page_url("/toc") + fragment);
+    }
+
+    const auto layout = [&] {
+        const platform::Rect box = view().bounds();
+        return json{win().window->is_fullscreen(), chrome().is_hidden(), menu_bar_shown(), box.y,
+                    box.height == win().window->inner_size().height - box.y};
+    };
+    ASSERT_TRUE(
+        xdotool({"getactivewindow", "mousemove", "--window", "%1", "400", "640", "click", "1"}));
+    EXPECT_TRUE(becomes(layout, {true, true, false, 0.0, true}));
+    ASSERT_TRUE(press("Escape"));
+    EXPECT_TRUE(becomes(layout, {false, false, true, 86.0, true}));
+
+    ASSERT_TRUE(
+        xdotool({"getactivewindow", "mousemove", "--window", "%1", "400", "260", "click", "1"}));
+    ASSERT_TRUE(wait_until([&] { return win().tabs.size() > 1; }));
+    pump(500ms);
+    EXPECT_EQ(win().tabs.size(), 2u) << "one pop-up for one click";
+    close_tab(app(), 0, tab(0, 1).id);
+
+    // The chrome page's process is made the largest, then killed.
+    page("window.ballast = new Uint8Array(300 << 20).fill(1); 0");
+    const std::optional<pid_t> process = largest_web_process();
+    ASSERT_TRUE(process);
+    ASSERT_EQ(kill(*process, SIGKILL), 0);
+    ASSERT_TRUE(wait_until([&] { return kill(*process, 0) != 0; }));
+    command("newTab");
+    EXPECT_TRUE(shows("[D.all('.tab').length, typeof window.ballast]", {2, "undefined"}));
+    command("closeTab");
+
+    serve_page("/noisy", html_page("<title>Noisy</title><script>console.log('early ' + "
+                                   "document.readyState); throw new Error('thrown early')"
+                                   "</script>"));
+    command("devtools");
+    ASSERT_TRUE(wait_until([&] { return win().devtools && dev("!!window.CV_DEV") == true; }));
+    const std::string rows = "[q('#log .log').filter((r) => r.lastChild.textContent === "
+                             "'early loading').length, q('#log .error').filter((r) => r.lastChild"
+                             ".textContent.includes('thrown early')).length]";
+    navigate(app(), 0, page_url("/noisy"), NavigateTarget::active_tab);
+    ASSERT_TRUE(loaded(0, 0, "Noisy"));
+    EXPECT_TRUE(pane_shows(rows, {1, 1}));
+    command("reload");
+    EXPECT_TRUE(pane_shows(rows, {2, 2}));
 }
 
 } // namespace

@@ -54,10 +54,15 @@ TEST_F(BrowserTest, PagesReachTheirTabsLinksOpenTabsAndEndedWebProcessesAreRecov
     EXPECT_TRUE(recorded(url("/front")));
     EXPECT_FALSE(recorded(url("/private"))) << "private windows leave no history";
 
+    // The background tab moves on, then its process ends: asleep, and woken later with its
+    // Back list.
+    tab(0, 1).webview->load_url(url("/back-on"));
+    ASSERT_TRUE(
+        wait_until([&] { return tab(0, 1).title == "Page /back-on" && !tab(0, 1).loading; }));
     tab(0, 1).webview->terminate_web_process();
     ASSERT_TRUE(wait_until([&] { return !tab(0, 1).webview; }));
     EXPECT_EQ(std::tie(tab(0, 1).url, tab(0, 1).title, tab(0, 1).loading),
-              std::make_tuple(url("/back"), "Page /back", false));
+              std::make_tuple(url("/back-on"), "Page /back-on", false));
     EXPECT_TRUE(tab(0, 0).webview);
 
     const std::size_t loads = server().count("/front");
@@ -66,16 +71,43 @@ TEST_F(BrowserTest, PagesReachTheirTabsLinksOpenTabsAndEndedWebProcessesAreRecov
     // The active tab keeps its view and loads its page again, a fresh one.
     ASSERT_TRUE(wait_until([&] { return server().count("/front") > loads; }));
     ASSERT_TRUE(tab(0, 0).webview);
-    EXPECT_TRUE(wait_until([&] {
+    const auto fresh_front = [&] {
         return !tab(0, 0).loading &&
-               evaluate(*tab(0, 0).webview, "document.title + typeof window.ballast") ==
-                   "\"Page /frontundefined\"";
+               evaluate(*tab(0, 0).webview,
+                        "document.title + typeof window.ballast + "
+                        "!!document.getElementById('blank')") == "\"Page /frontundefinedtrue\"";
+    };
+    EXPECT_TRUE(wait_until(fresh_front));
+    // Crashing again and again within the minute: the third crash is not reloaded, an error page
+    // shows at the page's address under its title, until the user reloads.
+    tab(0, 0).webview->terminate_web_process();
+    ASSERT_TRUE(wait_until([&] { return server().count("/front") > loads + 1; }));
+    ASSERT_TRUE(wait_until(fresh_front));
+    const std::size_t reloads = server().count("/front");
+    tab(0, 0).webview->terminate_web_process();
+    EXPECT_TRUE(wait_until([&] {
+        return evaluate(*tab(0, 0).webview, "document.body.innerText")
+                   .value_or("")
+                   .find("keeps crashing") != std::string::npos;
     }));
+    pump(300ms);
+    EXPECT_EQ(server().count("/front"), reloads);
+    EXPECT_EQ(std::tie(tab(0, 0).url, tab(0, 0).title),
+              std::make_tuple(url("/front"), "Page /front"));
+    tab(0, 0).webview->reload();
+    EXPECT_TRUE(wait_until(fresh_front)) << server().count("/front") << " " << reloads;
 
     // A blank-target link opens a tab right after the active one and selects it.
     evaluate(*tab(0, 0).webview, "document.getElementById('blank').click()");
     ASSERT_TRUE(wait_until([&] { return app().windows[0].tabs.size() == 3; }));
     EXPECT_EQ(std::tie(tab(0, 1).url, app().windows[0].active), std::make_tuple(url("/popup"), 1u));
+
+    select_tab(app(), 0, 2);
+    ASSERT_TRUE(wait_until([&] { return tab(0, 2).webview && !tab(0, 2).loading; }));
+    EXPECT_EQ(tab(0, 2).webview->uri(), url("/back-on"));
+    ASSERT_TRUE(wait_until([&] { return tab(0, 2).webview->can_go_back(); }));
+    tab(0, 2).webview->go_back();
+    EXPECT_TRUE(wait_until([&] { return tab(0, 2).title == "Page /back" && !tab(0, 2).loading; }));
 }
 
 // The guard's "ok" for a background tab, posted just ahead of the load start its page posts next:

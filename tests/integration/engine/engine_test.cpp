@@ -142,9 +142,10 @@ bool loaded(TabId tab, const std::string& address) {
 std::unique_ptr<platform::WebView> open_tab(const std::string& address, TabId id,
                                             std::shared_ptr<platform::NetworkSession> store = {},
                                             bool https_only = false, bool shield = false) {
-    return create_tab_webview(world().config, *world().window, store, *world().chrome,
-                              TabParams{address, id, store != nullptr, https_only, shield},
-                              {0, 86, 1000, 614});
+    return create_tab_webview(
+        world().config, *world().window, store, *world().chrome,
+        TabParams{address, id, store != nullptr, https_only, shield, 0, "", ""},
+        {0, 86, 1000, 614});
 }
 
 TEST(Engine, EachPageReachesOnlyWhatItMay) {

@@ -46,6 +46,7 @@ TEST_F(UserEventsTest, EventsFromGoneTabsOrViewsChangeNothing) {
                  event::NewWindowRequested{"https://x.test/", gone, old},
                  event::OpenExternally{"mailto:a@x.test", gone, old},
                  event::WebContentTerminated{gone, old}, event::SleepAnswer{"ok", gone, true, old},
+                 event::LocationChanged{gone, old}, event::PageFullscreen{gone, true, old},
                  event::FindResult{app.windows[0].id(), false, old},
                  event::UiMessage{msg::CloseTab{gone}, 999}}) {
             const std::size_t kind = event.index();
@@ -113,6 +114,57 @@ TEST_F(UserEventsTest, NewWindowRequestsOpenATabUnder8192Bytes) {
     const std::string accepted = base + std::string(8191 - base.size(), 'a');
     handle(event::NewWindowRequested{accepted, id, view});
     EXPECT_EQ(std::tuple(tab(0, 1).url, app.windows[0].active), std::tuple(accepted, 1u));
+}
+
+// With the real engine: integration/core/browser_test. Seconds since the previous crash, and what
+// the shown tab's view is asked: three crashes within a minute stop the reloads, a hand reload
+// crashing again stays stopped, and a crash a minute after the others reloads once more.
+TEST_F(UserEventsTest, AShownPageThatKeepsCrashingStopsOnAnErrorPageUnderItsTitle) {
+    tab(0, 0).title = "<Old>";
+    const std::pair<int, const char*> crashes[] = {{0, "reload"},
+                                                   {10, "reload"},
+                                                   {10, "show_error_page"},
+                                                   {5, "show_error_page"},
+                                                   {65, "reload"}};
+    for (const auto& [seconds, call] : crashes) {
+        now += std::chrono::seconds(seconds);
+        handle(event::WebContentTerminated{id, view});
+        const std::string last = fake(tab(0, 0).webview).calls.back();
+        EXPECT_EQ(last.substr(0, last.find(' ')), call) << seconds;
+        EXPECT_EQ(tab(0, 0).url, "https://www.example.com/");
+    }
+    const std::vector<std::string>& calls = fake(tab(0, 0).webview).calls;
+    EXPECT_NE(std::ranges::find_if(calls,
+                                   [](const std::string& c) {
+                                       return c.starts_with("show_error_page") &&
+                                              c.find("<title>&lt;Old&gt;</title>") !=
+                                                  std::string::npos;
+                                   }),
+              calls.end());
+}
+
+// With the real engine and window manager: integration/commands/window_test. A background page
+// cannot take the window; leaving the full-screen page for another tab gives the window back.
+TEST_F(UserEventsTest, APageInFullScreenHasTheWindowUntilItLeavesOrIsNoLongerShown) {
+    auto& window = dynamic_cast<FakeWindow&>(*app.windows[0].window);
+    window.size = {1000, 700};
+    layout_window(app.windows[0]);
+    window.fullscreen = true; // as the engine makes it
+    add_tab(app, 0, "https://bg.test/", TabFocus::background, TabPlace::at_end);
+    const auto shown = [&] {
+        return std::tuple(window.menu_bar_visible, chrome().hidden, fake(tab(0, 0).webview).rect.y,
+                          fake(tab(0, 0).webview).rect.height);
+    };
+    handle(event::PageFullscreen{tab(0, 2).id, true, tab(0, 2).view});
+    EXPECT_EQ(shown(), std::tuple(true, false, 86.0, 614.0));
+    handle(event::PageFullscreen{id, true, view});
+    EXPECT_EQ(shown(), std::tuple(false, true, 0.0, 700.0));
+    handle(event::PageFullscreen{id, false, view});
+    EXPECT_EQ(shown(), std::tuple(true, false, 86.0, 614.0));
+    handle(event::PageFullscreen{id, true, view});
+    select_tab(app, 0, 1);
+    EXPECT_EQ(shown(), std::tuple(true, false, 86.0, 614.0));
+    EXPECT_FALSE(window.fullscreen);
 }
 
 TEST_F(UserEventsTest, RuleListReadyAppliesOrRemovesTheListOnAwakeTabs) {

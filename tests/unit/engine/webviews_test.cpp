@@ -9,7 +9,7 @@ protected:
     std::unique_ptr<platform::WebView> tab(TabId id, bool shield = true) {
         return create_tab_webview(
             config, *window, nullptr, *chrome,
-            TabParams{"https://example.com/", id, false, true, shield, id + 100}, {});
+            TabParams{"https://example.com/", id, false, true, shield, id + 100, "", ""}, {});
     }
     static NavigationPolicy navigate(platform::WebView& view, const std::string& url) {
         return view.on_navigation({url, platform::NavigationType::link_clicked, true});
