@@ -96,6 +96,11 @@ void on_web_content_terminated(App& app, const event::WebContentTerminated& ende
     }
     BrowserWindow& window = app.windows[where->window];
     Tab& tab = window.tabs[where->tab];
+    // The page that had the window full screen is gone with its process.
+    if (window.fullscreen_view == ended.view) {
+        set_page_fullscreen(window, 0);
+        window.window->set_fullscreen(false);
+    }
     if (where->tab != window.active) {
         drop_tab_view(tab); // asleep: rebuilt on its URL when shown again
     } else if (crashed_too_often(tab.crashes, app.now())) {

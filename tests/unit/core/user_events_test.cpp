@@ -144,7 +144,8 @@ TEST_F(UserEventsTest, AShownPageThatKeepsCrashingStopsOnAnErrorPageUnderItsTitl
 }
 
 // With the real engine and window manager: integration/commands/window_test. A background page
-// cannot take the window; leaving the full-screen page for another tab gives the window back.
+// cannot take the window; the full-screen page leaving, losing its process or no longer being shown
+// gives the window back.
 TEST_F(UserEventsTest, APageInFullScreenHasTheWindowUntilItLeavesOrIsNoLongerShown) {
     auto& window = dynamic_cast<FakeWindow&>(*app.windows[0].window);
     window.size = {1000, 700};
@@ -161,6 +162,11 @@ TEST_F(UserEventsTest, APageInFullScreenHasTheWindowUntilItLeavesOrIsNoLongerSho
     EXPECT_EQ(shown(), std::tuple(false, true, 0.0, 700.0));
     handle(event::PageFullscreen{id, false, view});
     EXPECT_EQ(shown(), std::tuple(true, false, 86.0, 614.0));
+    handle(event::PageFullscreen{id, true, view});
+    handle(event::WebContentTerminated{id, view}); // its process ended
+    EXPECT_EQ(shown(), std::tuple(true, false, 86.0, 614.0));
+    EXPECT_FALSE(window.fullscreen);
+    window.fullscreen = true;
     handle(event::PageFullscreen{id, true, view});
     select_tab(app, 0, 1);
     EXPECT_EQ(shown(), std::tuple(true, false, 86.0, 614.0));
