@@ -73,7 +73,44 @@ bool is_ip_host(std::string_view host) {
            is_ipv6_literal(host.substr(1, host.size() - 2));
 }
 
+// A single host-name label (letters, digits, hyphens) with a port typed after it, such as a
+// machine on the local network: "devbox:8080/x".
+bool is_label_with_port(std::string_view host) {
+    std::size_t colon = host.find(':');
+    if (colon == 0 || colon == std::string_view::npos || colon + 1 == host.size()) {
+        return false;
+    }
+    std::string_view label = host.substr(0, colon);
+    std::string_view port = host.substr(colon + 1);
+    return label.front() != '-' && label.back() != '-' &&
+           label.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                   "0123456789-") == std::string_view::npos &&
+           port.size() <= 5 && port.find_first_not_of("0123456789") == std::string_view::npos &&
+           std::stoul(std::string(port)) <= 65535;
+}
+
 } // namespace
+
+std::string file_url_for_path(std::string_view absolute_path) {
+    // The URL parser encodes the rest; these three would end the path early.
+    std::string url = "file://";
+    for (const char c : absolute_path) {
+        switch (c) {
+        case '%':
+            url += "%25";
+            break;
+        case '?':
+            url += "%3F";
+            break;
+        case '#':
+            url += "%23";
+            break;
+        default:
+            url += c;
+        }
+    }
+    return url;
+}
 
 ResolvedInput resolve_input(std::string_view text, std::string_view url_template) {
     std::string_view trimmed = text::trim_white_space(text);
@@ -85,6 +122,13 @@ ResolvedInput resolve_input(std::string_view text, std::string_view url_template
     }
     if (has_blocked_scheme(trimmed)) {
         return blocked("blocked scheme");
+    }
+    // An absolute path is a file or folder of this machine, never a search: sending it to the
+    // engine would hand a local file name to a third party.
+    if (trimmed.starts_with('/')) {
+        if (std::optional<Url> url = Url::parse(file_url_for_path(trimmed))) {
+            return url_input(url->href());
+        }
     }
     if (std::optional<ResolvedInput> url = typed_url(trimmed)) {
         return std::move(*url);
@@ -110,6 +154,9 @@ bool looks_like_host(std::string_view text) {
     if (host.find('@') != std::string_view::npos) {
         return false;
     }
+    if (is_label_with_port(host)) {
+        return true;
+    }
     std::size_t colon = host.rfind(':');
     if (colon != std::string_view::npos &&
         host.find_first_not_of("0123456789", colon + 1) == std::string_view::npos) {
@@ -128,7 +175,8 @@ bool looks_like_host(std::string_view text) {
 }
 
 bool is_local_host(std::string_view text) {
-    std::string_view host = host_part(text, ":/?#");
+    // Host names are case-insensitive: LOCALHOST is this machine too.
+    const std::string host = text::ascii_lower(host_part(text, ":/?#"));
     if (host == "localhost" || host == "127.0.0.1" || host.ends_with(".localhost")) {
         return true;
     }

@@ -31,12 +31,16 @@ inline constexpr std::size_t kMaxTypedBytes = 8192;
 // A URL, a host to open, or a search with `url_template`.
 ResolvedInput resolve_input(std::string_view text, std::string_view url_template);
 
+// The file URL of an absolute path, before the URL parser's own encoding.
+std::string file_url_for_path(std::string_view absolute_path);
+
 // True for typed text that reads as a host with an optional port and path: a local host, an IP
-// address, or a name whose top-level label is alphabetic or Punycode.
+// address, a name whose top-level label is alphabetic or Punycode, or a single label followed by
+// a port.
 bool looks_like_host(std::string_view text);
 
-// True for typed text naming this machine: localhost, a name under .localhost, 127.0.0.1 or
-// [::1], compared byte for byte.
+// True for typed text naming this machine: localhost, a name under .localhost (in any case),
+// 127.0.0.1 or [::1].
 bool is_local_host(std::string_view text);
 
 // The text resolved with the engine the settings name: one tab with an empty title, or none

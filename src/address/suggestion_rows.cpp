@@ -17,7 +17,8 @@ struct Completion {
     std::string url;
 };
 
-// The first scored entry whose host (or host without "www.") begins with the typed text.
+// The first scored entry whose host (or host without "www."), with the port it was visited on,
+// begins with the typed text. The port is kept: without it the completion opens another server.
 std::optional<Completion> find_completion(const std::vector<ScoredSuggestion>& scored,
                                           std::string_view typed) {
     for (const ScoredSuggestion& item : scored) {
@@ -25,8 +26,9 @@ std::optional<Completion> find_completion(const std::vector<ScoredSuggestion>& s
         if (!url) {
             continue;
         }
-        std::string host = url->hostname();
-        std::string_view bare = strip_www(host);
+        const std::string port = url->port() ? ":" + url->port_text() : "";
+        const std::string host = url->hostname() + port;
+        const std::string bare = std::string(strip_www(url->hostname())) + port;
         std::string text;
         if (host.starts_with(typed)) {
             text = host;

@@ -1,5 +1,7 @@
 #include "core/arguments.h"
 
+#include "address/address_input.h"
+
 #include <string_view>
 
 namespace corvane {
@@ -63,24 +65,7 @@ std::string open_argument_text(const std::string& argument,
     if (error || !std::filesystem::exists(path, error)) {
         return argument;
     }
-    // The address parser encodes the rest; these three would end the path early.
-    std::string url = "file://";
-    for (const char c : path.string()) {
-        switch (c) {
-        case '%':
-            url += "%25";
-            break;
-        case '?':
-            url += "%3F";
-            break;
-        case '#':
-            url += "%23";
-            break;
-        default:
-            url += c;
-        }
-    }
-    return url;
+    return file_url_for_path(path.string());
 }
 
 } // namespace corvane

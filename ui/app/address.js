@@ -76,6 +76,16 @@ function onOmniInput(ev) {
     send({ t: 'suggest', q: lastTyped, complete: !deletion });
 }
 
+// A line break in pasted text (a URL wrapped in a mail or a terminal) goes, with the blanks
+// around it; the field would otherwise turn it into a space inside the address.
+function onOmniPaste(ev) {
+    const text = ev.clipboardData ? ev.clipboardData.getData('text/plain') : '';
+    if (!/[\r\n]/.test(text)) return;
+    ev.preventDefault();
+    // Inserted as typing is: the edit can be undone and the suggestions follow it.
+    document.execCommand('insertText', false, text.replace(/[^\S\r\n]*[\r\n]+\s*/g, ''));
+}
+
 function suggestShown() {
     return !$('suggest').hidden;
 }

@@ -38,6 +38,7 @@ function wire() {
     omniInput.addEventListener('blur', onOmniBlur);
     omniInput.addEventListener('input', onOmniInput);
     omniInput.addEventListener('keydown', onOmniKey);
+    omniInput.addEventListener('paste', onOmniPaste);
 
     const find = $('find-input');
     find.addEventListener('input', () => send({ t: 'find', q: find.value, back: false, fresh: true }));

@@ -192,6 +192,13 @@ TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
         {R"(["type","exa",null])", "", "", ""},
         {R"(["size",1100,400])", "", "D.shown('suggest')", "true"},
         {R"(["size",700,400])", "", kRows, kOnOff + "]]"},
+        // Line breaks in pasted text go, with the blanks around them; the paste replaces the
+        // selected address as typing does.
+        {"", "const d = new DataTransfer(); d.setData('text/plain', 'https://exa\\r\\n  mple.com/a'"
+             " + ' \\n b'); window.__pasted = D.fire('#omni-input', new ClipboardEvent('paste',"
+             " {clipboardData: d, bubbles: true, cancelable: true}))",
+         "[__pasted, D.$('#omni-input').value, D.sent]",
+         R"([true,"https://example.com/ab",[{"t":"suggest","q":"https://example.com/ab","complete":true}]])"},
     });
     // clang-format on
 }

@@ -67,6 +67,14 @@ TEST(ResolveInput, RefusalsUrlsHostsAndSearches) {
         {"[::1]:8080", Kind::Url, "http://[::1]:8080/"},
         {"[2001:db8::1]:8080/x", Kind::Url, "https://[2001:db8::1]:8080/x"},
         {"пример.рф", Kind::Url, "https://xn--e1afmkfd.xn--p1ai/"},
+        {"LOCALHOST:3000/x", Kind::Url, "http://localhost:3000/x"},
+        {"Localhost", Kind::Url, "http://localhost/"},
+        {"devbox:8080/x", Kind::Url, "https://devbox:8080/x"},
+        // Absolute paths are files of this machine, existing or not, never searches.
+        {"/home/ana/notes/plan.html", Kind::Url, "file:///home/ana/notes/plan.html"},
+        {" /home/ana/my notes/a #1?.html ", Kind::Url,
+         "file:///home/ana/my%20notes/a%20%231%3F.html"},
+        {"/", Kind::Url, "file:///"},
         // Everything else is a search of the trimmed text.
         {"::1", Kind::Search, search_for("%3A%3A1")},
         {"hello example.com", Kind::Search, search_for("hello+example.com")},
@@ -98,18 +106,20 @@ TEST(AddressPredicates, HostsLocalHostsAndUrlsSchemesAndChromeAddresses) {
     expect_split(looks_like_host,
                  {"example.com/path", "localhost:3000", "a.localhost", "1.2.3.4:80/x",
                   "255.255.255.255", "2001:db8::a", "[::1]", "[2001:db8::1]:443", "a.xn--p1ai",
-                  "a.xn--", "例え.テスト", "example.com:", "example.com/@user", "example.io"},
+                  "a.xn--", "例え.テスト", "example.com:", "example.com/@user", "example.io",
+                  "devbox:8080/x", "my-box:1", "LOCALHOST:3000"},
                  {"/path", "?q", "#x", "256.0.0.1", "01.2.3.4", "::1", "[example.com]", "[]",
                   "example.c0m", "xn--p1ai", "a.xn-", "a.b", ".com", "example.", "example.com.",
                   "example.123", "example.com:abc", "user@example.com", "mailto:user@example.com",
-                  ""});
+                  "devbox", "devbox:", "devbox:65536", "-box:80", "box-:80", "a_b:80", "",
+                  "user@devbox:22"});
     // clang-format on
     expect_split(is_local_host,
                  {"localhost", "localhost:8080", "localhost/x", "localhost?q", "127.0.0.1:3000",
-                  "a.localhost", ".localhost", "[::1]", "[::1]:80", "[::1]/x", "[::1]?q",
-                  "[::1]#f"},
-                 {"[::1]x", "::1", "LOCALHOST", "localhost.com", "localhostx", "127.0.0.2",
-                  "192.168.0.1", "my.local", ""});
+                  "a.localhost", ".localhost", "[::1]", "[::1]:80", "[::1]/x", "[::1]?q", "[::1]#f",
+                  "LOCALHOST", "Localhost:3000/x", "App.LocalHost"},
+                 {"[::1]x", "::1", "localhost.com", "localhostx", "127.0.0.2", "192.168.0.1",
+                  "my.local", ""});
     expect_split(local_url,
                  {"http://localhost/", "http://app.localhost/", "http://printer.local/",
                   "http://10.255.0.1/", "http://127.8.9.10/", "http://169.254.3.4/",

@@ -7,6 +7,8 @@
 #include "json/compact_writer.h"
 #include <cmath>
 #include <gtest/gtest.h>
+#include <optional>
+#include <tuple>
 
 namespace corvane {
 namespace {
@@ -155,19 +157,38 @@ TEST(SuggestionRows, CompletionDirectBookmarkHistoryAndSearchRows) {
     EXPECT_EQ(cut[0]["text"], long_query.substr(0, 1024));
 }
 
-TEST(SuggestionRows, CompletionKeepsSchemeAndHostButNoPortSkipsOtherEntriesAndStopsAtEight) {
+TEST(SuggestionRows, CompletionKeepsSchemeHostAndPortSkipsOtherEntriesAndStopsAtEight) {
     Store store = store_at(now, {{"not a url loc", "", 50, now},
                                  {"https://other.example/loc", "", 40, now},
                                  {"http://localhost:3000/app", "App", 1, now}});
     const SuggestionAnswer answer = build_suggestions(store, "LOC", true);
-    EXPECT_EQ(answer.completion, "localhost");
+    EXPECT_EQ(answer.completion, "localhost:3000");
     ASSERT_EQ(answer.rows.size(), 5U);
-    EXPECT_EQ(answer.rows[0]["url"], "http://localhost/");
+    EXPECT_EQ(answer.rows[0]["url"], "http://localhost:3000/");
     // The unparsable entry still gets a row, shown by its text.
     EXPECT_EQ(json::write_compact(answer.rows[2]),
               R"({"display":"not a url loc","kind":"history","title":"not a url loc",)"
               R"("url":"not a url loc"})");
     EXPECT_EQ(answer.rows[4]["url"], "http://localhost:3000/app");
+    // Typed text up to and into the port completes to the port visited; a default port is
+    // not written; another port typed completes nothing.
+    store = store_at(now, {{"http://localhost:3000/app", "", 1, now},
+                           {"https://www.shop.example:8443/cart", "", 1, now},
+                           {"https://plain.example:443/", "", 1, now}});
+    for (const auto& [typed, completion, url] :
+         std::vector<std::tuple<const char*, std::optional<std::string>, const char*>>{
+             {"localhost:", "localhost:3000", "http://localhost:3000/"},
+             {"localhost:30", "localhost:3000", "http://localhost:3000/"},
+             {"localhost:4", std::nullopt, ""},
+             {"shop.example:", "shop.example:8443", "https://www.shop.example:8443/"},
+             {"www.shop", "www.shop.example:8443", "https://www.shop.example:8443/"},
+             {"plain", "plain.example", "https://plain.example/"}}) {
+        const SuggestionAnswer found = build_suggestions(store, typed, true);
+        EXPECT_EQ(found.completion, completion) << typed;
+        if (completion) {
+            EXPECT_EQ(found.rows[0]["url"], url) << typed;
+        }
+    }
     store = store_at(now);
     for (int i = 0; i < 12; ++i) {
         store.history.push_back({"https://shop" + std::to_string(i) + ".example/p", "", 1, now});
