@@ -46,6 +46,9 @@ function renderOmni() {
 }
 
 function onOmniFocus() {
+    // The keyboard going to the field (Ctrl+L included) dismisses the menu, card or panel, as a
+    // press in the chrome does.
+    closeAll();
     omniFocused = true;
     omni.classList.add('focused');
     omniInput.value = restingValue();

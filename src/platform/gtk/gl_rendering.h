@@ -17,7 +17,10 @@ bool software_gl_only();
 // and the first web process starts, which is when GTK and WebKit read the choice.
 void choose_renderers();
 
-// Switches WebKit's accelerated compositing off where GL is software.
-void choose_web_rendering(WebKitSettings* settings);
+// Switches WebKit's accelerated compositing off where GL is software, except for a transparent
+// view. Without compositing WebKit blends each repainted area over the pixels it kept from before
+// instead of replacing them: where a transparent page now paints nothing (a list that got
+// shorter, a popover that closed), its old content would stay on screen.
+void choose_web_rendering(WebKitSettings* settings, bool transparent);
 
 } // namespace corvane::platform::gtk

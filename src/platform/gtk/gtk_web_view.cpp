@@ -20,7 +20,7 @@ WebKitSettings* make_settings(const WebViewOptions& options) {
     if (!options.user_agent.empty()) {
         webkit_settings_set_user_agent(settings, options.user_agent.c_str());
     }
-    choose_web_rendering(settings);
+    choose_web_rendering(settings, options.transparent);
     return settings;
 }
 

@@ -3,6 +3,7 @@
 #include "core/commands.h"
 
 #include <cstdlib>
+#include <gio/gio.h>
 #include <glib.h>
 
 namespace corvane::test {
@@ -92,6 +93,45 @@ bool xdotool(const std::vector<std::string>& args) {
         line = line + " " + quoted;
     }
     return std::system((line + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string screen_pixel(int x, int y_from_bottom) {
+    // Measured from the bottom: the page views end there, whatever bars the window has on top.
+    const std::string line =
+        "w=$(xdotool getactivewindow) && eval $(xdotool getwindowgeometry --shell $w) && "
+        "import -window $w -crop 1x1+" +
+        std::to_string(x) + "+$((HEIGHT - " + std::to_string(y_from_bottom) +
+        ")) -depth 8 txt:- 2>/dev/null";
+    g_autoptr(GSubprocess) process = g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr, "sh",
+                                                      "-c", line.c_str(), nullptr);
+    if (process == nullptr) {
+        return "";
+    }
+    // The loop keeps running meanwhile: the web views hand their frames over through it.
+    struct Read {
+        bool done = false;
+        std::string text;
+    } read;
+    g_subprocess_communicate_utf8_async(
+        process, nullptr, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto* into = static_cast<Read*>(data);
+            g_autofree gchar* out = nullptr;
+            if (g_subprocess_communicate_utf8_finish(G_SUBPROCESS(source), result, &out, nullptr,
+                                                     nullptr) &&
+                out != nullptr) {
+                into->text = out;
+            }
+            into->done = true;
+        },
+        &read);
+    if (!wait_until([&] { return read.done; })) {
+        g_subprocess_force_exit(process);
+        wait_until([&] { return read.done; });
+        return "";
+    }
+    const std::size_t hash = read.text.find('#', read.text.find('\n'));
+    return hash == std::string::npos ? "" : read.text.substr(hash, 7);
 }
 
 ::testing::AssertionResult becomes(const std::function<json()>& read, const json& expected) {

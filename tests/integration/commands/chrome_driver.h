@@ -33,6 +33,10 @@ nlohmann::json drive(platform::WebView& chrome, const std::string& script);
 // Runs xdotool with the arguments; false when it is missing or fails.
 bool xdotool(const std::vector<std::string>& args);
 
+// The colour ("#RRGGBB") of the active window's pixel at x, y from its bottom left corner, read
+// back from the screen; empty when it cannot be read.
+std::string screen_pixel(int x, int y_from_bottom);
+
 // Waits until read() gives the expected value; on failure says what it gave last.
 ::testing::AssertionResult becomes(const std::function<nlohmann::json()>& read,
                                    const nlohmann::json& expected);

@@ -338,5 +338,54 @@ TEST_F(Window, PagesMovesPopUpsFullScreenAChromeCrashAndEarlyConsole) {
     EXPECT_TRUE(pane_shows(rows, {2, 2}));
 }
 
+// What a list or popover no longer covers shows the page again on screen: the rows a shorter
+// list dropped, and the card and rows left open when the keyboard goes to the field and a typed
+// address opens.
+TEST_F(Window, AreasNoLongerCoveredShowThePageOnScreen) {
+    serve_page("/green", html_page("<title>Green</title><body style='background:#2e8b57'>"));
+    serve_page("/blue", html_page("<title>Blue</title><body style='background:#1e40af'>"));
+    navigate(app(), 0, page_url("/green"), NavigateTarget::active_tab);
+    ASSERT_TRUE(loaded(0, 0, "Green"));
+    // The screen's colour under the middle of a chrome element, measured where it is now.
+    const auto under = [&](const std::string& selector) {
+        const json at = page("const r = D.rect('" + selector +
+                             "'); [Math.round(r.x + 30), Math.round(innerHeight - r.y - "
+                             "r.height / 2)]");
+        return [=] {
+            return json(screen_pixel(at[0].get<int>(), at[1].get<int>()));
+        };
+    };
+    json rows = json::array();
+    for (int i = 0; i < 8; ++i) {
+        rows.push_back({{"kind", "history"},
+                        {"title", "Row " + std::to_string(i)},
+                        {"url", "https://row" + std::to_string(i) + ".example/"}});
+    }
+    page("D.$('#omni-input').focus()");
+    page("CV.suggest(" + rows.dump() + ", null)");
+    ASSERT_TRUE(shows("[D.all('#suggest .srow').length, innerHeight > 300]", json{8, true}));
+    const auto last_row = under("#suggest .srow:last-child");
+    json seen;
+    ASSERT_TRUE(wait_until([&] { return (seen = last_row()) != "" && seen != "#2E8B57"; }))
+        << "the rows are not on screen: " << seen;
+    page("CV.suggest(" + json::array({rows[0]}).dump() + ", null)");
+    ASSERT_TRUE(shows("D.all('#suggest .srow').length", 1));
+    EXPECT_TRUE(becomes(last_row, "#2E8B57"));
+
+    // The Shield card open, then Ctrl+L, an address and Return.
+    page("D.$('#omni-input').blur(); D.$('#shield').click()");
+    ASSERT_TRUE(shows("D.shown('shield-pop')", true));
+    const auto card = under("#shield-pop");
+    ASSERT_TRUE(press("ctrl+l"));
+    ASSERT_TRUE(shows("const f = D.$('#omni-input'); [document.activeElement === f, "
+                      "f.selectionStart, f.selectionEnd === f.value.length]",
+                      json{true, 0, true}));
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", page_url("/blue")}) && press("Return"));
+    ASSERT_TRUE(loaded(0, 0, "Blue"));
+    EXPECT_TRUE(shows("[D.shown('shield-pop'), D.shown('suggest'), D.shown('overlay')]",
+                      json{false, false, false}));
+    EXPECT_TRUE(becomes(card, "#1E40AF"));
+}
+
 } // namespace
 } // namespace corvane::test

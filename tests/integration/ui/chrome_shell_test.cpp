@@ -192,6 +192,9 @@ TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
         {R"(["type","exa",null])", "", "", ""},
         {R"(["size",1100,400])", "", "D.shown('suggest')", "true"},
         {R"(["size",700,400])", "", kRows, kOnOff + "]]"},
+        // The keyboard going to the field dismisses an open menu, as a press would.
+        {"", "D.$('#omni-input').blur(); D.$('#menu').click()", "D.shown('menu-pop')", "true"},
+        {R"(["focus"])", "", "[D.shown('menu-pop'), D.sent]", "[false,[" + kOn + "," + kOff + "]]"},
         // Line breaks in pasted text go, with the blanks around them; the paste replaces the
         // selected address as typing does.
         {"", "const d = new DataTransfer(); d.setData('text/plain', 'https://exa\\r\\n  mple.com/a'"
