@@ -3,6 +3,7 @@
 #include "platform/gtk/gl_rendering.h"
 #include "platform/gtk/gtk_network.h"
 #include "platform/gtk/gtk_window.h"
+#include "platform/gtk/press_tooltips.h"
 #include "platform/gtk/script_bridge.h"
 #include "platform/gtk/view_host.h"
 
@@ -51,6 +52,7 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
         add_content_filter(filter);
     }
     connect_signals();
+    hide_tooltips_after_press(GTK_WIDGET(view_.get()));
     host_ = parent.host();
     g_object_add_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
     view_host_add(host_, GTK_WIDGET(view_.get()), options.bounds);
