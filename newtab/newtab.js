@@ -1,27 +1,23 @@
-// The new tab page: search or go to what was typed, hide broken favicons, greet by the hour.
+// The new tab page: hand what was typed to the browser, hide broken favicons, greet by the hour.
 (() => {
   'use strict';
-  const DEFAULT_TEMPLATE = 'https://duckduckgo.com/?q={q}';
+  // The browser reads what was typed exactly as it reads the address field: the page only hands
+  // the text over by navigating to this address, which the browser answers in its place.
+  const TYPED_TEXT_ADDRESS = 'corvane://newtab/go?q=';
   const body = document.body;
-  const template = body.dataset.template || DEFAULT_TEMPLATE;
-
-  const looksLikeHost = (text) =>
-    !/\s/.test(text) && /^[^/?#]+\.[a-z]{2,}([/:?#].*)?$/i.test(text);
-
-  // Everything typed is opened over https or searched; no other scheme can come out of here.
-  const destination = (text) => {
-    if (/^https:\/\//i.test(text)) return text;
-    if (/^http:\/\//i.test(text)) return 'https:' + text.slice(5);
-    if (looksLikeHost(text)) return 'https://' + text;
-    const query = encodeURIComponent(text);
-    return template.replace('{q}', () => query);
-  };
 
   const field = document.getElementById('q');
   document.getElementById('f').addEventListener('submit', (event) => {
     event.preventDefault();
     const text = field.value.trim();
-    if (text) location.href = destination(text);
+    if (text) location.href = TYPED_TEXT_ADDRESS + encodeURIComponent(text);
+  });
+  // Line breaks in pasted text go, with the blanks around them, as in the address field.
+  field.addEventListener('paste', (event) => {
+    const text = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
+    if (!/[\r\n]/.test(text)) return;
+    event.preventDefault();
+    document.execCommand('insertText', false, text.replace(/[^\S\r\n]*[\r\n]+\s*/g, ''));
   });
 
   for (const image of document.querySelectorAll('.tile img')) {

@@ -1,6 +1,7 @@
 #include "address/navigation_policy.h"
 
 #include "address/unicode_text.h"
+#include "url/percent_encoding.h"
 
 #include <array>
 
@@ -56,6 +57,15 @@ bool is_blocked_url(std::string_view url) {
 
 bool chrome_navigation_filter(std::string_view url) {
     return url.starts_with("corvane://ui/");
+}
+
+std::optional<std::string> new_tab_page_typed_text(std::string_view url) {
+    constexpr std::string_view prefix = "corvane://newtab/go?q=";
+    if (!url.starts_with(prefix)) {
+        return std::nullopt;
+    }
+    std::string_view encoded = url.substr(prefix.size());
+    return percent_decode(encoded.substr(0, encoded.find('#')));
 }
 
 } // namespace corvane

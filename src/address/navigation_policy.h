@@ -2,6 +2,8 @@
 
 // Which addresses a web view may load. All three look only at the text and never fail.
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace corvane {
@@ -13,6 +15,10 @@ bool is_external_scheme(std::string_view url);
 // scheme outside http, https, about, blob, data and file, or a browser page other than the new
 // tab page.
 bool is_blocked_url(std::string_view url);
+
+// The text typed into the new tab page's search field, when the address is the one that page
+// hands it over with ("corvane://newtab/go?q=" and the encoded text); none for any other.
+std::optional<std::string> new_tab_page_typed_text(std::string_view url);
 
 // True when the chrome or developer-tools view may load the address: the browser's own UI pages
 // only.

@@ -22,4 +22,9 @@ void navigate(App& app, std::size_t window, std::string_view text, NavigateTarge
 // browser chose https for it, its view falls back as navigate's do.
 void expect_typed_fallback(App& app, std::size_t window, std::string_view text);
 
+// Text typed into the new tab page the tab shows, resolved and loaded in that tab as navigate
+// does for the active tab. Ignored unless the tab still shows the new tab page: no other page
+// may hand text over this way.
+void navigate_from_new_tab_page(App& app, TabLocation where, std::string_view text);
+
 } // namespace corvane

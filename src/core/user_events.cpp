@@ -9,6 +9,7 @@
 #include "core/devtools.h"
 #include "core/downloads.h"
 #include "core/find.h"
+#include "core/navigate.h"
 #include "core/overloaded.h"
 #include "core/page_calls.h"
 #include "core/page_text.h"
@@ -176,6 +177,12 @@ void on_open_externally(App& app, const event::OpenExternally& open) {
     app.platform->system().open_uri(open.url);
 }
 
+void on_new_tab_page_text(App& app, const event::NewTabPageText& typed) {
+    if (const std::optional<TabLocation> where = find_tab_view(app, typed.tab, typed.view)) {
+        navigate_from_new_tab_page(app, *where, typed.text);
+    }
+}
+
 void on_ui_message(App& app, event::UiMessage& message, ControlFlow& flow) {
     if (const std::optional<std::size_t> window = find_window(app, message.window)) {
         handle_ui_message(app, *window, std::move(message.msg), flow);
@@ -193,6 +200,7 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::FaviconFound& e) { on_favicon_found(app, e); },
                    [&](event::NewWindowRequested& e) { on_new_window_requested(app, e); },
                    [&](event::OpenExternally& e) { on_open_externally(app, e); },
+                   [&](event::NewTabPageText& e) { on_new_tab_page_text(app, e); },
                    [&](event::DownloadStarted& e) { handle_download_started(app, e); },
                    [&](event::DownloadFinished& e) { handle_download_finished(app, e); },
                    [&](event::WebContentTerminated& e) { on_web_content_terminated(app, e); },

@@ -67,6 +67,13 @@ struct OpenExternally {
     ViewId view = 0;
 };
 
+// What the user typed into the tab's new tab page, to be read as the address field reads it.
+struct NewTabPageText {
+    std::string text;
+    TabId tab = 0;
+    ViewId view = 0;
+};
+
 // path: the destination the engine proposed. Not tied to a view: the download belongs to the
 // website data store and goes on when the page that started it is dropped.
 struct DownloadStarted {
@@ -153,11 +160,12 @@ struct SelfTest {
 
 using UserEvent =
     std::variant<event::UiMessage, event::PageLoad, event::TitleChanged, event::FaviconFound,
-                 event::NewWindowRequested, event::OpenExternally, event::DownloadStarted,
-                 event::DownloadFinished, event::WebContentTerminated, event::ChromeTerminated,
-                 event::LocationChanged, event::PageFullscreen, event::SleepAnswer,
-                 event::FindResult, event::RuleListReady, event::MenuCommand, event::DevEvalResult,
-                 event::SelfTest, event::CloseAgreed, event::LeaveDialogShown>;
+                 event::NewWindowRequested, event::OpenExternally, event::NewTabPageText,
+                 event::DownloadStarted, event::DownloadFinished, event::WebContentTerminated,
+                 event::ChromeTerminated, event::LocationChanged, event::PageFullscreen,
+                 event::SleepAnswer, event::FindResult, event::RuleListReady, event::MenuCommand,
+                 event::DevEvalResult, event::SelfTest, event::CloseAgreed,
+                 event::LeaveDialogShown>;
 
 using UserEventQueue = platform::EventQueue<UserEvent>;
 using EventLoopProxy = platform::EventLoopProxy<UserEvent>;

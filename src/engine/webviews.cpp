@@ -61,6 +61,10 @@ platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, TabId tab,
         proxy.send_event(event::OpenExternally{url, tab, view});
         return platform::NavigationPolicy::deny;
     }
+    if (std::optional<std::string> text = new_tab_page_typed_text(url)) {
+        proxy.send_event(event::NewTabPageText{std::move(*text), tab, view});
+        return platform::NavigationPolicy::deny;
+    }
     return is_blocked_url(url) ? platform::NavigationPolicy::deny
                                : platform::NavigationPolicy::allow;
 }

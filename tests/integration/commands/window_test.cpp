@@ -380,11 +380,46 @@ TEST_F(Window, AreasNoLongerCoveredShowThePageOnScreen) {
     ASSERT_TRUE(shows("const f = D.$('#omni-input'); [document.activeElement === f, "
                       "f.selectionStart, f.selectionEnd === f.value.length]",
                       json{true, 0, true}));
-    ASSERT_TRUE(xdotool({"type", "--delay", "20", page_url("/blue")}) && press("Return"));
+    page("D.type('#omni-input', " + json(page_url("/blue")).dump() + ")");
+    ASSERT_TRUE(press("Return"));
     ASSERT_TRUE(loaded(0, 0, "Blue"));
-    EXPECT_TRUE(shows("[D.shown('shield-pop'), D.shown('suggest'), D.shown('overlay')]",
-                      json{false, false, false}));
+    EXPECT_TRUE(shows("[D.shown('shield-pop'), D.shown('suggest'), D.shown('overlay'), "
+                      "innerHeight < 200]",
+                      json{false, false, false, true}));
     EXPECT_TRUE(becomes(card, "#1E40AF"));
+}
+
+// The new tab page hands what is typed into its field to the browser, which reads it as the
+// address field does; no other page can hand text over that way.
+TEST_F(Window, TheNewTabPageFieldFollowsTheAddressFieldRules) {
+    serve_page("/typed", html_page("<title>Typed</title>"));
+    const std::string port = page_url("").substr(page_url("").rfind(':') + 1);
+    const auto submit = [&](const std::string& typed) {
+        EXPECT_TRUE(wait_until([&] {
+            return in_page("location.href === 'corvane://newtab/' && "
+                           "document.readyState === 'complete'") == true;
+        }));
+        in_page("q.value = " + json(typed).dump() + "; f.requestSubmit()");
+    };
+    const auto url = [&] {
+        return json(win().tabs[win().active].url);
+    };
+    for (const auto& [typed, opened] : std::vector<std::pair<std::string, std::string>>{
+             {"127.0.0.1:" + port + "/typed", page_url("/typed")},
+             {" http://127.0.0.1:" + port + "/typed?x ", page_url("/typed?x")},
+             {"localhost:" + port + "/typed", "http://localhost:" + port + "/typed"}}) {
+        SCOPED_TRACE(typed);
+        command("newTab");
+        submit(typed);
+        EXPECT_TRUE(becomes(url, opened));
+        command("closeTab");
+        ASSERT_TRUE(wait_until([&] { return win().tabs.size() == 1; }));
+    }
+    // A web page naming the same address gets nothing.
+    in_page("location.href = 'corvane://newtab/go?q=' + encodeURIComponent('file:///etc/hosts')");
+    pump(std::chrono::milliseconds(500));
+    EXPECT_EQ(url(), page_url("/article-one"));
+    EXPECT_EQ(in_page("document.title"), "Article one");
 }
 
 } // namespace
