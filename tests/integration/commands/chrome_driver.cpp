@@ -99,7 +99,7 @@ std::string screen_pixel(int x, int y_from_bottom) {
     // Measured from the bottom: the page views end there, whatever bars the window has on top.
     const std::string line =
         "w=$(xdotool getactivewindow) && eval $(xdotool getwindowgeometry --shell $w) && "
-        "import -window $w -crop 1x1+" +
+        "import -screen -window $w -crop 1x1+" +
         std::to_string(x) + "+$((HEIGHT - " + std::to_string(y_from_bottom) +
         ")) -depth 8 txt:- 2>/dev/null";
     g_autoptr(GSubprocess) process = g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr, "sh",
@@ -132,6 +132,15 @@ std::string screen_pixel(int x, int y_from_bottom) {
     }
     const std::size_t hash = read.text.find('#', read.text.find('\n'));
     return hash == std::string::npos ? "" : read.text.substr(hash, 7);
+}
+
+bool move_pointer(int x, int y_from_bottom) {
+    const std::string line =
+        "w=$(xdotool getactivewindow) && eval $(xdotool getwindowgeometry --shell $w) && "
+        "xdotool mousemove --window $w " +
+        std::to_string(x) + " $((HEIGHT - " + std::to_string(y_from_bottom) + "))";
+    g_autofree gchar* quoted = g_shell_quote(line.c_str());
+    return std::system((std::string("sh -c ") + quoted + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 ::testing::AssertionResult becomes(const std::function<json()>& read, const json& expected) {

@@ -37,6 +37,9 @@ bool xdotool(const std::vector<std::string>& args);
 // back from the screen; empty when it cannot be read.
 std::string screen_pixel(int x, int y_from_bottom);
 
+// Moves the real pointer to x, y from the active window's bottom left corner.
+bool move_pointer(int x, int y_from_bottom);
+
 // Waits until read() gives the expected value; on failure says what it gave last.
 ::testing::AssertionResult becomes(const std::function<nlohmann::json()>& read,
                                    const nlohmann::json& expected);

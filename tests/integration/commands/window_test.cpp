@@ -389,6 +389,25 @@ TEST_F(Window, AreasNoLongerCoveredShowThePageOnScreen) {
     EXPECT_TRUE(becomes(card, "#1E40AF"));
 }
 
+// A click on a button with a tooltip leaves no tooltip over what it opened while the pointer
+// rests there.
+TEST_F(Window, NoTooltipCoversWhatAClickOpened) {
+    const int below_chrome = in_page("innerHeight").get<int>();
+    const json at =
+        page("const r = D.rect('#menu'); [Math.round(r.x + r.width / 2), " +
+             std::to_string(below_chrome) + " + innerHeight - Math.round(r.y + r.height / 2)]");
+    ASSERT_TRUE(move_pointer(at[0].get<int>(), at[1].get<int>()) && xdotool({"click", "1"}));
+    ASSERT_TRUE(shows("D.shown('menu-pop') && innerHeight > 300", true));
+    // Where the dark tooltip would stand: just under the pointer, over the menu's first row.
+    const json spot = page("const r = D.rect('#menu'); [Math.round(r.x + r.width / 2 - 28), "
+                           "innerHeight - Math.round(r.bottom + 16)]");
+    const auto dark = [&] {
+        const std::string colour = screen_pixel(spot[0].get<int>(), spot[1].get<int>());
+        return colour.size() == 7 && std::stoi(colour.substr(1, 2), nullptr, 16) < 0x40;
+    };
+    EXPECT_FALSE(wait_until(dark, std::chrono::seconds(4))) << "a tooltip covers the menu";
+}
+
 // The new tab page hands what is typed into its field to the browser, which reads it as the
 // address field does; no other page can hand text over that way.
 TEST_F(Window, TheNewTabPageFieldFollowsTheAddressFieldRules) {
