@@ -44,7 +44,7 @@ ChromeState window_state(const App& app, const BrowserWindow& window) {
     state.host = state.url == active.url ? active.host() : display_host(state.url);
     state.loading = active.loading;
     state.private_window = window.is_private;
-    state.sec = state_security(state.newtab, state.url);
+    state.sec = state_security(state.newtab, state.url, live && live->has_secure_connection());
     const Settings& settings = app.store.settings;
     state.shield_active =
         shield_active_for(settings.block_trackers, settings.shield_allowlist, state.host);

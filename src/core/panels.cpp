@@ -52,11 +52,13 @@ std::string list_panel_script(std::string_view name, const Records& records,
     return script;
 }
 
-std::string_view security_name(std::string_view url, bool newtab) {
-    if (newtab) {
+std::string_view security_name(const Tab* tab, std::string_view url, bool newtab) {
+    const bool secure_connection =
+        tab != nullptr && tab->webview && tab->webview->has_secure_connection();
+    const SecurityState state = state_security(newtab, url, secure_connection);
+    if (state == SecurityState::Internal) {
         return "internal";
     }
-    const SecurityState state = security_state(url);
     if (state == SecurityState::Secure) {
         return "secure";
     }
@@ -82,7 +84,7 @@ nlohmann::json shield_json(const App& app, const BrowserWindow& window) {
             {"memoryMB", webkit_memory_bytes(app.platform->system()) / kBytesPerMiB},
             {"newtab", newtab},
             {"rules", shield_rule_count()},
-            {"sec", security_name(url, newtab)},
+            {"sec", security_name(active, url, newtab)},
             {"siteOn", shield_active_for(true, app.store.settings.shield_allowlist, host)},
             {"sleeping", sleeping_tabs(app)}};
 }

@@ -100,6 +100,9 @@ public:
     virtual std::string uri() const = 0;
     virtual std::string title() const = 0;
     virtual bool is_loading() const = 0;
+    // The page shown came over a TLS connection the engine accepted; false for a plain page, an
+    // error page (a refused certificate, a failed load) and before anything was shown.
+    virtual bool has_secure_connection() const = 0;
 
     // Runs the script in the main frame's page world.
     virtual void evaluate_script(const std::string& script) = 0;

@@ -35,8 +35,12 @@ bool shield_active_for(bool block_trackers, std::span<const std::string> allowli
     return true;
 }
 
-SecurityState state_security(bool newtab, std::string_view url) {
-    return newtab ? SecurityState::Internal : security_state(url);
+SecurityState state_security(bool newtab, std::string_view url, bool secure_connection) {
+    if (newtab) {
+        return SecurityState::Internal;
+    }
+    const SecurityState state = security_state(url);
+    return state == SecurityState::Secure && !secure_connection ? SecurityState::Insecure : state;
 }
 
 json tab_item_json(const TabItem& item) {

@@ -40,7 +40,7 @@ struct ChromeState {
     bool loading = false;
     bool newtab = false; // is_newtab_url(url)
     bool private_window = false;
-    SecurityState sec = SecurityState::None; // state_security(newtab, url)
+    SecurityState sec = SecurityState::None; // state_security(newtab, url, secure_connection)
     bool shield_active = false;              // shield_active_for(...)
     std::vector<TabItem> tabs;               // in strip order
     std::string url;                         // shown_url(...)
@@ -62,8 +62,10 @@ std::string shown_url(std::optional<std::string_view> live_url, std::string_view
 bool shield_active_for(bool block_trackers, std::span<const std::string> allowlist,
                        std::string_view host);
 
-// "internal" for a new tab page, else the security state of the URL.
-SecurityState state_security(bool newtab, std::string_view url);
+// "internal" for a new tab page, else the security state of the URL; but an https page that did
+// not come over a connection the engine accepted (an error page for a refused certificate or a
+// failed load) is insecure: it claims no protection.
+SecurityState state_security(bool newtab, std::string_view url, bool secure_connection);
 
 nlohmann::json tab_item_json(const TabItem& item);
 nlohmann::json chrome_state_json(const ChromeState& state);

@@ -168,6 +168,7 @@ public:
     std::string uri() const override { return url; }
     std::string title() const override { return {}; }
     bool is_loading() const override { return false; }
+    bool has_secure_connection() const override { return secure_connection; }
     void evaluate_script(const std::string& script) override { evaluate_script(script, {}); }
     void evaluate_script(const std::string& script, platform::ScriptResult done) override {
         calls.push_back("evaluate_script " + script);
@@ -233,6 +234,7 @@ public:
     bool hidden = false;
     bool focused = false;
     bool back = false;
+    bool secure_connection = true;
     bool stays = false;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/gtk/script_bridge.h"
 
 #include <algorithm>
+#include <libsoup/soup.h>
 #include <string_view>
 #include <system_error>
 
@@ -30,6 +31,15 @@ std::filesystem::path download_folder() {
         return folder;
     }
     return std::filesystem::path(g_get_home_dir()) / "Downloads";
+}
+
+// The body came with a Content-Encoding other than identity (gzip, br, ...).
+bool is_encoded(WebKitURIResponse* response) {
+    SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response);
+    const char* encoding =
+        headers != nullptr ? soup_message_headers_get_one(headers, "Content-Encoding") : nullptr;
+    return encoding != nullptr && *encoding != '\0' &&
+           g_ascii_strcasecmp(encoding, "identity") != 0;
 }
 
 } // namespace
@@ -114,10 +124,12 @@ void GtkNetworkSession::handle_download_finished(WebKitDownload* download, gpoin
         return;
     }
     // WebKit reports a body the server cut short as finished and keeps what arrived under the
-    // final name; a file that is less than the response announced is a failure, and goes.
+    // final name; a file that is less than the response announced is a failure, and goes. An
+    // encoded body announces its encoded length, which the decoded bytes received do not match.
     WebKitURIResponse* response = webkit_download_get_response(download);
-    const guint64 announced =
-        response != nullptr ? webkit_uri_response_get_content_length(response) : 0;
+    const guint64 announced = response != nullptr && !is_encoded(response)
+                                  ? webkit_uri_response_get_content_length(response)
+                                  : 0;
     const bool complete =
         announced == 0 || webkit_download_get_received_data_length(download) >= announced;
     if (!complete) {

@@ -189,6 +189,14 @@ bool GtkWebView::is_loading() const {
     return webkit_web_view_is_loading(view_.get());
 }
 
+bool GtkWebView::has_secure_connection() const {
+    // An error page shown for a refused certificate or a failed load has no certificate.
+    GTlsCertificate* certificate = nullptr;
+    GTlsCertificateFlags errors{};
+    return webkit_web_view_get_tls_info(view_.get(), &certificate, &errors) &&
+           certificate != nullptr;
+}
+
 void GtkWebView::evaluate_script(const std::string& script) {
     evaluate_in_page(view_.get(), script, nullptr, nullptr);
 }

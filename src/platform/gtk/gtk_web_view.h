@@ -32,6 +32,7 @@ public:
     std::string uri() const override;
     std::string title() const override;
     bool is_loading() const override;
+    bool has_secure_connection() const override;
     void evaluate_script(const std::string& script) override;
     void evaluate_script(const std::string& script, ScriptResult done) override;
     void evaluate_async_function(const std::string& body, ScriptResult done) override;

@@ -59,8 +59,10 @@ HttpResponse serve(const HttpRequest& request) {
 struct World {
     World() {
         auto* session = dynamic_cast<platform::gtk::GtkNetworkSession*>(config.default_store.get());
+        // Names under .invalid go to the resolver, which finds none.
+        const char* direct[] = {"*.invalid", nullptr};
         g_autoptr(WebKitNetworkProxySettings) proxy =
-            webkit_network_proxy_settings_new(server.origin().c_str(), nullptr);
+            webkit_network_proxy_settings_new(server.origin().c_str(), direct);
         webkit_network_session_set_proxy_settings(session->session(),
                                                   WEBKIT_NETWORK_PROXY_MODE_CUSTOM, proxy);
         // The hosts of kHttpsHosts have HTTPS; "slow." never answers, and the others of
@@ -83,9 +85,9 @@ struct World {
         "secure.corvane-test.example", "hop.corvane-test.example", "form.corvane-test.example",
         "off.corvane-test.example"};
     static constexpr std::string_view kTunnelled[] = {
-        "secure.corvane-test.example", "hop.corvane-test.example",   "form.corvane-test.example",
-        "off.corvane-test.example",    "plain.corvane-test.example", "typed.corvane-test.example",
-        "slow.corvane-test.example"};
+        "secure.corvane-test.example", "hop.corvane-test.example",    "form.corvane-test.example",
+        "off.corvane-test.example",    "plain.corvane-test.example",  "typed.corvane-test.example",
+        "slow.corvane-test.example",   "refused.corvane-test.example"};
 
     std::unique_ptr<platform::Platform> platform = [] {
         auto made = platform::gtk::make_gtk_platform({"com.halbrin.corvane.tests", false});
@@ -276,6 +278,25 @@ TEST(Engine, HttpsOnlyUpgradesBeforeSendingAndFallsBackOnce) {
         EXPECT_TRUE(wait_until([&] { return tab->title() == row.title; })) << tab->title();
         pump(300ms); // room for a request that should not come
         EXPECT_EQ(seen_by(host), row.seen);
+    }
+}
+
+// Only a page over a TLS connection WebKit accepted counts as secure; not the error page of a
+// refused certificate (no test of its own) or of a name that does not resolve.
+TEST(Engine, OnlyAnAcceptedTlsConnectionIsSecure) {
+    const std::pair<std::string, bool> cases[] = {
+        {"https://secure.corvane-test.example/accepted", true},
+        {"https://refused.corvane-test.example/refused", false},
+        {"https://nowhere.invalid/", false},
+        {url("/plain"), false}};
+    TabId id = 90;
+    for (const auto& [address, secure] : cases) {
+        SCOPED_TRACE(address);
+        auto tab = open_tab(address, ++id);
+        ASSERT_TRUE(posted<event::PageLoad>(
+            [&](const event::PageLoad& load) { return load.tab == id && !load.loading; }));
+        EXPECT_TRUE(wait_until([&] { return !tab->is_loading(); }));
+        EXPECT_EQ(tab->has_secure_connection(), secure);
     }
 }
 

@@ -268,6 +268,13 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
         got.erase("memoryMB");
         EXPECT_EQ(got.dump(), shield[i] + std::string(R"("sleeping":3})"));
     }
+    // An https page that did not come over a connection the engine accepted (an error page) is
+    // not secure, in the card and in the address field.
+    app.windows[0].active = 0;
+    page().secure_connection = false;
+    EXPECT_NE(reply(msg::Panel{"shield"}).find(R"("sec":"insecure")"), std::string::npos);
+    send(msg::SelectTab{tab(0, 0).id});
+    EXPECT_EQ(renders(chrome()).back()["sec"], "insecure");
 }
 
 // What the find script finds, the 512-character cut and the bar's status are shown on a real

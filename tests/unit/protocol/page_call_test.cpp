@@ -46,8 +46,12 @@ TEST(ChromeStateRules, NewTabSecurityShownUrlAndShield) {
                 is_newtab_url("corvane://newtab/index.html"));
     EXPECT_FALSE(is_newtab_url("corvane://newtab") || is_newtab_url("CORVANE://newtab/") ||
                  is_newtab_url("https://e.com/corvane://newtab/"));
-    EXPECT_EQ(state_security(true, "https://example.com/"), SecurityState::Internal);
-    EXPECT_EQ(state_security(false, "http://example.com/"), SecurityState::Insecure);
+    EXPECT_EQ(state_security(true, "https://example.com/", false), SecurityState::Internal);
+    EXPECT_EQ(state_security(false, "http://example.com/", false), SecurityState::Insecure);
+    // An https page the engine did not accept the connection of claims no protection.
+    EXPECT_EQ(state_security(false, "https://example.com/", true), SecurityState::Secure);
+    EXPECT_EQ(state_security(false, "https://example.com/", false), SecurityState::Insecure);
+    EXPECT_EQ(state_security(false, "http://localhost/", false), SecurityState::Local);
     // clang-format off
     for (const auto& [live, shown] : std::vector<std::pair<std::optional<std::string>, std::string>>{
              {"https://live.example/", "https://live.example/"}, {"about:blank#x", "about:blank#x"},
