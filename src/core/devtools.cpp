@@ -48,11 +48,10 @@ void place_console_hooks(BrowserWindow& window) {
 void toggle_devtools(App& app, std::size_t window) {
     BrowserWindow& record = app.windows[window];
     if (std::unique_ptr<platform::WebView> closing = std::move(record.devtools)) {
+        // When the pane had the keyboard, the window gives it back to the view that had it before.
         closing.reset();
-        // The pane had the keyboard; the page it inspected gets it back.
         if (Tab* tab = record.active_tab(); tab && tab->webview) {
             tab->webview->evaluate_script(std::string(kClearPaneTraces));
-            tab->webview->focus();
         }
     } else {
         const std::uint64_t label = app.take_id();

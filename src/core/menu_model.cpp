@@ -141,8 +141,18 @@ constexpr std::array kSecondAccelerators{
     second("nextTab", "CmdOrCtrl+PageDown"),
     second("prevTab", "CmdOrCtrl+PageUp"),
     second("focusOmnibox", "F6"),
+    second("focusOmnibox", "Alt+D"),
     second(PredefinedItem::fullscreen, "F11"),
     second("zoomIn", "CmdOrCtrl+Plus"),
+    second("zoomIn", "CmdOrCtrl+NumpadAdd"),
+    second("zoomOut", "CmdOrCtrl+NumpadSubtract"),
+};
+
+// Undo and redo have no key in the web engine itself; pages with an editor of their own handle
+// these keys first.
+constexpr std::array kPageFirstAccelerators{
+    second(PredefinedItem::undo, "CmdOrCtrl+Z"),
+    second(PredefinedItem::redo, "CmdOrCtrl+Shift+Z"),
 };
 
 struct SubmenuRows {
@@ -187,6 +197,11 @@ MenuEntry entry(const Row& row) {
     for (const SecondAccelerator& key : kSecondAccelerators) {
         if (names(key, row)) {
             result.second_accelerators.emplace_back(key.accelerator);
+        }
+    }
+    for (const SecondAccelerator& key : kPageFirstAccelerators) {
+        if (names(key, row)) {
+            result.page_first_accelerators.emplace_back(key.accelerator);
         }
     }
     return result;

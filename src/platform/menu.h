@@ -36,15 +36,24 @@ struct MenuEntry {
     PredefinedItem predefined = PredefinedItem::undo;
     // Further shortcuts of the same item, in the same form; the menu shows only the first one.
     std::vector<std::string> second_accelerators;
+    // Shortcuts that the focused page gets first: the item runs only when the page leaves the key
+    // unhandled (an editor in a page may keep its own undo).
+    std::vector<std::string> page_first_accelerators;
 
     static MenuEntry item(std::string id, std::string title, std::string accelerator = {}) {
-        return {Kind::item,           std::move(id),
-                std::move(title),     std::move(accelerator),
-                PredefinedItem::undo, {}};
+        return {Kind::item,
+                std::move(id),
+                std::move(title),
+                std::move(accelerator),
+                PredefinedItem::undo,
+                {},
+                {}};
     }
-    static MenuEntry separator() { return {Kind::separator, {}, {}, {}, PredefinedItem::undo, {}}; }
+    static MenuEntry separator() {
+        return {Kind::separator, {}, {}, {}, PredefinedItem::undo, {}, {}};
+    }
     static MenuEntry predefined_item(PredefinedItem which) {
-        return {Kind::predefined, {}, {}, {}, which, {}};
+        return {Kind::predefined, {}, {}, {}, which, {}, {}};
     }
 };
 

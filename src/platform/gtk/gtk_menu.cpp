@@ -1,6 +1,7 @@
 #include "platform/gtk/gtk_menu.h"
 
 #include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/keyboard_focus.h"
 
 #include <algorithm>
 #include <array>
@@ -37,6 +38,8 @@ constexpr std::array kKeyNames{
     KeyName{"PageUp", "Page_Up"},
     KeyName{"PageDown", "Page_Down"},
     KeyName{"Plus", "plus"},
+    KeyName{"NumpadAdd", "KP_Add"},
+    KeyName{"NumpadSubtract", "KP_Subtract"},
 };
 
 // "F1" to "F12".
@@ -75,18 +78,41 @@ std::optional<std::string> key_name(std::string_view key) {
     return std::nullopt;
 }
 
-// Where the predefined items act: the focused web view of the active window, or the window.
+constexpr const char* kPageFirstShortcuts = "corvane-page-first-shortcuts";
+
+// Where the predefined items act: the web view of the active window that had the keyboard before
+// the menu took it, or the window.
 GtkWindow* active_window(GtkApplication* application) {
     return gtk_application_get_active_window(application);
 }
 
 void run_editing_command(GtkApplication* application, const char* command) {
-    GtkWindow* window = active_window(application);
-    GtkWidget* focus = window != nullptr ? gtk_root_get_focus(GTK_ROOT(window)) : nullptr;
-    GtkWidget* view =
-        focus != nullptr ? gtk_widget_get_ancestor(focus, WEBKIT_TYPE_WEB_VIEW) : nullptr;
-    if (view != nullptr) {
-        webkit_web_view_execute_editing_command(WEBKIT_WEB_VIEW(view), command);
+    act_on_keyboard_view(active_window(application), [command](WebKitWebView* view) {
+        webkit_web_view_execute_editing_command(view, command);
+    });
+}
+
+// Shared by every window's listener, so installing the bar again reaches windows already open.
+GListStore* page_first_shortcuts(GtkApplication* application) {
+    auto* store =
+        static_cast<GListStore*>(g_object_get_data(G_OBJECT(application), kPageFirstShortcuts));
+    if (store == nullptr) {
+        store = g_list_store_new(GTK_TYPE_SHORTCUT);
+        g_object_set_data_full(G_OBJECT(application), kPageFirstShortcuts, store, g_object_unref);
+    }
+    return store;
+}
+
+void add_page_first_shortcuts(GtkApplication* application, const char* action, const char* target,
+                              const MenuEntry& entry) {
+    for (const std::string& text : entry.page_first_accelerators) {
+        if (std::optional<std::string> accel = gtk_accelerator(text)) {
+            GtkShortcut* shortcut = gtk_shortcut_new(
+                gtk_shortcut_trigger_parse_string(accel->c_str()), gtk_named_action_new(action));
+            gtk_shortcut_set_arguments(shortcut, g_variant_new_string(target));
+            g_list_store_append(page_first_shortcuts(application), shortcut);
+            g_object_unref(shortcut);
+        }
     }
 }
 
@@ -219,12 +245,14 @@ GMenu* build_submenu(GtkApplication* application, const Submenu& submenu) {
                     "app.predefined", g_variant_new_string(predefined->id));
                 g_menu_append(section.get(), predefined->title, detailed);
                 bind_accelerators(application, detailed, entry);
+                add_page_first_shortcuts(application, "app.predefined", predefined->id, entry);
             }
         } else {
             g_autofree char* detailed =
                 g_action_print_detailed_name("app.cmd", g_variant_new_string(entry.id.c_str()));
             g_menu_append(section.get(), entry.title.c_str(), detailed);
             bind_accelerators(application, detailed, entry);
+            add_page_first_shortcuts(application, "app.cmd", entry.id.c_str(), entry);
         }
     }
     close_section();
@@ -268,12 +296,20 @@ void install_gtk_menu_bar(GtkApplication* application, const MenuBar& bar,
     auto* handlers = new MenuHandlers{std::move(on_activate)};
     add_action(application, "cmd", as_callback(on_cmd), handlers, delete_handlers);
     add_action(application, "predefined", as_callback(on_predefined), application, nullptr);
+    g_list_store_remove_all(page_first_shortcuts(application));
     g_autoptr(GMenu) menubar = g_menu_new();
     for (const Submenu& submenu : bar) {
         g_autoptr(GMenu) menu = build_submenu(application, submenu);
         g_menu_append_submenu(menubar, submenu.title.c_str(), G_MENU_MODEL(menu));
     }
     gtk_application_set_menubar(application, G_MENU_MODEL(menubar));
+}
+
+void listen_for_page_first_keys(GtkApplication* application, GtkWindow* window) {
+    GtkEventController* controller =
+        gtk_shortcut_controller_new_for_model(G_LIST_MODEL(page_first_shortcuts(application)));
+    gtk_event_controller_set_propagation_phase(controller, GTK_PHASE_BUBBLE);
+    gtk_widget_add_controller(GTK_WIDGET(window), controller);
 }
 
 } // namespace corvane::platform::gtk

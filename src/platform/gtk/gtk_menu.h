@@ -19,4 +19,8 @@ std::optional<std::string> gtk_accelerator(const std::string& accelerator);
 void install_gtk_menu_bar(GtkApplication* application, const MenuBar& bar,
                           std::function<void(const std::string& id)> on_activate);
 
+// Lets the window run the items' page-first shortcuts for keys that its focused web view passes
+// on because the page left them unhandled.
+void listen_for_page_first_keys(GtkApplication* application, GtkWindow* window);
+
 } // namespace corvane::platform::gtk

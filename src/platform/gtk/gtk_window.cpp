@@ -1,6 +1,8 @@
 #include "platform/gtk/gtk_window.h"
 
+#include "platform/gtk/gtk_menu.h"
 #include "platform/gtk/gtk_platform.h"
+#include "platform/gtk/keyboard_focus.h"
 #include "platform/gtk/view_host.h"
 #include "platform/startup_trace.h"
 
@@ -32,6 +34,9 @@ GtkBrowserWindow::GtkBrowserWindow(GtkApplication* application, WindowId id,
     gtk_event_controller_set_propagation_phase(legacy, GTK_PHASE_CAPTURE);
     connections_.emplace_back(legacy, "event", as_callback(on_raw_event), this);
     gtk_widget_add_controller(GTK_WIDGET(window), legacy);
+
+    follow_keyboard(window);
+    listen_for_page_first_keys(application, window);
 
     connections_.emplace_back(window, "close-request", as_callback(on_close_request), this);
     connections_.emplace_back(window, "notify::is-active", as_callback(on_notify_active), this);

@@ -35,6 +35,54 @@ std::string xdotool_keys(const std::string& accelerator) {
            gdk_keyval_name(key);
 }
 
+GtkWidget* open_popover(GtkWidget* widget) {
+    for (GtkWidget* child = gtk_widget_get_first_child(widget); child != nullptr;
+         child = gtk_widget_get_next_sibling(child)) {
+        if (GTK_IS_POPOVER(child) && gtk_widget_get_mapped(child)) {
+            return child;
+        }
+        if (GtkWidget* inner = open_popover(child)) {
+            return inner;
+        }
+    }
+    return nullptr;
+}
+
+// The menu item with this title under the widget.
+GtkWidget* find_item(GtkWidget* widget, const std::string& title) {
+    for (GtkWidget* child = gtk_widget_get_first_child(widget); child != nullptr;
+         child = gtk_widget_get_next_sibling(child)) {
+        if (g_object_class_find_property(G_OBJECT_GET_CLASS(child), "text") != nullptr) {
+            g_autofree char* text = nullptr;
+            g_object_get(child, "text", &text, nullptr);
+            if (text != nullptr && title == text) {
+                return child;
+            }
+        }
+        if (GtkWidget* inner = find_item(child, title)) {
+            return inner;
+        }
+    }
+    return nullptr;
+}
+
+// The text on the clipboard; "" when there is none.
+std::string clipboard_text() {
+    auto text = std::make_shared<std::optional<std::string>>();
+    gdk_clipboard_read_text_async(
+        gdk_display_get_clipboard(gdk_display_get_default()), nullptr,
+        [](GObject* clipboard, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::shared_ptr<std::optional<std::string>>> into(
+                static_cast<std::shared_ptr<std::optional<std::string>>*>(data));
+            g_autofree char* read =
+                gdk_clipboard_read_text_finish(GDK_CLIPBOARD(clipboard), result, nullptr);
+            **into = read != nullptr ? read : "";
+        },
+        new std::shared_ptr<std::optional<std::string>>(text));
+    wait_until([&] { return text->has_value(); });
+    return text->value_or("");
+}
+
 // Markup a careless panel would parse: the image would ask the loopback server for its report.
 constexpr const char* kMarkup = "<img src=/dt-report onerror=\"fetch('/dt-report')\">";
 
@@ -74,7 +122,65 @@ protected:
     // lost, as a person's would be; so each waits until a view of the window has it.
     bool press(const std::string& keys) {
         return wait_until([&] { return chrome().has_focus() || view().has_focus(); }) &&
-               xdotool({"key", "--clearmodifiers", keys});
+               (keys.empty() || xdotool({"key", "--clearmodifiers", keys}));
+    }
+    // Clicks with the real pointer at the middle of an element of the chrome page.
+    bool click_chrome(const std::string& selector, int button) {
+        auto* view = dynamic_cast<platform::gtk::GtkWebView*>(&chrome());
+        auto* window = dynamic_cast<platform::gtk::GtkBrowserWindow*>(win().window.get());
+        const json mid = page("D.mid(" + json(selector).dump() + ")");
+        graphene_point_t point{mid["x"].get<float>(), mid["y"].get<float>()};
+        graphene_point_t at{};
+        return view != nullptr && window != nullptr &&
+               gtk_widget_compute_point(GTK_WIDGET(view->web_view()),
+                                        GTK_WIDGET(window->gtk_window()), &point, &at) &&
+               xdotool({"getactivewindow", "mousemove", "--window", "%1",
+                        std::to_string(static_cast<int>(at.x)),
+                        std::to_string(static_cast<int>(at.y)), "click", std::to_string(button)});
+    }
+    // A context menu open in the chrome view.
+    GtkWidget* open_context_menu() {
+        auto* view = dynamic_cast<platform::gtk::GtkWebView*>(&chrome());
+        return view != nullptr ? open_popover(GTK_WIDGET(view->web_view())) : nullptr;
+    }
+    // The menu of the menu bar that is open, if any.
+    GtkWidget* open_menu() {
+        auto* window = dynamic_cast<platform::gtk::GtkBrowserWindow*>(win().window.get());
+        return window != nullptr ? open_popover(GTK_WIDGET(window->gtk_window())) : nullptr;
+    }
+    GtkWidget* menu_focus() {
+        GtkWidget* menu = open_menu();
+        return menu != nullptr ? gtk_root_get_focus(gtk_widget_get_root(menu)) : nullptr;
+    }
+    // Presses a key that opens another menu of the bar, and waits until it has the keyboard.
+    bool open_next_menu(const std::string& key) {
+        GtkWidget* before = open_menu();
+        return (before ? xdotool({"key", key}) : press(key)) && wait_until([&] {
+                   GtkWidget* menu = open_menu();
+                   GtkWidget* focus = menu_focus();
+                   return menu != nullptr && menu != before && focus != nullptr &&
+                          gtk_widget_is_ancestor(focus, menu);
+               });
+    }
+    // Chooses an item of the Edit menu: F10 opens the first menu and Right walks to Edit, as a
+    // person would do; the item is then activated as a click on it would.
+    bool choose(const std::string& title) {
+        const platform::MenuBar bar = build_app_menu();
+        const auto edit = std::find_if(
+            bar.begin(), bar.end(), [](const platform::Submenu& s) { return s.title == "Edit"; });
+        // A menu opening under the pointer would select the item there.
+        if (!xdotool({"getactivewindow", "mousemove", "--window", "%1", "500", "500"}) ||
+            !open_next_menu("F10")) {
+            return false;
+        }
+        for (auto it = bar.begin(); it != edit; ++it) {
+            if (!open_next_menu("Right")) {
+                return false;
+            }
+        }
+        GtkWidget* item = find_item(open_menu(), title);
+        return item != nullptr && gtk_widget_activate(item) &&
+               wait_until([&] { return !open_menu(); });
     }
     // Runs a script in the developer-tools pane's own page.
     json dev(const std::string& script) {
@@ -439,6 +545,92 @@ TEST_F(Window, TheNewTabPageFieldFollowsTheAddressFieldRules) {
     pump(std::chrono::milliseconds(500));
     EXPECT_EQ(url(), page_url("/article-one"));
     EXPECT_EQ(in_page("document.title"), "Article one");
+}
+
+// Undo and redo keys reach the page's field unless the page keeps them for itself; the Edit menu's
+// items act on the field, in a page or the address field, that had the keyboard before the menu
+// took it, and the keyboard comes back there when a menu, the menu bar or the pane lets it go.
+TEST_F(Window, EditingKeysAndTheEditMenuActWhereTheKeyboardWas) {
+    serve_page("/form", html_page("<title>Form</title><input id=f><input id=own value=mine><script>"
+                                  "own.onkeydown=(e)=>{if(e.ctrlKey&&e.key.toLowerCase()==='z')"
+                                  "e.preventDefault()}</script>"));
+    navigate(app(), 0, page_url("/form"), NavigateTarget::active_tab);
+    ASSERT_TRUE(loaded(0, 0, "Form"));
+    const auto field = [&](const std::string& id) {
+        return [this, id] {
+            return in_page(
+                "[" + id + ".value, " + id + ".selectionStart, " + id +
+                ".selectionEnd, document.hasFocus() && document.activeElement === " + id + "]");
+        };
+    };
+    view().focus();
+    in_page("f.focus()");
+    ASSERT_TRUE(press("") && xdotool({"type", "one two"}));
+    ASSERT_TRUE(becomes(field("f"), {"one two", 7, 7, true}));
+    // clang-format off
+    const std::tuple<std::string, json> keys[] = {
+        {"ctrl+z", {"", 0, 0, true}}, {"ctrl+shift+z", {"one two", 7, 7, true}}};
+    // clang-format on
+    for (const auto& [key, shown] : keys) {
+        ASSERT_TRUE(press(key));
+        EXPECT_TRUE(becomes(field("f"), shown)) << key;
+    }
+    in_page("own.focus(); own.setSelectionRange(4, 4)");
+    ASSERT_TRUE(press("") && xdotool({"type", "s"}) && press("ctrl+z"));
+    ASSERT_TRUE(press("") && xdotool({"type", "!"}));
+    EXPECT_TRUE(becomes(field("own"), {"mines!", 6, 6, true})) << "the page kept its own undo";
+
+    // Each item on the page's field, after the script that sets its selection: the field and the
+    // clipboard afterwards.
+    // clang-format off
+    const std::tuple<std::string, std::string, json> items[] = {
+        {"f.setSelectionRange(0, 3)", "Copy", {"one two", 0, 3, true, "one"}},
+        {"f.setSelectionRange(7, 7)", "Paste", {"one twoone", 10, 10, true, "one"}},
+        {"", "Undo", {"one two", 7, 7, true, "one"}},
+        {"", "Redo", {"one twoone", 10, 10, true, "one"}},
+        {"", "Select All", {"one twoone", 0, 10, true, "one"}},
+        {"", "Cut", {"", 0, 0, true, "one twoone"}}};
+    // clang-format on
+    for (const auto& [script, item, shown] : items) {
+        in_page("f.focus();" + script);
+        ASSERT_TRUE(choose(item));
+        EXPECT_TRUE(becomes(
+            [&] {
+                json now = field("f")();
+                now.push_back(clipboard_text());
+                return now;
+            },
+            shown))
+            << item;
+    }
+    in_page("f.value = 'one'");
+    ASSERT_TRUE(open_next_menu("F10") && xdotool({"key", "Escape"}));
+    ASSERT_TRUE(wait_until([&] { return !open_menu(); }));
+    ASSERT_TRUE(xdotool({"getactivewindow", "mousemove", "--window", "%1", "140", "12", "mousemove",
+                         "--window", "%1", "400", "400"}));
+    ASSERT_TRUE(press("") && xdotool({"type", "?"}));
+    EXPECT_TRUE(becomes(field("f"), {"one?", 4, 4, true}))
+        << "after a menu and the pointer over the menu bar";
+
+    // The address field, reached with Alt+D: the menu's items and the keys act on it, and the
+    // developer-tools pane gives the keyboard back to it.
+    const std::string url = page_url("/form");
+    const std::string omni = "const o = D.$('#omni-input'); [o.value, o.selectionStart, "
+                             "o.selectionEnd, document.hasFocus() && document.activeElement === o]";
+    ASSERT_TRUE(press("alt+d"));
+    ASSERT_TRUE(shows(omni, {url, 0, url.size(), true}));
+    ASSERT_TRUE(choose("Cut"));
+    EXPECT_TRUE(shows(omni, {"", 0, 0, true}));
+    ASSERT_TRUE(choose("Paste"));
+    EXPECT_TRUE(shows(omni, {url, url.size(), url.size(), true}));
+    ASSERT_TRUE(press("") && xdotool({"type", "abc"}));
+    EXPECT_TRUE(shows(omni, {url + "abc", url.size() + 3, url.size() + 3, true}));
+    ASSERT_TRUE(press("ctrl+z"));
+    EXPECT_TRUE(shows(omni, {url, url.size(), url.size(), true}));
+    command("devtools");
+    ASSERT_TRUE(wait_until([&] { return win().devtools && win().devtools->has_focus(); }));
+    command("devtools");
+    EXPECT_TRUE(shows(omni, {url, url.size(), url.size(), true}));
 }
 
 } // namespace

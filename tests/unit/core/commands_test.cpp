@@ -153,6 +153,8 @@ TEST(Menu, ShortcutsNameTheirItems) {
         for (const platform::MenuEntry& entry : submenu.entries) {
             std::vector<std::string> keys = entry.second_accelerators;
             keys.push_back(entry.accelerator);
+            keys.insert(keys.end(), entry.page_first_accelerators.begin(),
+                        entry.page_first_accelerators.end());
             for (const std::string& key : keys) { // the system's items by their number
                 shortcuts[key] = entry.id.empty()
                                      ? std::to_string(static_cast<int>(entry.predefined))
@@ -164,8 +166,11 @@ TEST(Menu, ShortcutsNameTheirItems) {
     std::map<std::string, std::string> named = {{"CmdOrCtrl+Digit0", "zoomReset"},
         {"CmdOrCtrl+T", "newTab"}, {"Control+Tab", "nextTab"}, {"Control+Shift+Tab", "prevTab"},
         {"F5", "reload"}, {"F12", "devtools"}, {"CmdOrCtrl+Shift+R", "reload"},
-        {"CmdOrCtrl+PageDown", "nextTab"},
-        {"F11", std::to_string(static_cast<int>(platform::PredefinedItem::fullscreen))}};
+        {"CmdOrCtrl+PageDown", "nextTab"}, {"Alt+D", "focusOmnibox"},
+        {"CmdOrCtrl+NumpadAdd", "zoomIn"}, {"CmdOrCtrl+NumpadSubtract", "zoomOut"},
+        {"F11", std::to_string(static_cast<int>(platform::PredefinedItem::fullscreen))},
+        {"CmdOrCtrl+Z", std::to_string(static_cast<int>(platform::PredefinedItem::undo))},
+        {"CmdOrCtrl+Shift+Z", std::to_string(static_cast<int>(platform::PredefinedItem::redo))}};
     // clang-format on
     for (int n = 1; n <= 9; ++n) {
         named["CmdOrCtrl+Digit" + std::to_string(n)] = "tab" + std::to_string(n);
