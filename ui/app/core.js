@@ -14,6 +14,15 @@ let suggestions = [];
 let selIdx = -1;
 let lastTyped = '';
 let omniTab = null; // the tab whose address, or text typed over it, the address field holds
+let omniUrl = ''; // that tab's address at the last render
+// Text typed over each tab's address, by tab id, with the address it was typed over. It stays
+// until Escape, Return or a navigation of that tab.
+const typedByTab = new Map();
+// The keyboard left the chrome view while the field had it (a menu, the page, another window).
+let keyboardLeft = false;
+// The field just got the keyboard back; the next press in it counts as a first click.
+let omniRegained = false;
+let selectOnRelease = null; // where a first press in the field went down
 let overlayOn = false;
 let drag = null;
 let toastTimer = 0;

@@ -39,6 +39,9 @@ function wire() {
     omniInput.addEventListener('input', onOmniInput);
     omniInput.addEventListener('keydown', onOmniKey);
     omniInput.addEventListener('paste', onOmniPaste);
+    omniInput.addEventListener('mousedown', onOmniPress);
+    omniInput.addEventListener('mouseup', onOmniRelease);
+    omniInput.addEventListener('contextmenu', onOmniContextMenu);
 
     const find = $('find-input');
     find.addEventListener('input', () => send({ t: 'find', q: find.value, back: false, fresh: true }));
@@ -50,6 +53,9 @@ function wire() {
     $('overlay').addEventListener('mousedown', onOverlayPress);
     $('chrome').addEventListener('mousedown', onChromePress);
     document.addEventListener('keydown', onDocumentKey);
+    document.addEventListener('focusin', (ev) => {
+        if (ev.target !== omniInput) keyboardLeft = false;
+    });
     document.addEventListener('mousedown', onDocumentPress);
     document.addEventListener('pointermove', onDragMove);
     document.addEventListener('pointerup', onDragEnd);

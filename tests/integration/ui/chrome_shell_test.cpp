@@ -145,7 +145,7 @@ TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
              .join(' | ')).concat(D.$('#omni').className, [D.sent]))JS",
          R"(["example.com |  |  | #i-globe | true", "exa |  | DuckDuckGo | #i-search | false",
              "Example <b>page</b> | example.com/page | History | #i-clock | false",
-             "Exactly | exactly.org | Bookmark | #i-star | false", "focused suggesting", [)" +
+             "Exactly | exactly.org | Bookmark | #i-star | false", "focused edited suggesting", [)" +
              kOn + "]]"},
         // The arrows walk the rows, wrapping; Control+Return opens the highlighted row in a tab.
         {"", "window.__at = []; for (const k of [...Array(4).fill('ArrowDown'), 'ArrowUp']) {"
