@@ -86,8 +86,23 @@ void on_new_window_requested(App& app, event::NewWindowRequested& request) {
     if (!where || is_blocked_url(request.url) || request.url.size() >= kMaxNewWindowUrlBytes) {
         return;
     }
-    add_tab(app, where->window, std::move(request.url), TabFocus::foreground,
-            TabPlace::after_active);
+    switch (request.where) {
+    case platform::OpenIn::window:
+        // A private window's link stays private.
+        create_window(app,
+                      app.windows[where->window].is_private ? WindowKind::private_browsing
+                                                            : WindowKind::normal,
+                      {SessionTab{std::move(request.url), ""}}, 0);
+        break;
+    case platform::OpenIn::background_tab:
+        add_tab(app, where->window, std::move(request.url), TabFocus::background,
+                TabPlace::after_active);
+        break;
+    case platform::OpenIn::foreground_tab:
+        add_tab(app, where->window, std::move(request.url), TabFocus::foreground,
+                TabPlace::after_active);
+        break;
+    }
 }
 
 void on_web_content_terminated(App& app, const event::WebContentTerminated& ended) {

@@ -7,6 +7,7 @@
 // layer that posts them, so the engine and the core share them without the engine reaching up.
 
 #include "platform/event_loop.h"
+#include "platform/web_view.h"
 #include "platform/window.h"
 #include "protocol/ui_msg.h"
 
@@ -53,11 +54,12 @@ struct FaviconFound {
     ViewId view = 0;
 };
 
-// The tab whose page asked for a new window.
+// The tab whose page asked for a new window, or whose link the user opened elsewhere.
 struct NewWindowRequested {
     std::string url;
     TabId tab = 0;
     ViewId view = 0;
+    platform::OpenIn where = platform::OpenIn::foreground_tab;
 };
 
 // A link to hand to the system, from the tab's page; it opens whatever became of the tab.

@@ -30,6 +30,9 @@ void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy,
     view.on_new_window = [proxy, tab, number](const std::string& url) {
         on_new_window(proxy, tab, number, url);
     };
+    view.on_open_link = [proxy, tab, number](const std::string& url, platform::OpenIn where) {
+        proxy.send_event(event::NewWindowRequested{url, tab, number, where});
+    };
     view.on_load_changed = [proxy, tab, number](platform::LoadPhase phase, const std::string& url) {
         on_page_load(proxy, tab, number, phase, url);
     };

@@ -32,6 +32,14 @@ struct NavigationAction {
     bool user_gesture = false;
 };
 
+// Where a link opens other than in its own tab.
+enum class OpenIn { foreground_tab, background_tab, window };
+
+// A click on a link with the middle button or Control opens it in a background tab (with Shift
+// too: in the foreground), with Shift alone in a new window, as desktop browsers do; none for a
+// plain click.
+std::optional<OpenIn> link_click_target(unsigned button, bool control, bool shift);
+
 enum class NavigationPolicy { allow, deny };
 
 enum class TerminationReason { crashed, exceeded_memory_limit, by_api };
@@ -162,6 +170,8 @@ public:
     // One request per user input (a press of a key, a button or a touch) reaches the hook; the
     // page's further requests before the next input are refused.
     std::function<void(const std::string& url)> on_new_window;
+    // The user opened a link elsewhere: a modified click, or the link's context menu.
+    std::function<void(const std::string& url, OpenIn where)> on_open_link;
     std::function<void(TerminationReason)> on_web_process_terminated;
     // A message from window.ipc.postMessage with the URL of the page that sent it.
     std::function<void(const std::string& body, const std::string& page_url)> on_script_message;

@@ -122,6 +122,7 @@ void GtkWebView::connect_signals() {
     connections_.emplace_back(view, "notify::title", as_callback(handle_notify_title), this);
     connections_.emplace_back(view, "notify::uri", as_callback(handle_notify_uri), this);
     connections_.emplace_back(view, "web-process-terminated", as_callback(handle_terminated), this);
+    connections_.emplace_back(view, "context-menu", as_callback(handle_context_menu), this);
     connections_.emplace_back(webkit_web_view_get_back_forward_list(view), "changed",
                               as_callback(handle_back_forward_changed), this);
     connections_.emplace_back(view, "close", as_callback(handle_close), this);
@@ -408,6 +409,60 @@ void GtkWebView::handle_terminated(WebKitWebView*, WebKitWebProcessTerminationRe
         view->on_web_process_terminated(TerminationReason::by_api);
         break;
     }
+}
+
+namespace {
+
+struct LinkEntry {
+    const char* title;
+    OpenIn where;
+};
+
+// WebKit's own "Open Link in New Window" asks for a new window, which becomes a tab; these say
+// what they do.
+constexpr LinkEntry kLinkEntries[] = {{"Open Link in New Tab", OpenIn::background_tab},
+                                      {"Open Link in New Window", OpenIn::window}};
+
+void on_link_entry(GSimpleAction* action, GVariant* url, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    const auto index = GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(action), "corvane-entry"));
+    if (view->on_open_link && url != nullptr && index < std::size(kLinkEntries)) {
+        view->on_open_link(g_variant_get_string(url, nullptr), kLinkEntries[index].where);
+    }
+}
+
+} // namespace
+
+gboolean GtkWebView::handle_context_menu(WebKitWebView*, WebKitContextMenu* menu,
+                                         WebKitHitTestResult* hit, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    const char* link = webkit_hit_test_result_get_link_uri(hit);
+    if (!view->on_open_link || link == nullptr) {
+        return FALSE;
+    }
+    GList* items = webkit_context_menu_get_items(menu);
+    for (GList* it = items; it != nullptr; it = it->next) {
+        auto* item = WEBKIT_CONTEXT_MENU_ITEM(it->data);
+        if (webkit_context_menu_item_get_stock_action(item) !=
+            WEBKIT_CONTEXT_MENU_ACTION_OPEN_LINK_IN_NEW_WINDOW) {
+            continue;
+        }
+        const auto position = static_cast<gint>(g_list_position(items, it));
+        webkit_context_menu_remove(menu, item);
+        for (guint index = 0; index < std::size(kLinkEntries); ++index) {
+            g_autoptr(GSimpleAction) action =
+                g_simple_action_new("open-link", G_VARIANT_TYPE_STRING);
+            g_object_set_data(G_OBJECT(action), "corvane-entry", GUINT_TO_POINTER(index));
+            g_signal_connect(action, "activate", as_callback(on_link_entry), view);
+            webkit_context_menu_insert(
+                menu,
+                webkit_context_menu_item_new_from_gaction(
+                    G_ACTION(action), kLinkEntries[index].title, g_variant_new_string(link)),
+                position + static_cast<gint>(index));
+        }
+        break;
+    }
+    return FALSE;
 }
 
 void GtkWebView::handle_script_message(WebKitUserContentManager*, JSCValue* value, gpointer self) {

@@ -79,6 +79,7 @@ private:
                                            GTlsCertificate*, GTlsCertificateFlags, gpointer self);
     static gboolean handle_fallback_load(gpointer self);
     static gboolean handle_no_answer(gpointer attempt);
+    bool open_elsewhere(WebKitNavigationAction* action);
     bool decide_navigation(WebKitNavigationPolicyDecision* decision);
     void decide_https(WebKitNavigationAction* action);
     bool decide_response(WebKitResponsePolicyDecision* decision);
@@ -91,6 +92,8 @@ private:
     static void handle_notify_uri(GObject*, GParamSpec*, gpointer self);
     static void handle_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                   gpointer self);
+    static gboolean handle_context_menu(WebKitWebView*, WebKitContextMenu* menu,
+                                        WebKitHitTestResult* hit, gpointer self);
     static void handle_script_message(WebKitUserContentManager*, JSCValue* value, gpointer self);
     static void handle_back_forward_changed(WebKitBackForwardList*, WebKitBackForwardListItem*,
                                             GList*, gpointer self);

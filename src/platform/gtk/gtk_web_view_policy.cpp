@@ -86,6 +86,11 @@ gboolean GtkWebView::handle_decide_policy(WebKitWebView*, WebKitPolicyDecision* 
     case WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION:
         return view->decide_navigation(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     case WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION:
+        if (view->open_elsewhere(webkit_navigation_policy_decision_get_navigation_action(
+                WEBKIT_NAVIGATION_POLICY_DECISION(decision)))) {
+            webkit_policy_decision_ignore(decision);
+            return TRUE;
+        }
         // Let it through to "create", which reports the request and opens nothing.
         webkit_policy_decision_use(decision);
         return TRUE;
@@ -96,12 +101,35 @@ gboolean GtkWebView::handle_decide_policy(WebKitWebView*, WebKitPolicyDecision* 
     }
 }
 
+// A link clicked with the middle button or a modifier goes to a new tab or window instead; the
+// page still saw the click.
+bool GtkWebView::open_elsewhere(WebKitNavigationAction* action) {
+    if (!on_open_link || webkit_navigation_action_get_navigation_type(action) !=
+                             WEBKIT_NAVIGATION_TYPE_LINK_CLICKED) {
+        return false;
+    }
+    const guint modifiers = webkit_navigation_action_get_modifiers(action);
+    const std::optional<OpenIn> where =
+        link_click_target(webkit_navigation_action_get_mouse_button(action),
+                          (modifiers & GDK_CONTROL_MASK) != 0, (modifiers & GDK_SHIFT_MASK) != 0);
+    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    if (!where || uri == nullptr) {
+        return false;
+    }
+    on_open_link(uri, *where);
+    return true;
+}
+
 bool GtkWebView::decide_navigation(WebKitNavigationPolicyDecision* decision) {
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(decision);
+    if (open_elsewhere(action)) {
+        webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+        return true;
+    }
     if (!on_navigation) {
         return false;
     }
-    WebKitNavigationAction* action =
-        webkit_navigation_policy_decision_get_navigation_action(decision);
     WebKitURIRequest* request = webkit_navigation_action_get_request(action);
     const char* uri = webkit_uri_request_get_uri(request);
     NavigationAction navigation{

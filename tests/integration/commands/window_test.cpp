@@ -138,6 +138,34 @@ protected:
                         std::to_string(static_cast<int>(at.x)),
                         std::to_string(static_cast<int>(at.y)), "click", std::to_string(button)});
     }
+    // Clicks with the real pointer, keys held, at the middle of an element of the tab's page.
+    bool click_page(const std::string& selector, int button, const std::string& keys = "") {
+        auto* tab_view = dynamic_cast<platform::gtk::GtkWebView*>(&view());
+        auto* window = dynamic_cast<platform::gtk::GtkBrowserWindow*>(win().window.get());
+        const json r =
+            in_page("{const r = document.querySelector(" + json(selector).dump() +
+                    ").getBoundingClientRect(); [r.x + r.width / 2, r.y + r.height / 2]}");
+        graphene_point_t point{r[0].get<float>(), r[1].get<float>()};
+        graphene_point_t at{};
+        if (tab_view == nullptr || window == nullptr ||
+            !gtk_widget_compute_point(GTK_WIDGET(tab_view->web_view()),
+                                      GTK_WIDGET(window->gtk_window()), &point, &at)) {
+            return false;
+        }
+        // Keys go to the server as a person's would, not to the window the move named.
+        std::vector<std::string> args;
+        if (!keys.empty()) {
+            args.insert(args.end(), {"keydown", keys});
+        }
+        args.insert(args.end(), {"click", std::to_string(button)});
+        if (!keys.empty()) {
+            args.insert(args.end(), {"keyup", keys});
+        }
+        return xdotool({"getactivewindow", "mousemove", "--window", "%1",
+                        std::to_string(static_cast<int>(at.x)),
+                        std::to_string(static_cast<int>(at.y))}) &&
+               xdotool(args);
+    }
     // A context menu open in the chrome view.
     GtkWidget* open_context_menu() {
         auto* view = dynamic_cast<platform::gtk::GtkWebView*>(&chrome());
@@ -650,6 +678,50 @@ TEST_F(Window, EditingKeysAndTheEditMenuActWhereTheKeyboardWas) {
     ASSERT_TRUE(wait_until([&] { return win().devtools && win().devtools->has_focus(); }));
     command("devtools");
     EXPECT_TRUE(shows(omni, {url, url.size(), url.size(), true}));
+}
+
+// A link clicked with the middle button or Control opens in a tab behind the current one, with
+// Shift in a new window; the link's context menu offers both and its window entry opens a window.
+TEST_F(Window, ModifiedClicksAndTheLinkMenuOpenLinksElsewhere) {
+    serve_page("/links", html_page("<title>Links</title><a id=a href=/article-two style="
+                                   "'font-size:40px'>Article two</a>"));
+    navigate(app(), 0, page_url("/links"), NavigateTarget::active_tab);
+    ASSERT_TRUE(loaded(0, 0, "Links"));
+    const auto tabs = [&] {
+        std::vector<std::string> urls;
+        for (const Tab& tab : win().tabs) {
+            urls.push_back(tab.url);
+        }
+        return json{urls, win().active, app().windows.size()};
+    };
+    const std::string links = page_url("/links");
+    const std::string two = page_url("/article-two");
+    // clang-format off
+    const std::tuple<int, std::string, json> clicks[] = {
+        {2, "", {{links, two}, 0, 1}},
+        {1, "ctrl", {{links, two, two}, 0, 1}},
+        {1, "shift", {{links, two, two}, 0, 2}}};
+    // clang-format on
+    for (const auto& [button, keys, shown] : clicks) {
+        ASSERT_TRUE(click_page("#a", button, keys)) << button << keys;
+        EXPECT_TRUE(becomes(tabs, shown)) << button << keys;
+    }
+    ASSERT_TRUE(
+        wait_until([&] { return app().windows.size() == 2 && !app().windows[1].tabs.empty(); }));
+    EXPECT_TRUE(loaded(1, 0, "Article two"));
+    auto* tab_view = dynamic_cast<platform::gtk::GtkWebView*>(&view());
+    ASSERT_NE(tab_view, nullptr);
+    const auto menu = [&] {
+        return open_popover(GTK_WIDGET(tab_view->web_view()));
+    };
+    win().window->present(); // the new window has the keyboard and is on top
+    ASSERT_TRUE(wait_until([&] { return win().window->is_active(); }));
+    ASSERT_TRUE(click_page("#a", 3));
+    ASSERT_TRUE(wait_until([&] { return menu() != nullptr; }));
+    EXPECT_NE(find_item(menu(), "Open Link in New Tab"), nullptr);
+    GtkWidget* window_entry = find_item(menu(), "Open Link in New Window");
+    ASSERT_TRUE(window_entry != nullptr && gtk_widget_activate(window_entry));
+    EXPECT_TRUE(becomes(tabs, {{links, two, two}, 0, 3}));
 }
 
 } // namespace

@@ -116,6 +116,25 @@ TEST_F(UserEventsTest, NewWindowRequestsOpenATabUnder8192Bytes) {
     EXPECT_EQ(std::tuple(tab(0, 1).url, app.windows[0].active), std::tuple(accepted, 1u));
 }
 
+// A link the user opens elsewhere: a tab behind the current one, one in front, or a window of
+// the same kind as the link's own.
+TEST_F(UserEventsTest, LinksOpenedElsewhereGoToABackgroundTabAForegroundTabOrAWindow) {
+    using platform::OpenIn;
+    const std::size_t active = app.windows[0].active;
+    handle(event::NewWindowRequested{"https://bg.test/", id, view, OpenIn::background_tab});
+    EXPECT_EQ(std::tuple(tab(0, active + 1).url, app.windows[0].active, app.windows.size()),
+              std::tuple("https://bg.test/", active, 1u));
+    handle(event::NewWindowRequested{"https://fg.test/", id, view, OpenIn::foreground_tab});
+    EXPECT_EQ(std::tuple(tab(0, active + 1).url, app.windows[0].active),
+              std::tuple("https://fg.test/", active + 1));
+    app.windows[0].is_private = true;
+    handle(event::NewWindowRequested{"https://win.test/", id, view, OpenIn::window});
+    handle(event::NewWindowRequested{"javascript:alert(1)", id, view, OpenIn::window});
+    ASSERT_EQ(app.windows.size(), 2u);
+    EXPECT_EQ(std::tuple(app.windows[1].tabs.size(), tab(1, 0).url, app.windows[1].is_private),
+              std::tuple(1u, "https://win.test/", true));
+}
+
 // With the real engine: integration/core/browser_test. Seconds since the previous crash, and what
 // the shown tab's view is asked: three crashes within a minute stop the reloads, a hand reload
 // crashing again stays stopped, and a crash a minute after the others reloads once more.

@@ -1,6 +1,7 @@
 // The display-free parts of the web views and downloads: HTTPS-Only and download names.
 #include "platform/download_path.h"
 #include "platform/https_upgrade.h"
+#include "platform/web_view.h"
 #include "support/temp_dir.h"
 
 #include <array>
@@ -139,6 +140,18 @@ TEST(UniqueDownloadPath, CutsALongNameBeforeItsExtensionToFitTheFileSystem) {
             unique_download_path(folder.path(), std::string(row.substr(0, bar)), 20);
         EXPECT_EQ(path, folder / row.substr(bar + 1));
         test::write_file(path, "");
+    }
+}
+
+// Button (1 left, 2 middle), Control, Shift: where the link opens, none in its own tab.
+TEST(LinkClickTarget, MiddleOrControlMakeATabShiftAWindow) {
+    const std::tuple<unsigned, bool, bool, std::optional<OpenIn>> clicks[] = {
+        {1, false, false, std::nullopt},           {3, false, false, std::nullopt},
+        {2, false, false, OpenIn::background_tab}, {1, true, false, OpenIn::background_tab},
+        {2, false, true, OpenIn::foreground_tab},  {1, true, true, OpenIn::foreground_tab},
+        {1, false, true, OpenIn::window},          {0, false, true, OpenIn::window}};
+    for (const auto& [button, control, shift, where] : clicks) {
+        EXPECT_EQ(link_click_target(button, control, shift), where) << button << control << shift;
     }
 }
 
