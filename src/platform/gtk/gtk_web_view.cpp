@@ -348,7 +348,7 @@ void GtkWebView::handle_notify_title(GObject*, GParamSpec*, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
     std::string title = view->title();
     if (title.empty()) {
-        if (view->empty_title_idle_ == 0) {
+        if (view->empty_title_idle_ == 0 && !view->process_ended_) {
             view->empty_title_idle_ = g_idle_add(deliver_empty_title, view);
         }
         return;
@@ -391,6 +391,7 @@ void GtkWebView::handle_notify_uri(GObject*, GParamSpec*, gpointer self) {
 void GtkWebView::handle_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                    gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
+    view->process_ended_ = true;
     if (view->empty_title_idle_ != 0) {
         g_source_remove(view->empty_title_idle_);
         view->empty_title_idle_ = 0;

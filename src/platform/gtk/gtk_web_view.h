@@ -126,8 +126,11 @@ private:
     // until the user acts again.
     bool new_window_spent_ = false;
     // A title that became empty waits one turn of the loop: a crashing web process clears the
-    // title just before the termination is reported, and that title is not the page's.
+    // title just before or just after the termination is reported, and that title is not the
+    // page's.
     guint empty_title_idle_ = 0;
+    // The web process ended and no load has committed since: an emptied title is not the page's.
+    bool process_ended_ = false;
 
     HttpsUpgrader https_;
     // Where the decisions go to the web processes; null outside the content context.

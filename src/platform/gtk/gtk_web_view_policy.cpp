@@ -255,6 +255,9 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
         view->last_uri_ = uri;
     }
     mark_load(view->label_, event);
+    if (event == WEBKIT_LOAD_COMMITTED) {
+        view->process_ended_ = false;
+    }
     const LoadPhase phase = load_phase(event);
     if (view->https_.report_load(phase, uri) && view->on_load_changed) {
         view->on_load_changed(phase, uri);

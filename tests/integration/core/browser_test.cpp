@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 namespace corvane::test {
 namespace {
@@ -65,6 +66,13 @@ TEST_F(BrowserTest, PagesReachTheirTabsLinksOpenTabsAndEndedWebProcessesAreRecov
               std::make_tuple(url("/back-on"), "Page /back-on", false));
     EXPECT_TRUE(tab(0, 0).webview);
 
+    // Every title the active tab's view reports from here on: an ended process blanks none.
+    std::vector<std::string> titles;
+    platform::WebView& front = *tab(0, 0).webview;
+    front.on_title_changed = [&titles, post = front.on_title_changed](const std::string& title) {
+        titles.push_back(title);
+        post(title);
+    };
     const std::size_t loads = server().count("/front");
     evaluate(*tab(0, 0).webview, "window.ballast = 1");
     tab(0, 0).webview->terminate_web_process();
@@ -94,6 +102,7 @@ TEST_F(BrowserTest, PagesReachTheirTabsLinksOpenTabsAndEndedWebProcessesAreRecov
     EXPECT_EQ(server().count("/front"), reloads);
     EXPECT_EQ(std::tie(tab(0, 0).url, tab(0, 0).title),
               std::make_tuple(url("/front"), "Page /front"));
+    EXPECT_EQ(std::ranges::count(titles, ""), 0) << "titles seen: " << titles.size();
     tab(0, 0).webview->reload();
     EXPECT_TRUE(wait_until(fresh_front)) << server().count("/front") << " " << reloads;
 
