@@ -158,7 +158,11 @@ std::size_t ChromePageTest::open(std::vector<SessionTab> tabs, std::size_t activ
     EXPECT_TRUE(wait_until([&] {
         return app().windows.size() > window && app().windows[window].ready_seen &&
                page("D.all('.tab').length", window) == count;
-    })) << "the chrome page never showed the window's tabs";
+    })) << "the chrome page never showed the window's tabs: ready "
+        << (app().windows.size() > window && app().windows[window].ready_seen) << ", at "
+        << (app().windows.size() > window ? chrome(window).uri() : "") << ", loading "
+        << (app().windows.size() > window && chrome(window).is_loading()) << ", queued "
+        << world().queue->size();
     return window;
 }
 
