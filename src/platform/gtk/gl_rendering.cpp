@@ -69,8 +69,8 @@ void choose_renderers() {
     }
 }
 
-void choose_web_rendering(WebKitSettings* settings, bool /*transparent*/) {
-    if (software_gl_only()) {
+void choose_web_rendering(WebKitSettings* settings, bool transparent) {
+    if (software_gl_only() && !transparent) {
         webkit_settings_set_hardware_acceleration_policy(settings,
                                                          WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
     }

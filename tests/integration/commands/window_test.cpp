@@ -523,6 +523,9 @@ TEST_F(Window, AreasNoLongerCoveredShowThePageOnScreen) {
     json seen;
     ASSERT_TRUE(wait_until([&] { return (seen = last_row()) != "" && seen != "#2E8B57"; }))
         << "the rows are not on screen: " << seen;
+    page("CV.suggest(" + json::array({rows[0]}).dump() + ", null)");
+    ASSERT_TRUE(shows("D.all('#suggest .srow').length", 1));
+    EXPECT_TRUE(becomes(last_row, "#2E8B57"));
 
     // The Shield card open, then Ctrl+L, an address and Return.
     page("D.$('#omni-input').blur(); D.$('#shield').click()");
