@@ -312,7 +312,10 @@ void GtkWebView::try_close() {
 }
 
 void GtkWebView::show_error_page(const std::string& html, const std::string& url) {
-    webkit_web_view_load_alternate_html(view_.get(), html.c_str(), url.c_str(), nullptr);
+    // Not as WebKit's alternate HTML: a web process started for such a page holds its frames back
+    // until the page has enough text or images on screen, so a short one stays undrawn until the
+    // view is hidden and shown again. An ordinary document is drawn once it has loaded.
+    webkit_web_view_load_html(view_.get(), html.c_str(), url.c_str());
 }
 
 std::string GtkWebView::session_state() const {

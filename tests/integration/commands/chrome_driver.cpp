@@ -95,17 +95,17 @@ bool xdotool(const std::vector<std::string>& args) {
     return std::system((line + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string screen_pixel(int x, int y_from_bottom) {
+std::vector<std::string> screen_colours(int x, int y_from_bottom, int width, int height) {
     // Measured from the bottom: the page views end there, whatever bars the window has on top.
     const std::string line =
         "w=$(xdotool getactivewindow) && eval $(xdotool getwindowgeometry --shell $w) && "
-        "import -screen -window $w -crop 1x1+" +
-        std::to_string(x) + "+$((HEIGHT - " + std::to_string(y_from_bottom) +
-        ")) -depth 8 txt:- 2>/dev/null";
+        "import -screen -window $w -crop " +
+        std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) +
+        "+$((HEIGHT - " + std::to_string(y_from_bottom) + ")) -depth 8 txt:- 2>/dev/null";
     g_autoptr(GSubprocess) process = g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr, "sh",
                                                       "-c", line.c_str(), nullptr);
     if (process == nullptr) {
-        return "";
+        return {};
     }
     // The loop keeps running meanwhile: the web views hand their frames over through it.
     struct Read {
@@ -128,10 +128,21 @@ std::string screen_pixel(int x, int y_from_bottom) {
     if (!wait_until([&] { return read.done; })) {
         g_subprocess_force_exit(process);
         wait_until([&] { return read.done; });
-        return "";
+        return {};
     }
-    const std::size_t hash = read.text.find('#', read.text.find('\n'));
-    return hash == std::string::npos ? "" : read.text.substr(hash, 7);
+    // After the header line, one line per pixel: "x,y: (r,g,b)  #RRGGBB  srgb(...)".
+    std::vector<std::string> colours;
+    for (std::size_t hash = read.text.find('#', read.text.find('\n'));
+         hash != std::string::npos && hash + 7 <= read.text.size();
+         hash = read.text.find('#', read.text.find('\n', hash))) {
+        colours.push_back(read.text.substr(hash, 7));
+    }
+    return colours;
+}
+
+std::string screen_pixel(int x, int y_from_bottom) {
+    const std::vector<std::string> colours = screen_colours(x, y_from_bottom, 1, 1);
+    return colours.empty() ? "" : colours.front();
 }
 
 bool move_pointer(int x, int y_from_bottom) {

@@ -36,6 +36,9 @@ bool xdotool(const std::vector<std::string>& args);
 // The colour ("#RRGGBB") of the active window's pixel at x, y from its bottom left corner, read
 // back from the screen; empty when it cannot be read.
 std::string screen_pixel(int x, int y_from_bottom);
+// The colours of the active window's area of that size whose top left corner is at x, y from its
+// bottom left corner, row by row; empty when they cannot be read.
+std::vector<std::string> screen_colours(int x, int y_from_bottom, int width, int height);
 
 // Moves the real pointer to x, y from the active window's bottom left corner.
 bool move_pointer(int x, int y_from_bottom);

@@ -1,0 +1,80 @@
+// Pages whose web process misbehaves, in a real window: a page that keeps crashing shows the
+// crash page on screen at once.
+#include "chrome_driver.h"
+#include "core/tabs.h"
+#include "support/web_processes.h"
+
+#include <csignal>
+
+namespace corvane::test {
+namespace {
+
+using nlohmann::json;
+
+// A dark pixel: the text of a page on a light background.
+bool is_dark(const std::string& colour) {
+    return colour.size() == 7 && std::stoi(colour.substr(1, 2), nullptr, 16) < 0x60 &&
+           std::stoi(colour.substr(3, 2), nullptr, 16) < 0x60;
+}
+
+class PageProcesses : public ChromePageTest {
+protected:
+    void SetUp() override {
+        ChromePageTest::SetUp();
+        if (!xdotool({"version"})) {
+            GTEST_SKIP() << "xdotool is not installed";
+        }
+        // Its process is the largest: the one a test ends.
+        serve_page("/ballast", html_page("<title>Ballast</title><body style='background:#1e40af'>"
+                                         "<script>window.ballast = new Uint8Array(200 << 20)"
+                                         ".fill(1)</script>"));
+    }
+    platform::WebView& view() { return *tab(0, app().windows[0].active).webview; }
+    // The colours on screen around the element of the active tab's page, 30 points beyond its
+    // top and bottom.
+    std::vector<std::string> on_screen(const std::string& selector) {
+        const json box = js(view(), "{const r = document.querySelector('" + selector +
+                                        "').getBoundingClientRect(); [Math.round(r.x), "
+                                        "innerHeight - Math.round(r.y) + 30, Math.round(r.width), "
+                                        "Math.round(r.height) + 60]}");
+        if (!box.is_array() || box.size() != 4) {
+            return {};
+        }
+        return screen_colours(box[0].get<int>(), box[1].get<int>(), box[2].get<int>(),
+                              box[3].get<int>());
+    }
+};
+
+// The process of the shown page is killed three times within the minute: the first two reload
+// the page, the third shows the crash page, on screen, with no tab switch.
+TEST_F(PageProcesses, TheThirdCrashShowsTheCrashPageOnScreen) {
+    open({{page_url("/ballast"), ""}});
+    ASSERT_TRUE(loaded(0, 0, "Ballast"));
+    ASSERT_TRUE(wait_until([&] { return app().windows[0].window->is_active(); }));
+    for (int crash = 1; crash <= 3; ++crash) {
+        SCOPED_TRACE(crash);
+        ASSERT_TRUE(wait_until([&] { return js(view(), "!!window.ballast") == true; }));
+        const std::optional<pid_t> process = largest_web_process();
+        ASSERT_TRUE(process);
+        kill(*process, SIGKILL);
+        ASSERT_TRUE(wait_until([&] { return kill(*process, 0) != 0; }));
+        if (crash < 3) {
+            ASSERT_TRUE(wait_until([&] { return js(view(), "document.title") == "Ballast"; }));
+        }
+    }
+    ASSERT_TRUE(wait_until(
+        [&] { return js(view(), "document.body.innerText.includes('keeps crashing')") == true; }));
+    std::vector<std::string> heading;
+    EXPECT_TRUE(wait_until([&] {
+        heading = on_screen("h1");
+        return std::ranges::count_if(heading, is_dark) > 50;
+    })) << "the heading is not on screen: "
+        << (heading.empty() ? "" : heading[heading.size() / 2]);
+    EXPECT_EQ(tab(0, 0).title, "Ballast");
+    // Its address typed again loads the page.
+    view().load_url(page_url("/ballast"));
+    EXPECT_TRUE(wait_until([&] { return js(view(), "!!window.ballast") == true; }));
+}
+
+} // namespace
+} // namespace corvane::test
