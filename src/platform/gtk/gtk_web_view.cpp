@@ -39,9 +39,14 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
       session_(options.session), https_(options.https_upgrade),
       https_decisions_(HttpsDecisions::of(context)) {
     GObjectPtr<WebKitSettings> settings = GObjectPtr<WebKitSettings>::adopt(make_settings(options));
-    view_ = GObjectPtr<WebKitWebView>::retain(WEBKIT_WEB_VIEW(g_object_new(
-        WEBKIT_TYPE_WEB_VIEW, "web-context", context, "network-session", session_of(options),
-        "user-content-manager", content_manager_.get(), "settings", settings.get(), nullptr)));
+    // Media may play without a user action, sound or not; WebKit's own default lets only muted
+    // media start by itself.
+    auto policies = GObjectPtr<WebKitWebsitePolicies>::adopt(
+        webkit_website_policies_new_with_policies("autoplay", WEBKIT_AUTOPLAY_ALLOW, nullptr));
+    view_ = GObjectPtr<WebKitWebView>::retain(WEBKIT_WEB_VIEW(
+        g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "network-session",
+                     session_of(options), "user-content-manager", content_manager_.get(),
+                     "settings", settings.get(), "website-policies", policies.get(), nullptr)));
     g_object_set_data_full(G_OBJECT(view_.get()), kViewLabelKey, g_strdup(label_.c_str()), g_free);
     if (options.transparent) {
         GdkRGBA clear{0.0F, 0.0F, 0.0F, 0.0F};

@@ -1,5 +1,5 @@
-// Pages whose web process misbehaves, in a real window: a page that keeps crashing shows the
-// crash page on screen at once.
+// Pages in a real window: a page that keeps crashing shows the crash page on screen at once, and
+// media plays without a user action.
 #include "chrome_driver.h"
 #include "core/tabs.h"
 #include "support/web_processes.h"
@@ -10,6 +10,29 @@ namespace corvane::test {
 namespace {
 
 using nlohmann::json;
+
+// Silence as 8 kHz 8-bit mono PCM: media that plays all the same (the test display has no sound
+// device).
+std::string silent_wav(std::uint32_t seconds) {
+    const std::uint32_t samples = 8000 * seconds;
+    std::string wav = "RIFF";
+    const auto put = [&wav](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) {
+            wav.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        }
+    };
+    put(36 + samples, 4);
+    wav += "WAVEfmt ";
+    // Format block: its size, PCM, one channel, samples and bytes per second, bytes per sample
+    // and bits per sample.
+    for (const auto& [value, bytes] :
+         {std::pair{16U, 4}, {1U, 2}, {1U, 2}, {8000U, 4}, {8000U, 4}, {1U, 2}, {8U, 2}}) {
+        put(value, bytes);
+    }
+    wav += "data";
+    put(samples, 4);
+    return wav.append(samples, '\x80');
+}
 
 // A dark pixel: the text of a page on a light background.
 bool is_dark(const std::string& colour) {
@@ -74,6 +97,34 @@ TEST_F(PageProcesses, TheThirdCrashShowsTheCrashPageOnScreen) {
     // Its address typed again loads the page.
     view().load_url(page_url("/ballast"));
     EXPECT_TRUE(wait_until([&] { return js(view(), "!!window.ballast") == true; }));
+}
+
+// Media plays without a user action, with sound or without: an element that asks for autoplay and a
+// play() from the page's own load handler. Only the state the page sees can be checked: the test
+// display has no sound device.
+TEST_F(PageProcesses, MediaPlaysWithoutAUserAction) {
+    serve_page("/tone.wav", {200, "audio/wav", silent_wav(2), {}});
+    serve_page("/media",
+               html_page("<title>Media</title><audio id=loud autoplay loop src=/tone.wav></audio>"
+                         "<video id=quiet autoplay loop muted src=/tone.wav></video><script>"
+                         "window.seen = []; document.addEventListener('playing', (e) => "
+                         "seen.push(e.target.id), true); window.late = 'waiting'; "
+                         "addEventListener('load', () => { window.scripted = new Audio("
+                         "'/tone.wav'); scripted.loop = true; scripted.play().then(() => late = "
+                         "'played', (e) => late = e.name) })</script>"));
+    open({{page_url("/media"), ""}});
+    ASSERT_TRUE(loaded(0, 0, "Media"));
+    // The element, and whether it plays and said so.
+    const std::pair<const char*, const char*> cases[] = {
+        {"loud", "[!loud.paused, seen.includes('loud')]"},
+        {"quiet", "[!quiet.paused, seen.includes('quiet')]"},
+        {"scripted", "[!scripted.paused, late === 'played']"},
+    };
+    for (const auto& [element, script] : cases) {
+        SCOPED_TRACE(element);
+        EXPECT_TRUE(becomes([&] { return js(view(), script); }, json{true, true}));
+    }
+    EXPECT_EQ(js(view(), "late"), "played");
 }
 
 } // namespace
