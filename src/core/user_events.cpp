@@ -25,10 +25,6 @@ namespace corvane {
 
 namespace {
 
-bool is_placeholder_url(std::string_view url) {
-    return url.empty() || url == "about:blank";
-}
-
 // Every arm below that touches a tab looks it up with the view the event came from: a tab that
 // has slept, crashed or been rebuilt since is left alone, so a sleeping tab never shows a load.
 void on_page_load(App& app, event::PageLoad& load) {
@@ -38,7 +34,9 @@ void on_page_load(App& app, event::PageLoad& load) {
     }
     BrowserWindow& window = app.windows[where->window];
     Tab& tab = window.tabs[where->tab];
-    if (!is_placeholder_url(load.url)) {
+    // A load reports the address it goes to, about:blank included: only a view that has not begun
+    // its first load reports that address without a load.
+    if (!load.url.empty()) {
         if (load.loading && display_host(load.url) != display_host(tab.url)) {
             tab.favicon.reset();
         }

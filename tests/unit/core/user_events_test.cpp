@@ -75,6 +75,24 @@ TEST_F(UserEventsTest, FaviconClearsOnlyWhenALoadStartsOnAnotherHost) {
     }
 }
 
+// A page that goes to about:blank (typed, a link, a script) is named by it everywhere: the field,
+// the tab, the window, the star and the saved session no longer show the page before.
+TEST_F(UserEventsTest, ALoadOfTheBlankPageReplacesTheAddressShown) {
+    app.store.bookmarks.push_back({"https://www.example.com/", "Old", 1});
+    tab(0, 0).favicon = "https://example.com/icon.png";
+    fake(tab(0, 0).webview).url = "about:blank";
+    handle(event::PageLoad{"about:blank", id, true, view});
+    handle(event::TitleChanged{"", id, view});
+    handle(event::PageLoad{"about:blank", id, false, view});
+    const nlohmann::json state = renders(chrome()).back();
+    EXPECT_EQ(std::tuple(state["url"], state["host"], state["bookmarked"], state["tabs"][0]["url"],
+                         state["tabs"][0]["favicon"]),
+              std::tuple("about:blank", "", false, "about:blank", nullptr));
+    EXPECT_EQ(dynamic_cast<FakeWindow&>(*app.windows[0].window).options.title, "Corvane");
+    save_session_now(app);
+    EXPECT_EQ(app.store.session.at(0).tabs.at(0), (SessionTab{"about:blank", ""}));
+}
+
 // The page's history entry, title and icon with the real engine: integration/core/browser_test.
 TEST_F(UserEventsTest, OnlyAFinishedLoadIsRecordedAndAnyWindowProbesTheFavicon) {
     handle(event::PageLoad{"https://example.com/a", id, true, view});
