@@ -6,6 +6,8 @@
 #include "address/url_classify.h"
 #include "url/url.h"
 
+#include <algorithm>
+
 namespace corvane {
 namespace {
 
@@ -89,7 +91,47 @@ bool is_label_with_port(std::string_view host) {
            std::stoul(std::string(port)) <= 65535;
 }
 
+bool is_line_break(char c) {
+    return c == '\n' || c == '\r';
+}
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\f' || c == '\v';
+}
+
+// Each line break, with the blanks before it and the white space after it, as `joint`.
+std::string join_lines(std::string_view text, std::string_view joint) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (!is_line_break(text[i])) {
+            out += text[i++];
+            continue;
+        }
+        while (!out.empty() && is_blank(out.back())) {
+            out.pop_back();
+        }
+        while (i < text.size() && (is_line_break(text[i]) || is_blank(text[i]))) {
+            ++i;
+        }
+        out += joint;
+    }
+    return out;
+}
+
 } // namespace
+
+std::string settle_line_breaks(std::string_view text) {
+    if (std::ranges::none_of(text, is_line_break)) {
+        return std::string(text);
+    }
+    std::string joined = join_lines(text, "");
+    if (resolve_input(joined, "").kind != ResolvedInput::Kind::Search) {
+        return joined;
+    }
+    return join_lines(text, " ");
+}
 
 std::string file_url_for_path(std::string_view absolute_path) {
     // The URL parser encodes the rest; these three would end the path early.
@@ -113,6 +155,9 @@ std::string file_url_for_path(std::string_view absolute_path) {
 }
 
 ResolvedInput resolve_input(std::string_view text, std::string_view url_template) {
+    if (std::ranges::any_of(text, is_line_break)) {
+        return resolve_input(settle_line_breaks(text), url_template);
+    }
     std::string_view trimmed = text::trim_white_space(text);
     if (trimmed.empty()) {
         return blocked("empty");

@@ -28,7 +28,13 @@ struct ResolvedInput {
 // Typed text longer than this many bytes is refused.
 inline constexpr std::size_t kMaxTypedBytes = 8192;
 
-// A URL, a host to open, or a search with `url_template`.
+// Text with line breaks (pasted from a mail or a terminal) as it is opened: the breaks go, with
+// the blanks around them, unless the text then is a search (a URL wrapped over lines opens
+// whole, a script URL stays refused); in a search each becomes one space. Text without line
+// breaks comes back as it is.
+std::string settle_line_breaks(std::string_view text);
+
+// A URL, a host to open, or a search with `url_template`; line breaks settled first.
 ResolvedInput resolve_input(std::string_view text, std::string_view url_template);
 
 // The file URL of an absolute path, before the URL parser's own encoding.

@@ -47,7 +47,7 @@ nlohmann::json url_row(std::string_view title, std::string_view url) {
 }
 
 nlohmann::json entry_row(const ScoredSuggestion& item) {
-    std::string display = display_url(item.url);
+    std::string display = text::escape_invisible(display_url(item.url));
     return {{"kind", item.bookmarked ? "bookmark" : "history"},
             {"title", item.title.empty() ? display : item.title},
             {"url", item.url},
@@ -71,10 +71,14 @@ nlohmann::json SuggestionAnswer::completion_json() const {
 }
 
 SuggestionAnswer build_suggestions(const Store& store, std::string_view query, bool complete) {
-    std::string_view q = text::first_characters(query, kMaxQueryCharacters);
+    // The whole text opens (within the typed-text limit); only scoring and the rows' titles take
+    // its first characters.
+    const std::string settled = settle_line_breaks(query);
+    std::string_view q = text::first_characters(settled, kMaxQueryCharacters);
     const SearchEngine& engine = search_engine_for(store.settings.search_engine);
     std::vector<ScoredSuggestion> scored = score_suggestions(store, q, kScoredSuggestionCount);
     std::string_view trimmed = text::trim_white_space(q);
+    std::string_view whole = text::trim_white_space(settled);
     std::string typed = text::to_lower(trimmed);
     SuggestionAnswer answer;
     if (complete && typed.find(' ') == std::string::npos && !scored.empty()) {
@@ -83,20 +87,21 @@ SuggestionAnswer build_suggestions(const Store& store, std::string_view query, b
             answer.completion = std::move(found->text);
         }
     }
-    ResolvedInput resolved = resolve_input(q, engine.url_template);
+    ResolvedInput resolved = resolve_input(settled, engine.url_template);
     if (resolved.kind == ResolvedInput::Kind::Url && !answer.completion) {
         // An address the browser turns to https opens as typed: opening resolves it again, with
-        // its fallback to http.
+        // its fallback to http. It reads as it loads: invisible characters escaped.
+        const std::string shown = text::escape_invisible(trimmed);
         answer.rows.push_back(url_row(
-            trimmed, resolved.http_fallback.empty() ? resolved.text : resolved.http_fallback));
+            shown, resolved.http_fallback.empty() ? resolved.text : resolved.http_fallback));
         answer.rows.push_back({{"kind", "search"},
-                               {"title", trimmed},
-                               {"text", "? " + std::string(trimmed)},
-                               {"url", search_url(engine.url_template, trimmed)},
+                               {"title", shown},
+                               {"text", "? " + shown},
+                               {"url", search_url(engine.url_template, whole)},
                                {"engine", engine.name}});
     } else {
         answer.rows.push_back(
-            {{"kind", "search"}, {"title", trimmed}, {"text", trimmed}, {"engine", engine.name}});
+            {{"kind", "search"}, {"title", trimmed}, {"text", whole}, {"engine", engine.name}});
     }
     for (const ScoredSuggestion& item : scored) {
         if (!has_row_for(answer.rows, item.url) &&

@@ -144,6 +144,34 @@ bool is_alphabetic(std::string_view text) {
     return true;
 }
 
+std::string escape_invisible(std::string_view text) {
+    const std::uint8_t* s = bytes_of(text);
+    int32_t length = indexable_length(text);
+    std::string out;
+    out.reserve(text.size());
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c = 0;
+        U8_NEXT(s, i, length, c);
+        const std::string_view character =
+            text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start));
+        if (c < 0 || (u_charType(c) != U_FORMAT_CHAR &&
+                      !u_hasBinaryProperty(c, UCHAR_DEFAULT_IGNORABLE_CODE_POINT))) {
+            out += character;
+            continue;
+        }
+        for (const char byte : character) {
+            constexpr char kHex[] = "0123456789ABCDEF";
+            const auto b = static_cast<unsigned char>(byte);
+            out += {'%', kHex[b >> 4], kHex[b & 0xF]};
+        }
+    }
+    if (length < static_cast<int32_t>(text.size())) {
+        out += text.substr(static_cast<std::size_t>(length));
+    }
+    return out;
+}
+
 std::string_view first_characters(std::string_view text, std::size_t count) {
     const std::uint8_t* s = bytes_of(text);
     int32_t length = indexable_length(text);

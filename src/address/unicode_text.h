@@ -25,6 +25,11 @@ std::string ascii_lower(std::string_view text);
 // True when `text` is not empty and every character has the Alphabetic property.
 bool is_alphabetic(std::string_view text);
 
+// The text with every invisible character (format characters such as the bidirectional controls,
+// and the other default-ignorable ones) percent-encoded as a URL sends it, so that what is read is
+// what loads.
+std::string escape_invisible(std::string_view text);
+
 // The first `count` characters of `text`.
 std::string_view first_characters(std::string_view text, std::size_t count);
 

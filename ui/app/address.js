@@ -37,6 +37,19 @@ function forgetStaleTyping() {
     }
 }
 
+// The address shows in the input's place, between the security badge and the star, so nothing
+// is drawn over them; a host too long for it keeps its end.
+function placeDisplay() {
+    const display = $('omni-display');
+    const left = omniInput.offsetLeft;
+    display.style.left = left + 'px';
+    display.style.right = omni.clientWidth - left - omniInput.offsetWidth + 'px';
+    const host = $('omni-host');
+    if (S.newtab) host.textContent = 'Search or enter website';
+    else if (str(S.host)) showEnd(host, str(S.host));
+    else host.textContent = str(S.url);
+}
+
 function renderOmni() {
     omni.classList.toggle('loading', !!S.loading);
     const display = $('omni-display');
@@ -46,11 +59,9 @@ function renderOmni() {
     secText.textContent = '';
     if (S.newtab) {
         display.classList.add('placeholder');
-        $('omni-host').textContent = 'Search or enter website';
         setIcon(sec, 'search');
     } else {
         display.classList.remove('placeholder');
-        $('omni-host').textContent = str(S.host) || str(S.url);
         if (S.sec === 'secure') {
             setIcon(sec, 'lock');
         } else if (S.sec === 'insecure') {
@@ -79,6 +90,7 @@ function renderOmni() {
     const star = $('star');
     star.classList.toggle('on', !!S.bookmarked);
     star.hidden = !!S.newtab;
+    placeDisplay();
 }
 
 // Coming back with the keyboard (a menu closed) leaves the text and its selection as they were,
@@ -124,6 +136,19 @@ function onOmniContextMenu() {
     selectOnRelease = null;
 }
 
+// The field's text as it goes to the core: with the line breaks of a paste still in it, so that
+// the core settles them (gone from a URL, spaces in a search).
+function typedText() {
+    return pastedLines && omniInput.value === pastedLines.value ? pastedLines.raw : omniInput.value;
+}
+
+// What the chrome page can send in one message (the core refuses longer ones unread).
+const MAX_MESSAGE_BYTES = 65536;
+
+function fitsMessage(msg) {
+    return new TextEncoder().encode(JSON.stringify(msg)).length <= MAX_MESSAGE_BYTES;
+}
+
 function onOmniInput(ev) {
     lastTyped = omniInput.value;
     omniRegained = false;
@@ -139,17 +164,71 @@ function onOmniInput(ev) {
     selIdx = -1;
     highlightRow();
     const deletion = typeof ev.inputType === 'string' && ev.inputType.startsWith('delete');
-    send({ t: 'suggest', q: lastTyped, complete: !deletion });
+    const msg = { t: 'suggest', q: typedText(), complete: !deletion };
+    // Rows for text the core cannot be sent would answer an older text.
+    if (fitsMessage(msg)) send(msg);
+    else hideSuggest();
+}
+
+// Each line break of `text`, with the blanks around it, as `joint` (as the core settles them).
+function joinLines(text, joint) {
+    return text.replace(/[ \t\f\v]*[\r\n][\r\n \t\f\v]*/g, joint);
 }
 
 // A line break in pasted text (a URL wrapped in a mail or a terminal) goes, with the blanks
-// around it; the field would otherwise turn it into a space inside the address.
+// around it; the field would otherwise turn it into a space inside the address. The core keeps
+// the breaks in view: when the text is a search, each becomes a space (settleTyped).
 function onOmniPaste(ev) {
     const text = ev.clipboardData ? ev.clipboardData.getData('text/plain') : '';
     if (!/[\r\n]/.test(text)) return;
     ev.preventDefault();
+    const before = omniInput.value;
+    const start = omniInput.selectionStart;
+    const end = omniInput.selectionEnd;
+    const joined = joinLines(text, '');
+    pastedLines = {
+        value: before.slice(0, start) + joined + before.slice(end),
+        raw: before.slice(0, start) + text + before.slice(end),
+    };
     // Inserted as typing is: the edit can be undone and the suggestions follow it.
-    document.execCommand('insertText', false, text.replace(/[^\S\r\n]*[\r\n]+\s*/g, ''));
+    document.execCommand('insertText', false, joined);
+}
+
+// The first characters of `text`, as many as the core puts in a row's title.
+function firstChars(text, count) {
+    return Array.from(text).slice(0, count).join('');
+}
+
+// Invisible characters (bidirectional controls and other format characters) as a URL sends them.
+function escapeInvisible(text) {
+    return text.replace(/[\p{Cf}\p{Default_Ignorable_Code_Point}]/gu, (c) => encodeURIComponent(c));
+}
+
+// The core's first row says what the typed text opens; the field then reads what will load: a
+// URL with its invisible characters escaped, a search with a space for each pasted line break.
+// Only an answer to the text in the field counts.
+function settleTyped(completion) {
+    const first = suggestions[0];
+    if (!first || typeof completion === 'string' || omniInput.value !== lastTyped) return;
+    const text = typedText();
+    let plain;
+    let shown;
+    if (first.kind === 'url') {
+        plain = joinLines(text, '');
+        shown = escapeInvisible;
+    } else if (first.kind === 'search' && !first.url) {
+        plain = joinLines(text, ' ');
+        shown = (t) => t;
+    } else {
+        return;
+    }
+    if (str(first.title) !== shown(firstChars(plain.trim(), ROW_TITLE_CHARS))) return;
+    const settled = shown(plain);
+    pastedLines = null;
+    if (settled === omniInput.value) return;
+    omniInput.value = settled;
+    lastTyped = settled;
+    typedByTab.set(S.active, { text: settled, url: str(S.url) });
 }
 
 function suggestShown() {
@@ -160,8 +239,12 @@ function openRow(row, newTab) {
     if (row && typeof row.url === 'string' && row.url !== '') {
         send({ t: 'openUrl', url: row.url, newTab });
     } else {
-        send({ t: 'navigate', text: row ? str(row.text) : omniInput.value, newTab });
+        const msg = { t: 'navigate', text: row ? str(row.text) : typedText(), newTab };
+        // Far beyond the longest text that opens: refused here, as the core refuses it.
+        if (fitsMessage(msg)) send(msg);
+        else toast('Blocked: too long');
     }
+    pastedLines = null;
     forgetTyping(S.active);
     hideSuggest();
     omniInput.blur();

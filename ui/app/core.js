@@ -23,6 +23,8 @@ let keyboardLeft = false;
 // The field just got the keyboard back; the next press in it counts as a first click.
 let omniRegained = false;
 let selectOnRelease = null; // where a first press in the field went down
+// The last paste with line breaks: the field's text it made, and that text with the breaks.
+let pastedLines = null;
 let overlayOn = false;
 let drag = null;
 let toastTimer = 0;
@@ -33,6 +35,7 @@ const SVG_NS = 'http://www.w3.org/2000/svg';
 const POPOVERS = ['suggest', 'menu-pop', 'shield-pop', 'panel', 'sheet-back'];
 const DRAG_THRESHOLD = 6;
 const TOAST_MS = 2400;
+const ROW_TITLE_CHARS = 512; // the core cuts a typed text to this many characters in row titles
 
 if (!window.ipc) {
     // Only a page opened outside the browser lacks the bridge; keep its messages visible.
@@ -98,6 +101,22 @@ function favicon(url, fallback) {
 
 function str(v) {
     return typeof v === 'string' ? v : '';
+}
+
+// A host too long for its element keeps its end, which names who owns the site: the start is
+// cut ("…bbb.evil.test"), never the end.
+function showEnd(e, text) {
+    e.textContent = text;
+    if (e.scrollWidth <= e.clientWidth) return;
+    let lo = 1;
+    let hi = text.length;
+    while (lo < hi) {
+        const mid = (lo + hi) >> 1;
+        e.textContent = '\u2026' + text.slice(mid);
+        if (e.scrollWidth <= e.clientWidth) hi = mid;
+        else lo = mid + 1;
+    }
+    e.textContent = '\u2026' + text.slice(lo);
 }
 
 // ---------------------------------------------------------------------------------------------

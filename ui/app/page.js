@@ -66,4 +66,5 @@ function wire() {
         }
     });
     window.addEventListener('resize', onResize);
+    new ResizeObserver(placeDisplay).observe(omni);
 }

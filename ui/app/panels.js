@@ -70,7 +70,8 @@ function paintShield(d) {
     const pop = $('shield-pop');
     const host = str(d.host);
     const head = el('div', 'card-head');
-    head.append(icon('shield'), el('h2', '', host || 'Corvane Shield'));
+    const heading = el('h2', '', host || 'Corvane Shield');
+    head.append(icon('shield'), heading);
     const line = d.enabled
         ? 'Shield blocks trackers, ads and cryptominers on every site.'
         : 'Shield is turned off in Settings.';
@@ -93,6 +94,7 @@ function paintShield(d) {
         sleeping + (sleeping === 1 ? ' tab is' : ' tabs are') + ' asleep to save memory.'));
     pop.replaceChildren(...parts);
     showPopover(pop, $('shield'));
+    if (host) showEnd(heading, host);
 }
 
 // List panels

@@ -5,6 +5,7 @@ function suggest(list, completion) {
     if (!omniFocused) return;
     suggestions = Array.isArray(list) ? list.filter((r) => r && typeof r === 'object') : [];
     selIdx = suggestions.length ? 0 : -1;
+    settleTyped(completion);
     if (typeof completion === 'string') inlineComplete(completion);
     if (!suggestions.length) {
         hideSuggest();

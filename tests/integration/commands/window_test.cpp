@@ -7,7 +7,9 @@
 #include "core/menu_model.h"
 #include "core/navigate.h"
 #include "core/tabs.h"
+#include "integration/tls_tunnel.h"
 #include "platform/gtk/gtk_menu.h"
+#include "platform/gtk/gtk_network.h"
 #include "platform/gtk/gtk_web_view.h"
 #include "platform/gtk/gtk_window.h"
 #include "support/web_processes.h"
@@ -592,6 +594,78 @@ TEST_F(Window, TheNewTabPageFieldFollowsTheAddressFieldRules) {
     pump(std::chrono::milliseconds(500));
     EXPECT_EQ(url(), page_url("/article-one"));
     EXPECT_EQ(in_page("document.title"), "Article one");
+}
+
+// What the field, the active tab and the window's title name is what loaded: about:blank, typed,
+// set by a page's script or reached by a link, replaces the page before; a 600-character address
+// typed in the field reaches the server whole.
+TEST_F(Window, TheFieldTabAndTitleNameWhatLoaded) {
+    serve_page("/to-blank", html_page("<title>To blank</title><a id=blank href=about:blank>blank"
+                                      "</a>"));
+    auto& window = dynamic_cast<platform::gtk::GtkBrowserWindow&>(*win().window);
+    const auto shown = [&] {
+        return json{page("[S.url, D.$('#omni-host').textContent,"
+                         " D.$('.tab.active .tab-title').textContent]"),
+                    gtk_window_get_title(window.gtk_window())};
+    };
+    const json blank = {{"about:blank", "about:blank", "New Tab"}, "Corvane"};
+    view().focus();
+    ASSERT_TRUE(press("ctrl+l") && shows("document.activeElement.id", "omni-input"));
+    ASSERT_TRUE(xdotool({"type", "about:blank"}) && xdotool({"key", "Return"}));
+    EXPECT_TRUE(becomes(shown, blank)) << "typed";
+    for (const std::string how : {"script", "link"}) {
+        navigate(app(), 0, page_url("/to-blank"), NavigateTarget::active_tab);
+        ASSERT_TRUE(loaded(0, 0, "To blank"));
+        EXPECT_TRUE(becomes(shown, json{{page_url("/to-blank"), "127.0.0.1", "To blank"},
+                                        "To blank \u2014 Corvane"}));
+        if (how == "script") {
+            in_page("location.href = 'about:blank'");
+        } else {
+            ASSERT_TRUE(click_page("#blank", 1));
+        }
+        EXPECT_TRUE(becomes(shown, blank)) << how;
+    }
+    // Typed, not pasted: every character goes through the field's own input handling.
+    const std::string path = "/article-long?token=" + std::string(590, 'k');
+    view().focus();
+    ASSERT_TRUE(press("ctrl+l") && shows("document.activeElement.id", "omni-input"));
+    ASSERT_TRUE(xdotool({"type", "--delay", "2", page_url(path)}) &&
+                shows("D.$('#omni-input').value.length", page_url(path).size()));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    EXPECT_TRUE(loaded(0, 0, "Article long"));
+    EXPECT_TRUE(std::ranges::any_of(server().requests(), [&](const HttpRequest& r) {
+        return r.target == path;
+    })) << "the server never got the whole address";
+}
+
+// A host too long for the field shows its end, which names who owns the site, and never runs
+// under the "Not Secure" label; nor does the Shield card's heading cut it. Read from the real
+// view's layout. The test's name reaches the loopback server as a proxy, whose certificate is
+// refused: the page is an error page, shown as not secure.
+TEST_F(Window, ALongHostShowsItsOwnerClearOfTheSecurityLabel) {
+    const std::size_t w = open({{page_url("/article-start"), ""}}, 0, WindowKind::private_browsing);
+    WebKitNetworkSession* session =
+        dynamic_cast<platform::gtk::GtkNetworkSession&>(*app().windows[w].data_store).session();
+    g_autoptr(WebKitNetworkProxySettings) proxy =
+        webkit_network_proxy_settings_new(server().origin().c_str(), nullptr);
+    webkit_network_session_set_proxy_settings(session, WEBKIT_NETWORK_PROXY_MODE_CUSTOM, proxy);
+    const std::string host = "secure-login.yourbank.com." + std::string(60, 'a') + "." +
+                             std::string(60, 'b') + "." + std::string(40, 'c') + ".evil.test";
+    ASSERT_EQ(host.size(), 198U);
+    server().tunnel({host}, [](int socket, const std::string&) { return open_tls(socket); });
+    tab(w, 0).webview->load_url("https://" + host + "/article-host");
+    ASSERT_TRUE(shows("[S.host.length, S.sec, S.loading]", {198, "insecure", false}, w));
+    EXPECT_TRUE(shows("{const h = D.$('#omni-host'), t = h.textContent; [t.startsWith('\\u2026'),"
+                      " t.endsWith('c.evil.test'), h.scrollWidth <= h.clientWidth,"
+                      " D.rect('#omni-host').left >= D.rect('#sec').right,"
+                      " D.$('#sec').textContent]}",
+                      {true, true, true, true, "Not Secure"}, w));
+    page("D.$('#shield').click()", w);
+    EXPECT_TRUE(shows("{const h = D.$('#shield-pop h2'), t = h.textContent || '';"
+                      " [t.startsWith('\\u2026'), t.endsWith('c.evil.test'), h.scrollWidth <="
+                      " h.clientWidth]}",
+                      {true, true, true}, w));
+    page("D.key('#shield-pop', 'Escape')", w);
 }
 
 // Undo and redo keys reach the page's field unless the page keeps them for itself; the Edit menu's

@@ -196,12 +196,94 @@ TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
         {"", "D.$('#omni-input').blur(); D.$('#menu').click()", "D.shown('menu-pop')", "true"},
         {R"(["focus"])", "", "[D.shown('menu-pop'), D.sent]", "[false,[" + kOn + "," + kOff + "]]"},
         // Line breaks in pasted text go, with the blanks around them; the paste replaces the
-        // selected address as typing does.
+        // selected address as typing does. The core gets the breaks, to settle them itself.
         {"", "const d = new DataTransfer(); d.setData('text/plain', 'https://exa\\r\\n  mple.com/a'"
              " + ' \\n b'); window.__pasted = D.fire('#omni-input', new ClipboardEvent('paste',"
              " {clipboardData: d, bubbles: true, cancelable: true}))",
          "[__pasted, D.$('#omni-input').value, D.sent]",
-         R"([true,"https://example.com/ab",[{"t":"suggest","q":"https://example.com/ab","complete":true}]])"},
+         R"([true,"https://example.com/ab",[{"t":"suggest","q":"https://exa\r\n  mple.com/a \n b","complete":true}]])"},
+    });
+    // clang-format on
+}
+
+// The field and its rows read as what loads: a long host keeps the end that names its owner and
+// stays clear of the security label (and the Shield card's heading keeps it too); a URL shows its
+// invisible characters escaped once the core's rows say it is a URL; pasted line breaks become
+// spaces in a search; a text too long to send is refused with the core's toast.
+TEST_F(ChromeShell, TheFieldShowsWhatLoads) {
+    const std::string host = "secure-login.yourbank.com." + std::string(60, 'a') + "." +
+                             std::string(60, 'b') + "." + std::string(40, 'c') + ".evil.test";
+    const std::string state = json({{"host", host},
+                                    {"url", "http://" + host + "/"},
+                                    {"sec", "insecure"},
+                                    {"shieldActive", false}})
+                                  .dump();
+    const std::string host_shown =
+        "{const h = D.$('#omni-host'), t = h.textContent; [t.startsWith('\\u2026'),"
+        " t.endsWith('c.evil.test'), h.scrollWidth <= h.clientWidth, D.rect('#omni-host').left >="
+        " D.rect('#sec').right, D.rect('#omni-host').right <= D.rect('#star').left,"
+        " D.$('#sec .sec-text').textContent]}";
+    const std::string fits = R"([true,true,true,true,true,"Not Secure"])";
+    const std::string card =
+        json::array({"panel",
+                     "shield",
+                     {{"host", host}, {"enabled", true}, {"siteOn", true}, {"sec", "insecure"}}})
+            .dump();
+    // A plain search row and a direct-URL row as the core builds them for a text.
+    const auto search = [](const std::string& text) {
+        return json::array({{{"engine", "DuckDuckGo"},
+                             {"kind", "search"},
+                             {"text", text},
+                             {"title", text}}})
+            .dump();
+    };
+    const auto direct = [](const std::string& title, const std::string& url) {
+        return json::array({{{"display", ""}, {"kind", "url"}, {"title", title}, {"url", url}}})
+            .dump();
+    };
+    const std::string paste = "{const d = new DataTransfer(); d.setData('text/plain', "
+                              "'hello \\r\\nworld'); D.fire('#omni-input', new ClipboardEvent("
+                              "'paste', {clipboardData: d, bubbles: true, cancelable: true}))}";
+    const std::string bidi = "a.test/page/\\u202Egnp.exe";
+    const std::string escaped = "a.test/page/%E2%80%AEgnp.exe";
+    const std::string family = "\U0001F468\u200D\U0001F469";
+    // clang-format off
+    run({
+        {R"(["render",)" + state + "]", "", host_shown, fits},
+        {R"(["size",640,400])", "", host_shown, fits},
+        {R"(["size",1100,720])", "", "", ""},
+        {card, "", "{const h = D.$('#shield-pop h2'), t = h.textContent; [t.startsWith('\\u2026'),"
+                   " t.endsWith('c.evil.test'), h.scrollWidth <= h.clientWidth]}", "[true,true,true]"},
+        {"", "D.key('#shield-pop', 'Escape')", "", ""},
+        // A URL's right-to-left override is shown escaped, in the row and then in the field; a
+        // search keeps its joiners, and an answer to another text changes nothing.
+        {R"(["type",")" + bidi + R"(",null,)" + direct(escaped, "https://" + escaped) + "]", "",
+         "[D.$('#omni-input').value, D.texts('#suggest .srow-main')]",
+         json::array({escaped, {escaped}}).dump()},
+        {json::array({"type", family, nullptr, json::parse(search(family))}).dump(), "",
+         "D.$('#omni-input').value", json(family).dump()},
+        {R"(["type",")" + bidi + R"(",null,)" + direct("a.test/other", "https://a.test/other") + "]",
+         "", "D.$('#omni-input').value === 'a.test/page/\\u202Egnp.exe'", "true"},
+        // Pasted line breaks: the core is sent them; a search answer turns each into a space,
+        // and Return searches for what the field then reads.
+        {R"(["focus"])", "D.sent = []; D.$('#omni-input').value = ''; " + paste,
+         "[D.$('#omni-input').value, D.sent]",
+         R"(["helloworld",[{"t":"suggest","q":"hello \r\nworld","complete":true}]])"},
+        {R"(["suggest",null,)" + search("hello world") + "]", "D.key('#omni-input', 'Enter')",
+         "D.sent.filter((m) => m.t === 'navigate')",
+         R"([{"t":"navigate","text":"hello world","newTab":false}])"},
+        // Return before the answer sends the breaks, for the core to settle.
+        {R"(["focus"])", "D.$('#omni-input').value = ''; " + paste + "; D.sent = [];"
+                         " D.key('#omni-input', 'Enter')",
+         "D.sent.filter((m) => m.t === 'navigate')",
+         R"([{"t":"navigate","text":"hello \r\nworld","newTab":false}])"},
+        // A long address goes whole; one beyond what a message carries is refused on the spot.
+        {R"(["focus"])", "D.type('#omni-input', 'https://bank.test/?t=' + 'x'.repeat(600))",
+         "D.sent.filter((m) => m.t === 'suggest').map((m) => m.q.length)", "[621]"},
+        {R"(["focus"])", "D.type('#omni-input', 'https://bank.test/?t=' + 'x'.repeat(200000));"
+                         " D.key('#omni-input', 'Enter')",
+         "[D.sent.filter((m) => m.t !== 'overlay'), D.shown('toast'), D.$('#toast').textContent]",
+         R"([[],true,"Blocked: too long"])"},
     });
     // clang-format on
 }

@@ -101,6 +101,27 @@ TEST(ResolveInput, UpgradedAddressesKeepTheirHttpUrl) {
     }
 }
 
+// Pasted line breaks: a URL wrapped over lines opens whole; any other text searches with a space
+// where each break (and the blanks around it) was.
+TEST(ResolveInput, LineBreaksLeaveAUrlAndBecomeSpacesInASearch) {
+    for (const auto& [input, kind, text] :
+         std::initializer_list<std::tuple<const char*, Kind, std::string>>{
+             {"hello\nworld", Kind::Search, search_for("hello+world")},
+             {"hello \r\n\r\n  world\n", Kind::Search, search_for("hello+world")},
+             {"1 Main St\nSpringfield", Kind::Search, search_for("1+Main+St+Springfield")},
+             {"https://exa\r\n  mple.com/a \n b", Kind::Url, "https://example.com/ab"},
+             {"https://example.com/sign-in?token=ab\ncd", Kind::Url,
+              "https://example.com/sign-in?token=abcd"},
+             {"example.com/very/long/pa\nth", Kind::Url, "https://example.com/very/long/path"},
+             {"java\nscript:alert(1)", Kind::Blocked, "blocked scheme"},
+             {" \n\r\n ", Kind::Blocked, "empty"}}) {
+        const ResolvedInput r = resolve_input(input, ddg);
+        EXPECT_EQ(std::tuple(r.kind, r.text), std::tuple(kind, text)) << input;
+    }
+    EXPECT_EQ(settle_line_breaks("hello\nworld"), "hello world");
+    EXPECT_EQ(settle_line_breaks("no breaks \t here "), "no breaks \t here ");
+}
+
 TEST(AddressPredicates, HostsLocalHostsAndUrlsSchemesAndChromeAddresses) {
     // clang-format off
     expect_split(looks_like_host,
@@ -220,6 +241,16 @@ TEST(UnicodeText, TrimsWhiteSpaceLowerCasesAndCountsCharacters) {
     EXPECT_EQ(text::to_lower("ÉCOLE ΟΔΟΣ Σ"), "école οδος σ");
     EXPECT_EQ(text::to_lower("İǅ"), "i\u0307ǆ");
     EXPECT_EQ(text::ascii_lower("ÉA"), "Éa");
+    // Characters that reorder or hide text read as the URL sends them; visible ones stay.
+    for (const auto& [input, shown] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"a.test/page/\u202Egnp.exe", "a.test/page/%E2%80%AEgnp.exe"},
+             {"\u2066x\u2069\u200E\u200F\u061C", "%E2%81%A6x%E2%81%A9%E2%80%8E%E2%80%8F%D8%9C"},
+             {"pay\u200Bpal\u00AD.com\uFEFF", "pay%E2%80%8Bpal%C2%AD.com%EF%BB%BF"},
+             {"a\u2060b\u200Dc\uFE0F\U000E0041", "a%E2%81%A0b%E2%80%8Dc%EF%B8%8F%F3%A0%81%81"},
+             {"école/日本/مرحبا/😀 %41", "école/日本/مرحبا/😀 %41"},
+             {"\xff\x80", "\xff\x80"}}) {
+        EXPECT_EQ(text::escape_invisible(input), shown) << input;
+    }
     // Long ASCII text is lower-cased eight bytes at a time; each byte must come out as the
     // one-byte rule says, and a late non-ASCII byte must still reach the Unicode rules.
     std::string all;

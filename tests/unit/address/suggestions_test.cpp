@@ -1,6 +1,7 @@
 // Scoring of bookmarks and history against the typed text, the display forms, and the rows and
 // completion answering the address field, checked as the JSON text the page gets.
 
+#include "address/address_input.h"
 #include "address/suggestion_rows.h"
 #include "address/suggestions.h"
 
@@ -136,8 +137,7 @@ TEST(SuggestionRows, CompletionDirectBookmarkHistoryAndSearchRows) {
          {std::pair{"exam", false}, {"exam ple", true}, {"zzz", true}}) {
         EXPECT_EQ(build_suggestions(store, text, complete).completion, std::nullopt) << text;
     }
-    // Bookmarks and history entries with empty titles; only a search row when nothing matches,
-    // its text cut to 1024 bytes.
+    // Bookmarks and history entries with empty titles; only a search row when nothing matches.
     store = store_at(now, {{"https://www.news.example/today/", "", 1, now}});
     store.bookmarks = {{"https://news.example/", "News", 1}};
     EXPECT_EQ(answer_text(store, "news", false),
@@ -151,10 +151,42 @@ TEST(SuggestionRows, CompletionDirectBookmarkHistoryAndSearchRows) {
     EXPECT_EQ(answer_text(store, "javascript:alert(1)", false),
               R"x(null [{"engine":"DuckDuckGo","kind":"search",)x"
               R"x("text":"javascript:alert(1)","title":"javascript:alert(1)"}])x");
+    // A long search shows its first 512 characters and searches for all of them.
     const std::string long_query = times("é", 600);
     const auto cut = build_suggestions(store, long_query, false).rows;
     ASSERT_EQ(cut.size(), 1U);
-    EXPECT_EQ(cut[0]["text"], long_query.substr(0, 1024));
+    EXPECT_EQ(std::pair(cut[0]["title"], cut[0]["text"]),
+              std::pair(nlohmann::json(long_query.substr(0, 1024)), nlohmann::json(long_query)));
+}
+
+// What the first rows open and show: the whole typed text up to the typed-text limit, invisible
+// characters of a URL escaped, pasted line breaks settled as opening settles them.
+TEST(SuggestionRows, TheFirstRowsOpenTheWholeTextAndShowWhatLoads) {
+    const Store store = store_at(now);
+    const std::string path = "https://bank.test/sign-in?token=" + times("t", 568);
+    const std::string at_limit = "https://bank.test/?t=" + times("t", kMaxTypedBytes - 21);
+    const std::string shown_cut = path.substr(0, 512);
+    // typed text, the first row's kind, title, url (or text for a plain search row)
+    for (const auto& [typed, kind, title, opens] :
+         std::initializer_list<std::tuple<std::string, const char*, std::string, std::string>>{
+             {path, "url", shown_cut, path},
+             {at_limit, "url", at_limit.substr(0, 512), at_limit},
+             {at_limit + "t", "search", at_limit.substr(0, 512), at_limit + "t"},
+             {"a.test/page/\u202Egnp.exe", "url", "a.test/page/%E2%80%AEgnp.exe",
+              "http://a.test/page/%E2%80%AEgnp.exe"},
+             {"hello \u202Eworld", "search", "hello \u202Eworld", "hello \u202Eworld"},
+             {"hello\r\nworld", "search", "hello world", "hello world"},
+             {"https://bank.test/a\n  b", "url", "https://bank.test/ab", "https://bank.test/ab"}}) {
+        SCOPED_TRACE(typed.substr(0, 40));
+        const nlohmann::json row = build_suggestions(store, typed, true).rows.at(0);
+        EXPECT_EQ(std::tuple(row["kind"], row["title"], row.value("url", row.value("text", ""))),
+                  std::tuple(nlohmann::json(kind), nlohmann::json(title), nlohmann::json(opens)));
+    }
+    // The search row under a long address searches for all of it.
+    const nlohmann::json search = build_suggestions(store, path, false).rows.at(1);
+    EXPECT_EQ(search["url"], "https://duckduckgo.com/?q=" +
+                                 std::string("https%3A%2F%2Fbank.test%2Fsign-in%3Ftoken%3D") +
+                                 times("t", 568));
 }
 
 TEST(SuggestionRows, CompletionKeepsSchemeHostAndPortSkipsOtherEntriesAndStopsAtEight) {
