@@ -6,6 +6,7 @@
 #include "address/address_input.h"
 #include "address/navigation_policy.h"
 #include "address/suggestion_rows.h"
+#include "address/unicode_text.h"
 #include "address/url_classify.h"
 
 #include "json/compact_writer.h"
@@ -56,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     store.bookmarks = {{input, "", 1}};
     const corvane::SuggestionAnswer answer = corvane::build_suggestions(store, input, true);
     corvane::json::write_compact(answer.rows);
+    // What is shown escaped has nothing left to escape.
+    const std::string shown = corvane::text::escape_invisible(input);
     if (!resolution_ok(input) || answer.rows.empty() ||
+        corvane::text::escape_invisible(shown) != shown ||
         answer.rows.size() > corvane::kMaxSuggestionRows ||
         (icon && !icon->starts_with("https:") && !icon->starts_with("data:image/"))) {
         std::abort();
