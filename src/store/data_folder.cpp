@@ -1,6 +1,7 @@
 #include "store/data_folder.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,8 +74,13 @@ std::filesystem::path choose_data_folder(const DataFolderSources& sources) {
 void prepare_data_folder(const std::filesystem::path& dir) {
     std::error_code ignored;
     std::filesystem::create_directories(dir, ignored);
-    // Owner only, at every start: the folder holds the user's history.
-    ::chmod(dir.c_str(), S_IRWXU);
+    // Owner only, at every start: the folder holds the user's history. Only a folder: a plain
+    // file in its place is left as it is.
+    const int folder = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fchmod(folder, S_IRWXU);
+        ::close(folder);
+    }
 }
 
 } // namespace corvane

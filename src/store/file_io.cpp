@@ -80,10 +80,12 @@ enum class NewFile { written, name_taken, failed };
 
 // Writes text to a file that must not exist yet.
 NewFile write_new_file(const std::filesystem::path& target, std::string_view text) {
+    // O_EXCL never follows a symbolic link: a link at the name counts as taken.
     Fd file(open_retrying(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY, 0600));
     if (!file.valid()) {
         return errno == EEXIST ? NewFile::name_taken : NewFile::failed;
     }
+    ::fchmod(file.get(), S_IRUSR | S_IWUSR);
     if (!write_all(file.get(), text) || ::fsync(file.get()) != 0 || !file.close()) {
         ::unlink(target.c_str());
         return NewFile::failed;
@@ -120,7 +122,14 @@ std::optional<std::string> read_regular_file(const std::filesystem::path& path) 
 bool replace_file(const std::filesystem::path& target, std::string_view text) {
     std::filesystem::path temporary = target;
     temporary.replace_extension("tmp");
-    Fd file(open_retrying(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY, 0600));
+    // A symbolic link at the temporary name is removed, not followed: the file it names lies
+    // outside the folder.
+    const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_NOFOLLOW;
+    int fd = open_retrying(temporary.c_str(), flags, 0600);
+    if (fd < 0 && errno == ELOOP && ::unlink(temporary.c_str()) == 0) {
+        fd = open_retrying(temporary.c_str(), flags, 0600);
+    }
+    Fd file(fd);
     if (!file.valid()) {
         return false;
     }
@@ -143,22 +152,26 @@ bool holds_regular_file(const std::filesystem::path& path) {
 }
 
 bool keep_aside(const std::filesystem::path& path, std::uint64_t seconds) {
+    // A copy of the bytes in a new file: a link would share the refused file's inode, and through
+    // a symbolic link the file outside the folder, so a change to one would change the other.
+    const std::optional<std::string> text = read_regular_file(path);
     for (int number = 1; number <= kMaxAsideNames; ++number) {
         const std::filesystem::path copy = aside_name(path, seconds, number);
-        // A second name for the same bytes: atomic, never replaces a taken name, and works on a
-        // file that cannot be read.
-        if (::linkat(AT_FDCWD, path.c_str(), AT_FDCWD, copy.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            ::chmod(copy.c_str(), S_IRUSR | S_IWUSR);
-            sync_folder(path.parent_path());
-            return true;
-        }
-        if (errno == EEXIST) {
-            continue;
-        }
-        // A file system without hard links gets a copy of the bytes instead.
-        const std::optional<std::string> text = read_regular_file(path);
         if (!text) {
-            return !holds_regular_file(path);
+            // Bytes that cannot be read are kept by moving the name itself aside; the file is
+            // not changed.
+            if (!holds_regular_file(path)) {
+                return true;
+            }
+            if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, copy.c_str(), RENAME_NOREPLACE) ==
+                0) {
+                sync_folder(path.parent_path());
+                return true;
+            }
+            if (errno == EEXIST) {
+                continue;
+            }
+            return false;
         }
         switch (write_new_file(copy, *text)) {
         case NewFile::written:

@@ -23,10 +23,11 @@ bool replace_file(const std::filesystem::path& target, std::string_view text);
 // Whether path names a regular file (through a symbolic link too), readable or not.
 bool holds_regular_file(const std::filesystem::path& path);
 
-// Keeps the file at path, byte for byte and with mode 0600, under the name
+// Keeps the file at path, byte for byte, as a new file of mode 0600 named
 // "<name>.refused-<seconds>", or "<name>.refused-<seconds>-2", "-3", ... when that is taken: an
-// earlier copy is never replaced. True once a copy exists or when there is no file to keep;
-// false when none could be made.
+// earlier copy is never replaced, and the file kept (or the one a symbolic link names) is never
+// changed. A file that cannot be read is moved to that name instead. True once a copy exists or
+// when there is no file to keep; false when none could be made.
 bool keep_aside(const std::filesystem::path& path, std::uint64_t seconds);
 
 } // namespace corvane

@@ -6,6 +6,7 @@
 #include "support/temp_dir.h"
 
 #include <csignal>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -174,6 +175,91 @@ TEST_F(StoreFiles, ARefusedFileIsKeptAsideByteForByteBeforeItIsFirstReplaced) {
     EXPECT_EQ(listing(dir_).size(), 9u) << "only the refused history was copied again";
 }
 
+// Refused files that are a symbolic link to a file outside the folder (a dotfiles setup) or a
+// second name of one are copied: the file outside keeps its bytes, mode and single link, and the
+// copy is a file of its own, so a later edit of the original leaves it alone. A symbolic link at a
+// temporary name is replaced, not written through.
+TEST_F(StoreFiles, KeepingARefusedFileAsideChangesNothingOutsideTheFolder) {
+    const fs::path outside = temp_ / "dotfiles";
+    fs::create_directories(outside);
+    fs::create_directories(dir_);
+    const std::string refused = R"([{"tabs":[],"active":0,"active":1}])";
+    // The name in the folder, whether it is a symbolic link (else a hard link), whether refused.
+    const std::tuple<std::string, bool, bool> cases[] = {
+        {"session.json", true, true},
+        {"history.json", false, true},
+        {"settings.tmp", true, false},
+    };
+    for (const auto& [name, symbolic, is_refused] : cases) {
+        const fs::path original = outside / name;
+        write_file(original, refused);
+        ::chmod(original.c_str(), 0644);
+        if (symbolic) {
+            fs::create_symlink(original, dir_ / name);
+        } else {
+            fs::create_hard_link(original, dir_ / name);
+        }
+    }
+    Store store = load();
+    store.settings_dirty = true;
+    record_visit(store, "https://c.test/", "C");
+    flush_store(store);
+    save_session(store, {{{{"https://c.test/", "C"}}, 0}});
+    for (const auto& [name, symbolic, is_refused] : cases) {
+        const fs::path original = outside / name;
+        struct stat kept {};
+        struct stat outer {};
+        ASSERT_EQ(::stat(original.c_str(), &outer), 0);
+        EXPECT_EQ(std::tuple(read_file(original), outer.st_mode & 07777, outer.st_nlink),
+                  std::tuple(refused, 0644u, 1u))
+            << name;
+        EXPECT_FALSE(fs::is_symlink(dir_ / name)) << name;
+        const fs::path copy = dir_ / (name + ".refused-1000");
+        if (!is_refused) {
+            EXPECT_FALSE(fs::exists(copy)) << name;
+            continue;
+        }
+        ASSERT_EQ(::lstat(copy.c_str(), &kept), 0) << name;
+        EXPECT_TRUE(S_ISREG(kept.st_mode)) << name;
+        EXPECT_NE(kept.st_ino, outer.st_ino) << name;
+        EXPECT_EQ(std::tuple(read_file(copy), kept.st_mode & 07777, kept.st_nlink),
+                  std::tuple(refused, 0600u, 1u))
+            << name;
+        write_file(original, "edited");
+        EXPECT_EQ(read_file(copy), refused) << name;
+    }
+}
+
+// A refused file this user cannot read (left by a run as another user) is moved aside whole, in
+// a child process that gives up root first; the new session then takes its name.
+TEST_F(StoreFiles, ARefusedFileThatCannotBeReadIsMovedAsideWhole) {
+    constexpr uid_t kNobody = 65534;
+    fs::create_directories(dir_);
+    for (const fs::path& folder : {temp_.path(), temp_ / "data", dir_}) {
+        ASSERT_EQ(::chown(folder.c_str(), kNobody, kNobody), 0) << folder;
+    }
+    write_file(dir_ / "session.json", "not json");
+    ::chmod((dir_ / "session.json").c_str(), 0600);
+    struct stat before {};
+    ASSERT_EQ(::stat((dir_ / "session.json").c_str(), &before), 0);
+    const auto save_as_nobody = [&] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0 ||
+            read_file(dir_ / "session.json") == "not json") {
+            return false;
+        }
+        Store store = load();
+        save_session(store, {{{{"https://c.test/", "C"}}, 0}});
+        return true;
+    };
+    EXPECT_EXIT(std::_Exit(save_as_nobody() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    struct stat kept {};
+    ASSERT_EQ(::stat((dir_ / "session.json.refused-1000").c_str(), &kept), 0);
+    EXPECT_EQ(std::tuple(kept.st_ino, read_file(dir_ / "session.json.refused-1000")),
+              std::tuple(before.st_ino, "not json"));
+    EXPECT_EQ(read_file(dir_ / "session.json"),
+              R"([{"tabs":[{"url":"https://c.test/","title":"C"}],"active":0}])");
+}
+
 // The lock prepares the folder; a second lock on it fails until the first is released, and
 // another folder has a lock of its own.
 TEST_F(StoreFiles, OneLockPerDataFolder) {
@@ -220,6 +306,20 @@ TEST_F(StoreFiles, AFolderThatCannotBeCreatedLoadsDefaultsAndWritesNothing) {
     save_session(store, {});
     EXPECT_TRUE(store.settings_dirty);
     EXPECT_EQ(read_file(temp_ / "data"), "a file");
+}
+
+// A plain file where the data folder goes keeps its mode and bytes; it does not stop the start.
+TEST_F(StoreFiles, APlainFileInPlaceOfTheFolderIsLeftAsItIs) {
+    fs::create_directories(dir_.parent_path());
+    write_file(dir_, "a file");
+    ::chmod(dir_.c_str(), 0644);
+    EXPECT_TRUE(FolderLock::take(dir_));
+    Store store = load();
+    store.settings_dirty = true;
+    flush_store(store);
+    save_session(store, {{{{"https://c.test/", "C"}}, 0}});
+    EXPECT_EQ(std::tuple(read_file(dir_), mode_of(dir_)), std::tuple("a file", 0644u));
+    EXPECT_EQ(listing(dir_.parent_path()), std::vector<std::string>{kDataFolderName});
 }
 
 } // namespace
