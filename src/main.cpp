@@ -7,6 +7,7 @@
 // data, address/ turns typed text into URLs, pages/ serves the corvane:// pages.
 
 #include "core/browser.h"
+#include "core/session_bus.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/startup_trace.h"
 
@@ -16,6 +17,7 @@
 int main(int argc, char** argv) {
     corvane::platform::startup_mark("main");
     const std::vector<std::string> arguments(argv, argv + argc);
+    corvane::forget_missing_session_bus(); // while no other thread runs
     const std::unique_ptr<corvane::platform::Platform> platform =
         corvane::platform::gtk::make_gtk_platform();
     return corvane::run_browser(*platform, arguments);

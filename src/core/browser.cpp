@@ -19,10 +19,13 @@ namespace {
 
 constexpr std::chrono::seconds kSelfTestDelay{6};
 
-std::string already_running_message(const std::filesystem::path& folder) {
+std::string already_running_message(const std::filesystem::path& folder, bool on_session_bus) {
+    // On a bus, the running browser would have had this launch's arguments: it is on another bus
+    // or on none.
+    const char* reason = on_session_bus ? "it is not on this session bus" : "no session bus";
     return "corvane: Corvane is already running with the data folder " + folder.string() +
-           ", and this launch cannot reach it to hand over what it was asked to open (no session "
-           "bus). Use its window, or quit it first.\n";
+           ", and this launch cannot reach it to hand over what it was asked to open (" + reason +
+           "). Use its window, or quit it first.\n";
 }
 
 // The self-test thread: touches nothing but its own proxy and value.
@@ -76,9 +79,10 @@ int run_browser(platform::Platform& platform, const std::vector<std::string>& ar
                 choose_data_folder(data_folder_sources_from_process());
             lock = FolderLock::take(folder);
             if (!lock) {
-                // Without a session bus a launch cannot reach the running browser; two on one
-                // folder would write over each other's files.
-                std::fputs(already_running_message(folder).c_str(), stderr);
+                // A launch that cannot reach the running browser over the bus must not start a
+                // second one: two on one folder would write over each other's files.
+                std::fputs(already_running_message(folder, application.on_session_bus()).c_str(),
+                           stderr);
                 application.quit(1);
                 return;
             }

@@ -9,9 +9,10 @@
 
 namespace corvane {
 
-// Runs the browser until the loop ends (the "quit" command, closing the last window, SIGINT or
-// SIGTERM), then saves the session and the store; returns the exit code. A launch while another
-// instance runs hands its arguments over and returns at once.
+// Runs the browser until the loop ends (the "quit" command, closing the last window, SIGINT,
+// SIGTERM or SIGHUP), then saves the session (while a normal window is open) and the store;
+// returns the exit code. A launch while another instance runs hands its arguments over and
+// returns at once.
 int run_browser(platform::Platform& platform, const std::vector<std::string>& arguments);
 
 } // namespace corvane

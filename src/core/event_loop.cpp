@@ -55,11 +55,6 @@ void EventLoopHandler::window_event(const WindowEvent& event) {
 }
 
 void EventLoopHandler::loop_destroyed() {
-    if (app_.last_window_closed && app_.windows.empty()) {
-        // The closed window saved the session; an empty window list must not replace it.
-        flush_store(app_.store);
-        return;
-    }
     save_session_now(app_);
 }
 

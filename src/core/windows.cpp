@@ -36,6 +36,12 @@ void connect_window_events(const App& app, platform::Window& window) {
     };
 }
 
+std::size_t normal_window_count(const App& app) {
+    return static_cast<std::size_t>(
+        std::count_if(app.windows.begin(), app.windows.end(),
+                      [](const BrowserWindow& window) { return !window.is_private; }));
+}
+
 Tab asleep_tab(App& app, SessionTab pair) {
     Tab tab;
     tab.url = std::move(pair.url);
@@ -152,7 +158,9 @@ void close_window(App& app, std::size_t index) {
     if (index >= app.windows.size()) {
         return;
     }
-    if (app.windows.size() == 1 && !app.windows[index].is_private) {
+    // The last normal window saves the session, also while private windows stay: nothing
+    // replaces it until a normal window is open again.
+    if (!app.windows[index].is_private && normal_window_count(app) == 1) {
         save_session_now(app);
     }
     // Moved out first, so the list is consistent while the views and the window are dropped.
@@ -181,13 +189,15 @@ std::optional<std::size_t> current_window_index(const App& app) {
 }
 
 void save_session_now(App& app) {
-    const std::vector<SessionWindowView> views = session_views(app.windows);
-    save_session(app.store, collect_session_windows(views));
+    if (normal_window_count(app) > 0) {
+        const std::vector<SessionWindowView> views = session_views(app.windows);
+        save_session(app.store, collect_session_windows(views));
+    }
     flush_store(app.store);
 }
 
 void save_session_if_changed(App& app) {
-    if (app.windows.empty()) {
+    if (normal_window_count(app) == 0) {
         return;
     }
     std::vector<SessionWindow> windows = collect_session_windows(session_views(app.windows));

@@ -35,18 +35,21 @@ void layout_window(BrowserWindow& window);
 void set_page_fullscreen(BrowserWindow& window, ViewId view);
 
 // Closes the window at index (nothing for an index past the end). The last normal window saves
-// the session and the store first. Closing the last window ends the browser
-// (App::last_window_closed).
+// the session and the store first, also while private windows stay open. Closing the last window
+// ends the browser (App::last_window_closed).
 void close_window(App& app, std::size_t index);
 
 // The focused window, else the last one; none without windows.
 std::optional<std::size_t> current_window_index(const App& app);
 
-// Captures the open windows as the session, writes it and flushes the store.
+// Captures the open windows as the session, writes it and flushes the store. While no normal
+// window is open the saved session stays as the last normal window left it: only the store is
+// flushed.
 void save_session_now(App& app);
 
 // Captures the open windows and writes them as the session when they differ from the session
-// last saved (or read at start-up), so a crash loses little. Nothing while no window is open.
+// last saved (or read at start-up), so a crash loses little. Nothing while no normal window is
+// open.
 void save_session_if_changed(App& app);
 
 } // namespace corvane

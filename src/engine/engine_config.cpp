@@ -47,7 +47,7 @@ void register_schemes(platform::Platform& platform, const SharedNewTabSnapshotPt
     // from no known view gets the private page, which shows nothing of the user's.
     platform.register_scheme(platform::WebContextKind::content, "corvane",
                              [newtab](const platform::SchemeRequest& request) {
-                                 WindowPrivacy privacy = request.persistent_session
+                                 WindowPrivacy privacy = request.normal_session
                                                              ? WindowPrivacy::normal
                                                              : WindowPrivacy::private_window;
                                  return to_platform(serve_newtab(*newtab, privacy, request.uri));
@@ -73,6 +73,12 @@ std::optional<std::string> https_twin(const std::string& url) {
         return std::nullopt; // a local host stays on http
     }
     return upgraded.href();
+}
+
+bool make_folder(const std::filesystem::path& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    return std::filesystem::is_directory(folder, error);
 }
 
 } // namespace
@@ -110,11 +116,14 @@ EngineConfig make_engine_config(platform::Platform& platform, EventLoopProxy pro
     config.newtab = std::move(newtab);
     config.user_agent = format_user_agent(machine_architecture());
     EngineFolders folders = engine_folders(data_folder);
-    std::error_code error;
-    std::filesystem::create_directories(folders.website_data, error);
-    std::filesystem::create_directories(folders.website_cache, error);
-    config.default_store =
-        platform.create_persistent_session(folders.website_data, folders.website_cache);
+    // The engine's sandbox cannot start a web process without both folders: where they cannot be
+    // made, website data stays in memory.
+    if (make_folder(folders.website_data) && make_folder(folders.website_cache)) {
+        config.default_store =
+            platform.create_persistent_session(folders.website_data, folders.website_cache);
+    } else {
+        config.default_store = platform.create_memory_session();
+    }
     wire_downloads(*config.default_store, config.proxy);
     config.ui_store = platform.create_ephemeral_session();
     config.rule_store = platform.open_content_filter_store(folders.content_rules);

@@ -25,10 +25,10 @@ class Application {
 public:
     virtual ~Application() = default;
 
-    // Runs the main loop until quit() or SIGINT/SIGTERM; returns the exit code. The primary
-    // instance first sees its own command line (remote false). A second launch while this one
-    // runs arrives as a remote command line: with arguments after the program path it asks to
-    // open them, without any it is a reopen request. Windows do not keep the loop alive: it runs
+    // Runs the main loop until quit() or SIGINT, SIGTERM or SIGHUP; returns the exit code. The
+    // primary instance first sees its own command line (remote false). A second launch while this
+    // one runs arrives as a remote command line: with arguments after the program path it asks
+    // to open them, without any it is a reopen request. Windows do not keep the loop alive: it runs
     // until quit() even with none open. In a second launch run() returns at once.
     virtual int run(const std::vector<std::string>& arguments) = 0;
 
@@ -44,6 +44,10 @@ public:
 
     // Whether any window of the application is shown and not minimised.
     virtual bool has_visible_windows() const = 0;
+
+    // Whether this instance is on a session bus, where later launches reach it. Known once the
+    // first command line has arrived.
+    virtual bool on_session_bus() const = 0;
 
     // Hooks, all on the main thread.
     std::function<void(const CommandLine&)> on_command_line;

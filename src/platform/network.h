@@ -21,9 +21,9 @@ struct SchemeRequest {
     std::string method;
     // The requesting view's label ("" when WebKit names no view).
     std::string view_label;
-    // True only when WebKit names the requesting view and that view keeps its website data; a
+    // True only when WebKit names the requesting view and its store is not a private one; a
     // request from an unknown view counts as private.
-    bool persistent_session = false;
+    bool normal_session = false;
 };
 
 struct SchemeResponse {

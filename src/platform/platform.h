@@ -43,7 +43,11 @@ public:
     virtual std::shared_ptr<NetworkSession>
     create_persistent_session(const std::filesystem::path& data_folder,
                               const std::filesystem::path& cache_folder) = 0;
+    // A store that keeps nothing on disk, for private windows and the browser's own pages.
     virtual std::shared_ptr<NetworkSession> create_ephemeral_session() = 0;
+    // A store that keeps nothing on disk but serves normal windows: their website data when the
+    // data folder cannot hold it.
+    virtual std::shared_ptr<NetworkSession> create_memory_session() = 0;
 
     // Null when the store cannot be opened.
     virtual std::shared_ptr<ContentFilterStore>

@@ -21,12 +21,22 @@ public:
 
 class FakeApplication final : public platform::Application {
 public:
-    int run(const std::vector<std::string>&) override { return 0; }
+    // Runs while_running, as the main loop would run its events, then returns as the loop
+    // does when it ends (by quit() or by a signal).
+    int run(const std::vector<std::string>&) override {
+        if (while_running) {
+            while_running();
+        }
+        return quit_code.value_or(0);
+    }
     void quit(int exit_code) override { quit_code = exit_code; }
     std::shared_ptr<platform::Waker> waker() override { return waker_; }
     void set_deadline(std::optional<platform::Instant> when) override { deadline = when; }
     bool has_visible_windows() const override { return false; }
+    bool on_session_bus() const override { return session_bus; }
 
+    std::function<void()> while_running;
+    bool session_bus = false;
     std::optional<int> quit_code;
     std::optional<platform::Instant> deadline;
     std::shared_ptr<FakeWaker> waker_ = std::make_shared<FakeWaker>();
@@ -68,6 +78,8 @@ public:
     void clear_website_data() override { ++clears; }
 
     bool ephemeral_;
+    // Made for normal windows, not private ones.
+    bool memory_only = false;
     std::string data_folder;
     std::string cache_folder;
     int clears = 0;
@@ -258,6 +270,11 @@ public:
     }
     std::shared_ptr<platform::NetworkSession> create_ephemeral_session() override {
         return std::make_shared<FakeNetworkSession>(true);
+    }
+    std::shared_ptr<platform::NetworkSession> create_memory_session() override {
+        auto session = std::make_shared<FakeNetworkSession>(true);
+        session->memory_only = true;
+        return session;
     }
     std::shared_ptr<platform::ContentFilterStore>
     open_content_filter_store(const std::filesystem::path& folder) override {

@@ -99,11 +99,14 @@ GtkApp::GtkApp(const std::string& application_id, bool single_instance) {
     source_ = std::make_shared<LoopSource>([this] { dispatch_wake(); });
     sigint_ = g_unix_signal_add(SIGINT, on_quit_signal, this);
     sigterm_ = g_unix_signal_add(SIGTERM, on_quit_signal, this);
+    // A closed terminal ends the browser as a logout does, with its tabs saved.
+    sighup_ = g_unix_signal_add(SIGHUP, on_quit_signal, this);
 }
 
 GtkApp::~GtkApp() {
     g_source_remove(sigint_);
     g_source_remove(sigterm_);
+    g_source_remove(sighup_);
     source_->detach();
     if (held_) {
         g_application_release(G_APPLICATION(application_.get()));
@@ -158,6 +161,10 @@ bool GtkApp::has_visible_windows() const {
         }
     }
     return false;
+}
+
+bool GtkApp::on_session_bus() const {
+    return g_application_get_dbus_connection(G_APPLICATION(application_.get())) != nullptr;
 }
 
 void GtkApp::start() {

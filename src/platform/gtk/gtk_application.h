@@ -25,6 +25,7 @@ public:
     std::shared_ptr<Waker> waker() override;
     void set_deadline(std::optional<Instant> deadline) override;
     bool has_visible_windows() const override;
+    bool on_session_bus() const override;
 
     GtkApplication* gtk_application() const { return application_.get(); }
     // Registers the application (which starts GTK) without running its loop.
@@ -44,6 +45,7 @@ private:
     bool held_ = false;
     guint sigint_ = 0;
     guint sigterm_ = 0;
+    guint sighup_ = 0;
     std::vector<SignalConnection> connections_;
 };
 

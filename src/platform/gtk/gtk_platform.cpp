@@ -19,6 +19,10 @@ namespace corvane::platform::gtk {
 
 namespace {
 
+// Set on the stores of private windows (and of the browser's own pages), which the new tab page
+// must not show the user's sites to.
+constexpr const char* kPrivateSessionKey = "corvane-private";
+
 struct SchemeRoute {
     SchemeHandler handler;
 };
@@ -34,8 +38,8 @@ SchemeRequest read_request(WebKitURISchemeRequest* request) {
             static_cast<const char*>(g_object_get_data(G_OBJECT(view), kViewLabelKey));
         result.view_label = label != nullptr ? label : "";
         WebKitNetworkSession* session = webkit_web_view_get_network_session(view);
-        result.persistent_session =
-            session != nullptr && !webkit_network_session_is_ephemeral(session);
+        result.normal_session = session != nullptr &&
+                                g_object_get_data(G_OBJECT(session), kPrivateSessionKey) == nullptr;
     }
     return result;
 }
@@ -135,6 +139,12 @@ public:
     }
 
     std::shared_ptr<NetworkSession> create_ephemeral_session() override {
+        WebKitNetworkSession* session = webkit_network_session_new_ephemeral();
+        g_object_set_data(G_OBJECT(session), kPrivateSessionKey, GINT_TO_POINTER(1));
+        return std::make_shared<GtkNetworkSession>(session);
+    }
+
+    std::shared_ptr<NetworkSession> create_memory_session() override {
         return std::make_shared<GtkNetworkSession>(webkit_network_session_new_ephemeral());
     }
 

@@ -1,6 +1,7 @@
-// The corvane binary end to end: its session survives SIGTERM, SIGINT, SIGKILL, closing its last
-// window and a restart, one data folder has one browser, and, installed, it takes links from
-// later launches and the desktop. Pages come from a loopback server; each page reports its
+// The corvane binary end to end: its session survives SIGTERM, SIGINT, SIGHUP, SIGKILL, closing
+// its last window, a private window left open after it and a restart, one data folder has one
+// browser, a data folder or bus it cannot use does not stop it, and, installed, it takes links
+// from later launches and the desktop. Pages come from a loopback server; each page reports its
 // finished load by requesting a beacon, so the test knows what the browser loaded without
 // looking inside it.
 #include "support/loopback_server.h"
@@ -129,6 +130,8 @@ protected:
 using Session = ProcessTest;
 using Crash = ProcessTest;
 using Desktop = ProcessTest;
+using PrivateWindow = ProcessTest;
+using Start = ProcessTest;
 
 // Each file of a folder (not below it) with its size and time of last change.
 std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>>
@@ -156,7 +159,8 @@ std::string kept_copy(const std::filesystem::path& dir, const std::string& name)
 // One awake background tab is allowed, so the third tab puts the first to sleep, which
 // CORVANE_DEBUG writes as a line on standard error. SIGTERM saves the tabs and the visits; the
 // next start loads only the active tab again, where the developer-tools self-test types the
-// console's inputs six seconds in (one logs a warning); SIGINT ends it as cleanly.
+// console's inputs six seconds in (one logs a warning); SIGINT ends it as cleanly, and SIGHUP (a
+// closed terminal) saves the tabs as SIGTERM does.
 TEST_F(Session, SurvivesSigtermAndSigintAndOnlyTheActiveTabLoadsAgain) {
     std::filesystem::create_directories(store_dir());
     write_file(store_dir() / "settings.json", R"({"max_awake_tabs":1})");
@@ -189,6 +193,12 @@ TEST_F(Session, SurvivesSigtermAndSigintAndOnlyTheActiveTabLoadsAgain) {
         EXPECT_EQ(second.terminate(SIGINT), 0) << "Ctrl+C ends it as cleanly";
     }
     EXPECT_EQ(session(), saved_first);
+    {
+        Browser third(data, {page("four")}, log);
+        ASSERT_TRUE(loaded("four")) << log_text();
+        EXPECT_EQ(third.terminate(SIGHUP), 0) << log_text();
+    }
+    EXPECT_EQ(saved(), (Saved{{{page("one"), page("two"), page("three"), page("four")}, 3}}));
 }
 
 // Without a session bus. The periodic tick saves the tabs (the test waits for the file, at most
@@ -222,6 +232,76 @@ TEST_F(Crash, AKilledBrowserLosesNoTabAndASecondOneWithoutABusTouchesNothing) {
     ASSERT_TRUE(loaded("three", 2)) << "the active tab is restored";
     EXPECT_EQ(again.terminate(), 0);
     EXPECT_EQ(saved(), three);
+}
+
+// With a window manager, without a bus. Two tabs saved by the tick; a private window opens and
+// the normal window closes first, saving its tabs. Neither the next tick (seen by the bookmark
+// made in the private window, which only the tick writes) nor Ctrl+Q in the private window
+// replaces them, and the next launch shows the two tabs.
+TEST_F(PrivateWindow, ClosingTheNormalWindowFirstKeepsItsTabsThroughTheTickAndQuit) {
+    const Saved two{{{page("one"), page("two")}, 1}};
+    const std::string normal = "search --onlyvisible --name 'Corvane$'";
+    const std::string private_window = "search --onlyvisible --name 'Corvane \\(Private\\)$'";
+    {
+        Browser first(data, {page("one"), page("two")}, log);
+        ASSERT_TRUE(loaded("one") && loaded("two")) << log_text();
+        ASSERT_TRUE(wait_until([&] { return saved() == two; }, 40s)) << log_text();
+        ASSERT_TRUE(wait_until([&] { return xdotool(normal + " windowactivate --sync"); }));
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+shift+n"));
+        ASSERT_TRUE(wait_until([&] { return xdotool(private_window); }));
+        ASSERT_TRUE(xdotool(normal + " windowactivate --sync"));
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+shift+w"));
+        ASSERT_TRUE(wait_until([&] { return !xdotool(normal); })) << "the normal window closes";
+        EXPECT_EQ(saved(), two);
+        ASSERT_TRUE(xdotool(private_window + " windowactivate --sync"));
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+l"));
+        EXPECT_TRUE(xdotool("type --delay 20 '" + page("three") + "'"));
+        EXPECT_TRUE(xdotool("key --clearmodifiers Return"));
+        ASSERT_TRUE(loaded("three")) << log_text();
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+d"));
+        ASSERT_TRUE(wait_until(
+            [&] { return std::filesystem::exists(store_dir() / "bookmarks.json"); }, 40s))
+            << "a tick has run";
+        EXPECT_EQ(saved(), two) << "the tick keeps the saved session";
+        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+q"));
+        EXPECT_EQ(first.wait_exit(), 0) << "Ctrl+Q ends the browser";
+    }
+    EXPECT_EQ(saved(), two);
+    Browser again(data, {}, log);
+    ASSERT_TRUE(loaded("two", 2)) << "the next launch shows the two tabs";
+    EXPECT_EQ(again.terminate(), 0);
+    EXPECT_EQ(saved(), two);
+}
+
+// A plain file where the data folder goes, or a bus address whose folder is gone (as su or ssh
+// leave it), does not stop the start: the page loads, and with the file in the way its website
+// data stays in memory and nothing is written.
+TEST_F(Start, APlainFileForTheDataFolderOrAGoneBusFolderStillShowsThePage) {
+    std::filesystem::create_directories(data);
+    write_file(store_dir(), "a file");
+    std::filesystem::permissions(store_dir(), std::filesystem::perms(0644));
+    {
+        Browser browser(data, {page("one")}, log);
+        ASSERT_TRUE(loaded("one")) << log_text();
+        EXPECT_EQ(browser.terminate(), 0) << log_text();
+    }
+    EXPECT_EQ(read_file(store_dir()), "a file");
+    EXPECT_EQ(std::filesystem::status(store_dir()).permissions(), std::filesystem::perms(0644));
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(data)) {
+        EXPECT_TRUE(entry.path() == store_dir() ||
+                    entry.path().string().find("com.halbrin.corvane") == std::string::npos)
+            << entry.path();
+    }
+
+    std::filesystem::remove(store_dir());
+    const ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS",
+                        ("unix:path=" + (home / "gone/bus").string()).c_str());
+    {
+        Browser browser(data, {page("two")}, log);
+        ASSERT_TRUE(loaded("two")) << log_text();
+        EXPECT_EQ(browser.terminate(), 0) << log_text();
+    }
+    EXPECT_EQ(saved(), (Saved{{{page("two")}, 0}}));
 }
 
 // Installed as a package would be, below a DESTDIR, with a window manager: the desktop files

@@ -1,4 +1,5 @@
 #include "core/arguments.h"
+#include "core/session_bus.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,26 @@ TEST(Arguments, ExistingFilesOpenAsFileUrls) {
     // Anything else stays text for the address resolver.
     for (const std::string text : {"example.com", "", "file:///etc"}) {
         EXPECT_EQ(open_argument_text(text, dir.path()), text);
+    }
+}
+
+// An address whose socket folder is gone is forgotten, so the browser starts as it does without
+// a bus; one whose socket alone is missing (no bus listens there) is kept.
+TEST(SessionBusAddress, OnlyASocketPathInAMissingFolderCounts) {
+    const std::pair<std::string, bool> cases[] = {
+        {"unix:path=/nonexistent-folder/bus", true},
+        {"unix:path=/tmp/no-bus-here", false},
+        {"unix:guid=1,path=/nonexistent-folder/bus", true},
+        {"unix:path=/tmp/x;unix:path=/nonexistent-folder/bus", true},
+        {"unix:path=%2ftmp%2fbus", false},
+        {"unix:path=%2fnonexistent-folder%2fbus", true},
+        {"unix:abstract=/nonexistent-folder/bus", false},
+        {"tcp:host=127.0.0.1,port=1", false},
+        {"unix:path=bus", false},
+        {"", false},
+    };
+    for (const auto& [address, missing] : cases) {
+        EXPECT_EQ(names_missing_bus_folder(address), missing) << address;
     }
 }
 

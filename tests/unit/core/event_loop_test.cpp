@@ -125,6 +125,53 @@ TEST_F(EventLoopTest, ClosingTheLastWindowEndsTheBrowserAndKeepsItsSession) {
     EXPECT_EQ(read_file(file), saved);
 }
 
+// While only private windows are open, the session the last normal window saved as it closed
+// stands: the tick, quit and the end of the loop (as a signal ends it) keep it. With a normal
+// window open again each of them saves.
+TEST_F(EventLoopTest, OnlyPrivateWindowsLeaveTheSessionTheLastNormalWindowSaved) {
+    const std::string a_and_b = R"([{"tabs":[{"url":"https://a.test/","title":"A"},)"
+                                R"({"url":"https://b.test/","title":"B"}],"active":1}])";
+    const std::string with_d = R"([{"tabs":[{"url":"https://a.test/","title":"A"},)"
+                               R"({"url":"https://b.test/","title":"B"}],"active":1},)"
+                               R"({"tabs":[{"url":"https://c.test/","title":"C"}],"active":0},)"
+                               R"({"tabs":[{"url":"https://d.test/","title":"D"}],"active":0}])";
+    const std::pair<const char*, std::function<void()>> ends[] = {
+        {"tick",
+         [&] {
+             now += std::chrono::seconds(30);
+             handler->wake();
+         }},
+        {"quit",
+         [&] {
+             queue->push(event::MenuCommand{"quit"});
+             handler->wake();
+         }},
+        {"end of the loop",
+         [&] {
+             handler->loop_destroyed();
+         }},
+    };
+    for (const auto& [name, end] : ends) {
+        start({});
+        const std::filesystem::path file = loop().store.dir / "session.json";
+        create_window(loop(), WindowKind::normal, {{"https://d.test/", "D"}}, 0);
+        create_window(loop(), WindowKind::private_browsing, {{"https://secret.test/", ""}}, 0);
+        end();
+        EXPECT_EQ(read_file(file), with_d) << name << ": normal windows are saved";
+
+        start({});
+        std::filesystem::remove(file);
+        close_window(loop(), 1);
+        create_window(loop(), WindowKind::private_browsing, {{"https://secret.test/", ""}}, 0);
+        close_window(loop(), 0);
+        EXPECT_EQ(read_file(file), a_and_b) << name << ": the last normal window saves";
+        loop().store.settings_dirty = true;
+        end();
+        EXPECT_EQ(read_file(file), a_and_b) << name;
+        EXPECT_FALSE(loop().store.settings_dirty) << name << ": the store is still written";
+    }
+}
+
 TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenHelpItemsOpenTheirPageQuitEnds) {
     start({}, 0);
     const int presented = dynamic_cast<FakeWindow&>(*loop().windows[0].window).presents;

@@ -36,8 +36,8 @@ TEST_F(WindowsTest, NewWindowsWakeOnlyTheClampedActiveTabBelowTheChromeView) {
     EXPECT_EQ(std::tuple(app.windows.size(), app.focused), std::tuple(2u, window.id()));
 }
 
-// The current window is the focused one, else the last; only the last window, if normal, saves
-// the session as it closes.
+// The current window is the focused one, else the last; only the last normal window saves the
+// session as it closes, also while a private window stays, and closing that one saves nothing.
 TEST_F(WindowsTest, ClosingMovesTheFocusAndTheLastNormalWindowSavesTheSession) {
     const auto session_file = app.store.dir / "session.json";
     create_window(app, WindowKind::normal, {}, 0);
@@ -50,11 +50,14 @@ TEST_F(WindowsTest, ClosingMovesTheFocusAndTheLastNormalWindowSavesTheSession) {
     EXPECT_EQ(current_window_index(app), 1u);
     close_window(app, 0);
     EXPECT_EQ(app.focused, second) << "a surviving focused window keeps the focus";
+    EXPECT_FALSE(std::filesystem::exists(session_file));
     close_window(app, 0);
     EXPECT_EQ(app.focused, last);
+    const std::string saved = R"([{"tabs":[{"url":"corvane://newtab/","title":""}],"active":0}])";
+    EXPECT_EQ(read_file(session_file), saved);
     close_window(app, 5); // past the end
     close_window(app, 0);
-    EXPECT_FALSE(std::filesystem::exists(session_file));
+    EXPECT_EQ(read_file(session_file), saved);
     EXPECT_EQ(std::tuple(app.focused, current_window_index(app)),
               std::tuple(std::nullopt, std::nullopt));
 

@@ -23,6 +23,20 @@ TEST_F(EngineConfigTest, FoldersAndStores) {
             std::tuple(store.ephemeral_, config.ui_store->is_ephemeral(), config.rule_list_ready),
             std::tuple(false, true, false));
     }
+    // A data folder that is a plain file, or a cache folder that cannot be made: website data
+    // stays in memory, nothing is made, and the new tab page still counts the tabs as normal.
+    const std::string blocked = (dir / "blocked").string();
+    write_file(blocked, "a file");
+    const std::string blocked_cache = blocked + "/cache";
+    for (const auto& [data, xdg_cache] :
+         {std::pair(dir / "blocked", cache), std::pair(dir.path(), blocked_cache)}) {
+        const ScopedEnv env("XDG_CACHE_HOME", xdg_cache.c_str());
+        config = make_engine_config(platform, EventLoopProxy(queue),
+                                    std::make_shared<SharedNewTabSnapshot>(), data);
+        const auto& store = dynamic_cast<FakeNetworkSession&>(*config.default_store);
+        EXPECT_TRUE(store.ephemeral_ && store.memory_only) << data;
+        EXPECT_EQ(read_file(blocked), "a file");
+    }
 }
 
 // The new tab page shows the user's top sites only to a request from a known view of a window
@@ -32,15 +46,15 @@ TEST_F(EngineConfigTest, NewTabPageShowsTopSitesOnlyToAKnownNormalTab) {
         NewTabSnapshot{"", "", {{"https://often.example/", "often.example"}}, {}, false, false});
     make_engine_config(platform, EventLoopProxy(queue), snapshot, dir.path());
     const auto& serve = platform.schemes.at({platform::WebContextKind::content, "corvane"});
-    // view label, persistent session: whether the top site shows.
-    for (const auto& [label, persistent, shown] :
+    // view label, a normal window's store: whether the top site shows.
+    for (const auto& [label, normal, shown] :
          {std::tuple("7", true, true), std::tuple("7", false, false),
           std::tuple("", false, false)}) {
-        const std::string page(serve({"corvane://newtab/", "GET", label, persistent}).body_bytes());
+        const std::string page(serve({"corvane://newtab/", "GET", label, normal}).body_bytes());
         EXPECT_EQ(std::tuple(page.find("often.example") != std::string::npos,
                              page.find("Private browsing") != std::string::npos),
                   std::tuple(shown, !shown))
-            << "view '" << label << "', persistent " << persistent;
+            << "view '" << label << "', normal " << normal;
     }
 }
 
