@@ -87,7 +87,7 @@ using ScriptResult = std::function<void(std::string json)>;
 
 class WebView {
 public:
-    virtual ~WebView() = default; // removes the view from its window
+    virtual ~WebView() = default; // removes the view from its window and ends its web process
 
     virtual const std::string& label() const = 0;
 

@@ -75,6 +75,9 @@ GtkWebView::~GtkWebView() {
         g_source_remove(empty_title_idle_);
     }
     connections_.clear();
+    // WebKit would keep the process of a closed page, and the page's memory, a while longer for
+    // its site to reuse.
+    webkit_web_view_terminate_web_process(view_.get());
     if (host_ != nullptr) {
         g_object_remove_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
         view_host_remove(host_, GTK_WIDGET(view_.get()));

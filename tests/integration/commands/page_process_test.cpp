@@ -2,9 +2,11 @@
 // media plays without a user action.
 #include "chrome_driver.h"
 #include "core/tabs.h"
+#include "engine/website_data.h"
 #include "support/web_processes.h"
 
 #include <csignal>
+#include <fstream>
 
 namespace corvane::test {
 namespace {
@@ -32,6 +34,17 @@ std::string silent_wav(std::uint32_t seconds) {
     wav += "data";
     put(samples, 4);
     return wav.append(samples, '\x80');
+}
+
+// The resident size of a process in KiB; 0 once it has ended.
+long resident_kib(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmRSS:")) {
+            return std::stol(line.substr(6));
+        }
+    }
+    return 0;
 }
 
 // A dark pixel: the text of a page on a light background.
@@ -97,6 +110,38 @@ TEST_F(PageProcesses, TheThirdCrashShowsTheCrashPageOnScreen) {
     // Its address typed again loads the page.
     view().load_url(page_url("/ballast"));
     EXPECT_TRUE(wait_until([&] { return js(view(), "!!window.ballast") == true; }));
+}
+
+// A closed tab gives its memory back within seconds: its web process ends, and the memory figure
+// of the Shield card no longer counts it; a page of the same site in another tab lives on. So does
+// a closed window.
+TEST_F(PageProcesses, AClosedTabOrWindowGivesItsMemoryBack) {
+    serve_page("/heavy", html_page("<title>Heavy</title><script>window.ballast = new Uint8Array("
+                                   "600 << 20).fill(1)</script>"));
+    open({{page_url("/article-light"), ""}});
+    ASSERT_TRUE(loaded(0, 0, "Article light"));
+    ASSERT_TRUE(js(*tab(0, 0).webview, "window.mark = 'kept'") == "kept");
+    add_tab(app(), 0, page_url("/heavy"), TabFocus::foreground, TabPlace::at_end);
+    ASSERT_TRUE(loaded(0, 1, "Heavy"));
+    platform::System& system = world().platform->system();
+    // Closes the heavy page; whether its process ended and the memory figure went down with it.
+    const auto heavy_page_goes = [&](const std::function<void()>& close) {
+        const std::optional<pid_t> process = largest_web_process();
+        ASSERT_TRUE(process);
+        EXPECT_GT(resident_kib(*process), 600L << 10);
+        const std::uint64_t before = webkit_memory_bytes(system);
+        close();
+        EXPECT_TRUE(wait_until([&] { return resident_kib(*process) < 100L << 10; }, 10s))
+            << resident_kib(*process) << " KiB";
+        EXPECT_LT(webkit_memory_bytes(system) + (500ULL << 20), before);
+    };
+    heavy_page_goes([&] { close_tab(app(), 0, tab(0, 1).id); });
+    EXPECT_EQ(js(*tab(0, 0).webview, "window.mark"), "kept");
+
+    const std::size_t second = open({{page_url("/heavy"), ""}});
+    ASSERT_TRUE(loaded(second, 0, "Heavy"));
+    heavy_page_goes([&] { close_window(app(), second); });
+    EXPECT_EQ(js(*tab(0, 0).webview, "window.mark"), "kept");
 }
 
 // Media plays without a user action, with sound or without: an element that asks for autoplay and a
