@@ -19,6 +19,17 @@ void toast_current_window(App& app, const std::string& text) {
     }
 }
 
+// The reason words of a refusal's toast.
+std::string_view refusal_reason(platform::Refusal what) {
+    switch (what) {
+    case platform::Refusal::download_unasked:
+        return "automatic download";
+    case platform::Refusal::not_a_file:
+        return "not a regular file";
+    }
+    return "";
+}
+
 } // namespace
 
 std::string download_file_name(std::string_view path) {
@@ -71,6 +82,13 @@ void handle_download_finished(App& app, const event::DownloadFinished& finished)
     toast_current_window(app, (finished.success ? "Downloaded " : "Download failed: ") + name);
     for (std::size_t window = 0; window < app.windows.size(); ++window) {
         render(app, window);
+    }
+}
+
+void handle_page_refused(App& app, const event::PageRefused& refused) {
+    if (const std::optional<TabLocation> where = find_tab_view(app, refused.tab, refused.view)) {
+        show_toast(app.windows, where->window,
+                   "Blocked: " + std::string(refusal_reason(refused.what)));
     }
 }
 

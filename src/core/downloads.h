@@ -18,5 +18,7 @@ std::string quarantine_value(std::uint64_t seconds);
 
 void handle_download_started(App& app, const event::DownloadStarted& started);
 void handle_download_finished(App& app, const event::DownloadFinished& finished);
+// "Blocked: {reason}" in the window of the tab whose page was refused.
+void handle_page_refused(App& app, const event::PageRefused& refused);
 
 } // namespace corvane

@@ -228,6 +228,7 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::SelfTest& e) { handle_self_test(app, e); },
                    [&](event::CloseAgreed& e) { handle_close_agreed(app, e); },
                    [&](event::LeaveDialogShown& e) { handle_leave_dialog(app, e); },
+                   [&](event::PageRefused& e) { handle_page_refused(app, e); },
                },
                event);
 }

@@ -88,6 +88,13 @@ struct DownloadFinished {
     bool success = false;
 };
 
+// The tab's view refused what its page asked for (a download, a local device).
+struct PageRefused {
+    TabId tab = 0;
+    ViewId view = 0;
+    platform::Refusal what = platform::Refusal::download_unasked;
+};
+
 struct WebContentTerminated {
     TabId tab = 0;
     ViewId view = 0;
@@ -166,8 +173,8 @@ using UserEvent =
                  event::DownloadStarted, event::DownloadFinished, event::WebContentTerminated,
                  event::ChromeTerminated, event::LocationChanged, event::PageFullscreen,
                  event::SleepAnswer, event::FindResult, event::RuleListReady, event::MenuCommand,
-                 event::DevEvalResult, event::SelfTest, event::CloseAgreed,
-                 event::LeaveDialogShown>;
+                 event::DevEvalResult, event::SelfTest, event::CloseAgreed, event::LeaveDialogShown,
+                 event::PageRefused>;
 
 using UserEventQueue = platform::EventQueue<UserEvent>;
 using EventLoopProxy = platform::EventLoopProxy<UserEvent>;

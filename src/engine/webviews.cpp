@@ -54,6 +54,9 @@ void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy,
     view.on_fullscreen_changed = [proxy, tab, number](bool on) {
         proxy.send_event(event::PageFullscreen{tab, on, number});
     };
+    view.on_refused = [proxy, tab, number](platform::Refusal what) {
+        proxy.send_event(event::PageRefused{tab, number, what});
+    };
 }
 
 } // namespace

@@ -44,6 +44,14 @@ enum class NavigationPolicy { allow, deny };
 
 enum class TerminationReason { crashed, exceeded_memory_limit, by_api };
 
+// What a view refused a page.
+enum class Refusal {
+    // A download beyond one per press, or beyond the one a page may start after it loads.
+    download_unasked,
+    // A file: URL of a device, a FIFO or a socket: the engine would read it without end.
+    not_a_file,
+};
+
 // Turns an http URL into the https URL to try first, or none to load it as it is.
 using HttpsUpgrade = std::function<std::optional<std::string>(const std::string& url)>;
 
@@ -91,6 +99,8 @@ public:
 
     virtual const std::string& label() const = 0;
 
+    // The person asked for url: when it turns out to be a download, the page's allowance of
+    // downloads does not apply to it.
     virtual void load_url(const std::string& url) = 0;
     // The https URL being loaded was chosen by the browser for http_url: when it finds no HTTPS
     // before any answer, the view loads http_url once, as HTTPS-Only's fallback does.
@@ -170,6 +180,10 @@ public:
     // One request per user input (a press of a key, a button or a touch) reaches the hook; the
     // page's further requests before the next input are refused.
     std::function<void(const std::string& url)> on_new_window;
+    // The view refused what the page asked for: a file: URL that is not a file or a folder, each
+    // time; downloads the person did not ask for (see PageAllowance), once per page. Nothing of
+    // the refused download or file was read or written.
+    std::function<void(Refusal)> on_refused;
     // The user opened a link elsewhere: a modified click, or the link's context menu.
     std::function<void(const std::string& url, OpenIn where)> on_open_link;
     std::function<void(TerminationReason)> on_web_process_terminated;

@@ -85,6 +85,16 @@ std::optional<pid_t> largest_web_process() {
     return largest == web.end() ? std::nullopt : std::optional(largest->pid);
 }
 
+std::vector<pid_t> network_processes() {
+    std::vector<pid_t> found;
+    for (const ProcessRow& row : this_tree()) {
+        if (row.command == "WebKitNetworkPr") {
+            found.push_back(row.pid);
+        }
+    }
+    return found;
+}
+
 long process_tree_resident_kib() {
     long total = 0;
     for (const ProcessRow& row : this_tree()) {

@@ -23,6 +23,9 @@ pid_t launch_browser(const std::string& binary, const std::filesystem::path& dat
 // when no web process runs below it.
 std::optional<pid_t> largest_web_process();
 
+// The network processes below this one (the browser's own, not another program's).
+std::vector<pid_t> network_processes();
+
 // The resident size in KiB of this process and every process below it, whatever its command.
 long process_tree_resident_kib();
 

@@ -1,6 +1,7 @@
 #include "platform/gtk/gtk_network.h"
 
 #include "platform/download_path.h"
+#include "platform/gtk/gtk_web_view.h"
 #include "platform/gtk/script_bridge.h"
 
 #include <algorithm>
@@ -42,11 +43,33 @@ bool is_encoded(WebKitURIResponse* response) {
            g_ascii_strcasecmp(encoding, "identity") != 0;
 }
 
+// A download the page may not start, or of a local device: refused before anything of it is
+// read or written.
+bool refused(WebKitDownload* download, const char* uri) {
+    GtkWebView* view = GtkWebView::of(webkit_download_get_web_view(download));
+    if (view == nullptr) {
+        return names_local_device(uri);
+    }
+    return view->refuse_local_device(uri) || !view->admit_download(uri);
+}
+
+// What a download that did not end well leaves: WebKit's file under the final name (empty until
+// the end) and the one it writes to. Both were named for this download alone.
+void remove_leftovers(const std::string& destination) {
+    if (destination.empty()) {
+        return;
+    }
+    std::error_code error;
+    std::filesystem::remove(destination, error);
+    std::filesystem::remove(destination + std::string(kIntermediateMark), error);
+}
+
 } // namespace
 
 GtkNetworkSession::GtkNetworkSession(WebKitNetworkSession* session)
     : session_(GObjectPtr<WebKitNetworkSession>::adopt(session)),
-      download_started_(session, "download-started", as_callback(handle_download_started), this) {}
+      download_started_(session, "download-started", as_callback(handle_download_started), this),
+      network_watch_([this] { fail_orphaned_downloads(); }) {}
 
 GtkNetworkSession::~GtkNetworkSession() {
     download_started_.disconnect();
@@ -69,12 +92,19 @@ void GtkNetworkSession::handle_download_started(WebKitNetworkSession*, WebKitDow
     auto* session = static_cast<GtkNetworkSession*>(self);
     // Ended downloads are let go here, outside their own signal emissions.
     std::erase_if(session->downloads_, [](const auto& item) { return item.second->ended; });
+    WebKitURIRequest* request = webkit_download_get_request(download);
+    const char* uri = request != nullptr ? webkit_uri_request_get_uri(request) : nullptr;
+    if (refused(download, uri)) {
+        // Before a destination is set WebKit writes nothing, and removes nothing of the user's.
+        webkit_download_cancel(download);
+        return;
+    }
+    session->network_watch_.refresh();
     auto entry = std::make_unique<Download>();
     entry->id = session->next_download_++;
     entry->download = GObjectPtr<WebKitDownload>::retain(download);
     entry->owner = session;
-    WebKitURIRequest* request = webkit_download_get_request(download);
-    entry->url = request != nullptr ? webkit_uri_request_get_uri(request) : "";
+    entry->url = uri != nullptr ? uri : "";
     Download* raw = entry.get();
     entry->connections.emplace_back(download, "decide-destination",
                                     as_callback(on_decide_destination), raw);
@@ -124,19 +154,26 @@ void GtkNetworkSession::handle_download_finished(WebKitDownload* download, gpoin
         return;
     }
     // WebKit reports a body the server cut short as finished and keeps what arrived under the
-    // final name; a file that is less than the response announced is a failure, and goes. An
-    // encoded body announces its encoded length, which the decoded bytes received do not match.
+    // final name; a file that is less than the response announced is a failure, and goes (with
+    // the other leftovers of a failure). An encoded body announces its encoded length, which the
+    // decoded bytes received do not match.
     WebKitURIResponse* response = webkit_download_get_response(download);
     const guint64 announced = response != nullptr && !is_encoded(response)
                                   ? webkit_uri_response_get_content_length(response)
                                   : 0;
     const bool complete =
         announced == 0 || webkit_download_get_received_data_length(download) >= announced;
-    if (!complete) {
-        std::error_code error;
-        std::filesystem::remove(entry->destination, error);
-    }
     entry->owner->end_download(*entry, complete);
+}
+
+void GtkNetworkSession::fail_orphaned_downloads() {
+    for (auto& [id, download] : downloads_) {
+        if (!download->ended) {
+            // WebKit may still speak of it later; it has ended here.
+            download->connections.clear();
+            end_download(*download, false);
+        }
+    }
 }
 
 void GtkNetworkSession::end_download(Download& download, bool success) {
@@ -144,6 +181,9 @@ void GtkNetworkSession::end_download(Download& download, bool success) {
         return;
     }
     download.ended = true;
+    if (!success) {
+        remove_leftovers(download.destination);
+    }
     DownloadEnd end{download.id, download.url, download.destination, success};
     if (on_download_finished) {
         on_download_finished(end);

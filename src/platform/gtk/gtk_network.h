@@ -2,6 +2,7 @@
 
 #include "platform/content_filter.h"
 #include "platform/gtk/gobject_ptr.h"
+#include "platform/gtk/network_process_watch.h"
 #include "platform/network.h"
 
 #include <filesystem>
@@ -34,11 +35,14 @@ private:
     static void on_download_failed(WebKitDownload* download, GError*, gpointer data);
     static void handle_download_finished(WebKitDownload* download, gpointer data);
     void end_download(Download& download, bool success);
+    // The network process ended under the downloads still under way.
+    void fail_orphaned_downloads();
 
     GObjectPtr<WebKitNetworkSession> session_;
     std::map<std::uint64_t, std::unique_ptr<Download>> downloads_;
     std::uint64_t next_download_ = 1;
     SignalConnection download_started_;
+    NetworkProcessWatch network_watch_;
 };
 
 class GtkContentFilter final : public ContentFilter {

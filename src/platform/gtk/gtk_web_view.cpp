@@ -25,6 +25,9 @@ WebKitSettings* make_settings(const WebViewOptions& options) {
     return settings;
 }
 
+// The GtkWebView that wraps a WebKitWebView, set while the wrapper lives.
+constexpr const char* kWrapperKey = "corvane-web-view";
+
 WebKitNetworkSession* session_of(const WebViewOptions& options) {
     auto* session = dynamic_cast<GtkNetworkSession*>(options.session.get());
     return session != nullptr ? session->session() : nullptr;
@@ -48,6 +51,7 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
                      session_of(options), "user-content-manager", content_manager_.get(),
                      "settings", settings.get(), "website-policies", policies.get(), nullptr)));
     g_object_set_data_full(G_OBJECT(view_.get()), kViewLabelKey, g_strdup(label_.c_str()), g_free);
+    g_object_set_data(G_OBJECT(view_.get()), kWrapperKey, this);
     if (options.transparent) {
         GdkRGBA clear{0.0F, 0.0F, 0.0F, 0.0F};
         webkit_web_view_set_background_color(view_.get(), &clear);
@@ -74,7 +78,12 @@ GtkWebView::~GtkWebView() {
     if (empty_title_idle_ != 0) {
         g_source_remove(empty_title_idle_);
     }
+    if (refusal_report_ != 0) {
+        g_source_remove(refusal_report_);
+    }
     connections_.clear();
+    // Downloads and WebKit may keep the WebKit view for a while.
+    g_object_set_data(G_OBJECT(view_.get()), kWrapperKey, nullptr);
     // WebKit would keep the process of a closed page, and the page's memory, a while longer for
     // its site to reuse.
     webkit_web_view_terminate_web_process(view_.get());
@@ -82,6 +91,12 @@ GtkWebView::~GtkWebView() {
         g_object_remove_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
         view_host_remove(host_, GTK_WIDGET(view_.get()));
     }
+}
+
+GtkWebView* GtkWebView::of(WebKitWebView* view) {
+    return view != nullptr
+               ? static_cast<GtkWebView*>(g_object_get_data(G_OBJECT(view), kWrapperKey))
+               : nullptr;
 }
 
 void GtkWebView::install_scripts(const WebViewOptions& options) {
@@ -152,6 +167,7 @@ void GtkWebView::request_load(Call call) {
 }
 
 void GtkWebView::load_url(const std::string& url) {
+    browser_load_pending_ = true;
     request_load([&] { webkit_web_view_load_uri(view_.get(), url.c_str()); });
 }
 
@@ -535,7 +551,7 @@ gboolean GtkWebView::handle_input(GtkEventControllerLegacy*, GdkEvent* event, gp
     case GDK_BUTTON_PRESS:
     case GDK_KEY_PRESS:
     case GDK_TOUCH_BEGIN:
-        static_cast<GtkWebView*>(self)->new_window_spent_ = false;
+        static_cast<GtkWebView*>(self)->allowance_.user_input();
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 #include "platform/gtk/gobject_ptr.h"
 #include "platform/gtk/https_decisions.h"
 #include "platform/https_upgrade.h"
+#include "platform/page_allowance.h"
 #include "platform/web_view.h"
 
 #include <memory>
@@ -13,6 +14,9 @@
 namespace corvane::platform::gtk {
 
 class GtkBrowserWindow;
+
+// A file: URI whose target is not a file or a folder (a device, a FIFO, a socket).
+bool names_local_device(const char* uri);
 
 // A WebKitWebView inside a window's view host. Every signal of the view is connected here.
 class GtkWebView final : public WebView {
@@ -58,6 +62,12 @@ public:
     void set_extra_user_script(const std::string& script) override;
 
     WebKitWebView* web_view() const { return view_.get(); }
+    // The wrapper of a WebKit view, or null for a view this program did not wrap (or no view).
+    static GtkWebView* of(WebKitWebView* view);
+    // Whether a download of uri the view started may go on; a refusal is reported to on_refused.
+    bool admit_download(const char* uri);
+    // A file: URL of something other than a file or a folder is reported and refused.
+    bool refuse_local_device(const char* uri);
 
 private:
     void connect_signals();
@@ -102,6 +112,7 @@ private:
     static gboolean handle_enter_fullscreen(WebKitWebView*, gpointer self);
     static gboolean handle_leave_fullscreen(WebKitWebView*, gpointer self);
     static gboolean handle_input(GtkEventControllerLegacy*, GdkEvent* event, gpointer self);
+    static gboolean report_refused_download(gpointer self);
 
     struct UserScriptUnref {
         void operator()(WebKitUserScript* script) const { webkit_user_script_unref(script); }
@@ -122,9 +133,15 @@ private:
     bool requesting_ = false;
     std::unique_ptr<WebKitUserScript, UserScriptUnref> extra_script_;
     std::string extra_script_text_;
-    // A new window was reported since the last user input: the page's next requests are refused
-    // until the user acts again.
-    bool new_window_spent_ = false;
+    // What the page may still do before the person presses something in it again.
+    PageAllowance allowance_;
+    // The timeout that reports the page's first refused download, after the download it was
+    // allowed has shown its own toast.
+    guint refusal_report_ = 0;
+    // The browser loaded an address for the person (typed, a bookmark) and no page came of it yet.
+    bool browser_load_pending_ = false;
+    // What that load turned out to be: a download the person asked for, whatever the page did.
+    std::string asked_download_;
     // A title that became empty waits one turn of the loop: a crashing web process clears the
     // title just before or just after the termination is reported, and that title is not the
     // page's.

@@ -3,6 +3,7 @@
 // web process extension (web_extension/) are told.
 
 #include "platform/gtk/gtk_web_view.h"
+#include "platform/local_file.h"
 #include "platform/startup_trace.h"
 
 #include <algorithm>
@@ -120,18 +121,65 @@ bool GtkWebView::open_elsewhere(WebKitNavigationAction* action) {
     return true;
 }
 
+bool names_local_device(const char* uri) {
+    g_autofree char* path = uri != nullptr ? g_filename_from_uri(uri, nullptr, nullptr) : nullptr;
+    return path != nullptr && !may_load_local(path);
+}
+
+bool GtkWebView::refuse_local_device(const char* uri) {
+    if (!names_local_device(uri)) {
+        return false;
+    }
+    if (on_refused) {
+        on_refused(Refusal::not_a_file);
+    }
+    return true;
+}
+
+namespace {
+
+// A page refuses its extra downloads before the one it was allowed has started; told at once, the
+// refusal would be hidden at once by that download's own notices.
+constexpr guint kRefusalReportDelayMs = 600;
+
+} // namespace
+
+bool GtkWebView::admit_download(const char* uri) {
+    if (!asked_download_.empty() && uri != nullptr && asked_download_ == uri) {
+        asked_download_.clear();
+        return true;
+    }
+    if (allowance_.take(PageAct::download)) {
+        return true;
+    }
+    if (allowance_.first_refusal_on_page() && refusal_report_ == 0) {
+        refusal_report_ = g_timeout_add(kRefusalReportDelayMs, report_refused_download, this);
+    }
+    return false;
+}
+
+gboolean GtkWebView::report_refused_download(gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    view->refusal_report_ = 0;
+    if (view->on_refused) {
+        view->on_refused(Refusal::download_unasked);
+    }
+    return G_SOURCE_REMOVE;
+}
+
 bool GtkWebView::decide_navigation(WebKitNavigationPolicyDecision* decision) {
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(decision);
-    if (open_elsewhere(action)) {
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const char* uri = webkit_uri_request_get_uri(request);
+    // Refused before the engine opens it: nothing of it is read.
+    if (open_elsewhere(action) || refuse_local_device(uri)) {
         webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
         return true;
     }
     if (!on_navigation) {
         return false;
     }
-    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
-    const char* uri = webkit_uri_request_get_uri(request);
     NavigationAction navigation{
         uri != nullptr ? uri : "",
         navigation_type(webkit_navigation_action_get_navigation_type(action)),
@@ -222,6 +270,13 @@ bool GtkWebView::decide_response(WebKitResponsePolicyDecision* decision) {
     if (!webkit_response_policy_decision_is_mime_type_supported(decision) ||
         is_attachment(response)) {
         // WebKit would otherwise drop what it cannot show.
+        if (browser_load_pending_ &&
+            webkit_response_policy_decision_is_main_frame_main_resource(decision)) {
+            const char* uri =
+                webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision));
+            asked_download_ = uri != nullptr ? uri : "";
+            browser_load_pending_ = false;
+        }
         webkit_policy_decision_download(policy);
         return true;
     }
@@ -234,10 +289,9 @@ GtkWidget* GtkWebView::handle_create(WebKitWebView*, WebKitNavigationAction* act
     auto* view = static_cast<GtkWebView*>(self);
     const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
     // One user action, one new window: a click whose handler asks twenty times gets one.
-    if (view->new_window_spent_) {
+    if (!view->allowance_.take(PageAct::open_window)) {
         return nullptr;
     }
-    view->new_window_spent_ = true;
     if (view->on_new_window && uri != nullptr) {
         view->on_new_window(uri);
     }
@@ -257,6 +311,8 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
     mark_load(view->label_, event);
     if (event == WEBKIT_LOAD_COMMITTED) {
         view->process_ended_ = false;
+        view->allowance_.page_committed();
+        view->browser_load_pending_ = false;
     }
     const LoadPhase phase = load_phase(event);
     if (view->https_.report_load(phase, uri) && view->on_load_changed) {

@@ -2,6 +2,7 @@
 // data really cleared from the persistent store only, tabs really put to sleep and woken with their
 // Back list, the sleep guard's answers from pages in use.
 #include "chrome_driver.h"
+#include "core/navigate.h"
 #include "core/sleeping.h"
 #include "core/tabs.h"
 #include "engine/website_data.h"
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <glib.h>
 #include <random>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 namespace corvane::test {
@@ -89,6 +91,22 @@ std::string xattr(const fs::path& file, const char* name) {
 
 class Pages : public ChromePageTest {
 protected:
+    // Loads the url in the first window's tab and waits until it shows the page.
+    ::testing::AssertionResult show(std::size_t index, const std::string& url,
+                                    const std::string& title) {
+        tab(0, index).webview->load_url(url);
+        return becomes(
+            [&] {
+                const Tab& shown = tab(0, index);
+                return json{shown.url, shown.title, shown.loading};
+            },
+            {url, title, false});
+    }
+    // From now on the chrome page keeps every toast text it shows in window.toasts.
+    void record_toasts() {
+        page("window.toasts = []; new MutationObserver(() => toasts.push(D.$('#toast')"
+             ".textContent)).observe(D.$('#toast'), {childList: true}); 0");
+    }
     void SetUp() override {
         ChromePageTest::SetUp();
         serve_page("/data", html_page(kDataPage));
@@ -145,10 +163,12 @@ TEST_F(Pages, DownloadsLandMarkedInTheDownloadFolder) {
         // Its tab closes while it is under way.
         {"/held/big.bin", "big.bin", std::string(kHeldPiece, 'h') + std::string(kHeldPiece, 't')},
     };
-    open({{page_url("/files"), ""}, {page_url("/article-other"), ""}});
-    ASSERT_TRUE(loaded(0, 0, "Files"));
+    open({{page_url("/article-start"), ""}, {page_url("/article-other"), ""}});
+    int load = 0;
     for (const auto& [path, name, body] : cases) {
         SCOPED_TRACE(name);
+        // A page may start one download by itself after each load.
+        ASSERT_TRUE(show(0, page_url("/files?" + std::to_string(load++)), "Files"));
         const std::size_t index = app().downloads.size();
         evaluate(*tab(0, 0).webview, "document.querySelector('a[href=\"" + path + "\"]').click()");
         ASSERT_TRUE(wait_until([&] { return app().downloads.size() > index; }));
@@ -175,6 +195,111 @@ TEST_F(Pages, DownloadsLandMarkedInTheDownloadFolder) {
         }
     }
     EXPECT_EQ(read_file(folder / "report.txt"), "fresh report") << "the second left the first";
+}
+
+// The files of the download folder whose names begin with prefix.
+std::vector<std::string> saved(const std::string& prefix) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry :
+         fs::directory_iterator(fs::path(g_get_home_dir()) / "Fetched", error)) {
+        if (entry.path().filename().string().starts_with(prefix)) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+// Pages that start downloads nobody asked for: twenty attachment frames, a timer that goes to an
+// attachment twenty times, a click whose handler starts five. Each gets one download.
+TEST_F(Pages, APageGetsOneDownloadAPressAndOneOfItsOwnAfterItLoads) {
+    std::string frames = "<title>Frames</title>";
+    for (int i = 0; i < 20; ++i) {
+        const std::string n = std::to_string(i);
+        serve_page("/frame/" + n, attachment("frame-" + n + ".txt", "frame"));
+        serve_page("/tick/" + n, attachment("tick-" + n + ".txt", "tick"));
+        serve_page("/five/" + n, attachment("five-" + n + ".txt", "five"));
+        frames += "<iframe src=/frame/" + n + "></iframe>";
+    }
+    serve_page("/frames", html_page(frames));
+    serve_page("/ticks", html_page("<title>Ticks</title><script>let n = 0; const timer = "
+                                   "setInterval(() => { location.href = '/tick/' + n; if (++n "
+                                   "== 20) clearInterval(timer) }, 100)</script>"));
+    serve_page("/five", html_page("<title>Five</title><button style=position:fixed;inset:0 "
+                                  "onclick=\"for (let i = 0; i < 5; i++) { const f = document."
+                                  "createElement('iframe'); f.src = '/five/' + i; document.body."
+                                  "append(f) }\">five</button>"));
+    open({{page_url("/article-start"), ""}});
+    record_toasts();
+    // The page, its title, the prefix of its files, whether the person clicks.
+    const std::tuple<std::string, std::string, std::string, bool> cases[] = {
+        {"/frames", "Frames", "frame-", false},
+        {"/ticks", "Ticks", "tick-", false},
+        {"/five", "Five", "five-", true},
+    };
+    for (const auto& [path, title, prefix, click] : cases) {
+        SCOPED_TRACE(path);
+        page("toasts.length = 0");
+        const std::size_t before = app().downloads.size();
+        ASSERT_TRUE(show(0, page_url(path), title));
+        if (click) {
+            ASSERT_TRUE(xdotool(
+                {"getactivewindow", "mousemove", "--window", "%1", "400", "400", "click", "1"}));
+        }
+        EXPECT_TRUE(shows("toasts.includes('Blocked: automatic download')", true));
+        ASSERT_TRUE(wait_until([&] {
+            return app().downloads.size() > before && app().downloads.back().state != "active";
+        }));
+        // The timer's last tick comes two seconds after the page loads.
+        pump(2500ms);
+        EXPECT_EQ(saved(prefix).size(), 1u) << json(saved(prefix));
+        EXPECT_EQ(app().downloads.size(), before + 1);
+        EXPECT_EQ(page("toasts.filter(t => t.startsWith('Blocked')).length"), 1) << "once a page";
+    }
+    // A press gives the page one download more.
+    ASSERT_TRUE(
+        xdotool({"getactivewindow", "mousemove", "--window", "%1", "400", "400", "click", "1"}));
+    EXPECT_TRUE(wait_until([&] { return saved("five-").size() == 2; }));
+    // The page has used what it was allowed; an address the person types is theirs.
+    serve_page("/typed.bin", attachment("typed.bin", "typed"));
+    navigate(app(), 0, page_url("/typed.bin"), NavigateTarget::active_tab);
+    EXPECT_TRUE(wait_until([&] { return saved("typed").size() == 1; }));
+}
+
+// Local paths that are not files or folders: nothing is read, nothing is written; a file is
+// downloaded as any other, with its toasts and the downloads button's mark.
+TEST_F(Pages, ALocalDeviceIsRefusedAndALocalFileDownloads) {
+    const TempDir local;
+    ASSERT_EQ(mkfifo((local / "fifo").c_str(), 0600), 0);
+    write_file(local / "notes.bin", std::string(3000, '\x01'));
+    open({{page_url("/article-start"), ""}});
+    record_toasts();
+    const std::size_t before = app().downloads.size();
+    for (const std::string& device :
+         std::vector<std::string>{"/dev/null", (local / "fifo").string(), "/dev/zero"}) {
+        SCOPED_TRACE(device);
+        page("toasts.length = 0");
+        navigate(app(), 0, "file://" + device, NavigateTarget::active_tab);
+        ASSERT_TRUE(
+            wait_until([&] { return !page("toasts").empty() || app().downloads.size() > before; }));
+        if (app().downloads.size() > before) {
+            // A download of /dev/zero never ends: its writer goes at once.
+            for (const pid_t network : network_processes()) {
+                kill(network, SIGKILL);
+            }
+            FAIL() << "it became a download";
+        }
+        EXPECT_EQ(page("toasts"), json::array({"Blocked: not a regular file"}));
+        EXPECT_EQ(saved(fs::path(device).filename().string()), std::vector<std::string>{});
+    }
+    page("toasts.length = 0");
+    navigate(app(), 0, "file://" + (local / "notes.bin").string(), NavigateTarget::active_tab);
+    ASSERT_TRUE(wait_until(
+        [&] { return app().downloads.size() > before && app().downloads.back().state == "done"; }));
+    EXPECT_TRUE(becomes([&] { return page("toasts"); },
+                        json::array({"Downloading notes.bin", "Downloaded notes.bin"})));
+    EXPECT_TRUE(shows("!D.$('#dl-dot').hidden", true));
+    EXPECT_EQ(read_file(app().downloads.back().path), read_file(local / "notes.bin"));
 }
 
 TEST_F(Pages, ClearingWebsiteDataEmptiesThePersistentStoreOnly) {
@@ -247,6 +372,42 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasAndPagesInUseRefuse
             [&] { return js(*tab(0, i).webview, "use(" + std::string(element) + ")") == true; }));
         EXPECT_EQ(js(*tab(0, i++).webview, std::string(kSleepGuardScript)), answer);
     }
+}
+
+// WebKit's network process ends under a download: it fails, and nothing is left under its name,
+// neither the file that looks finished nor the part written.
+TEST_F(Pages, ADownloadWhoseNetworkProcessEndedFailsAndLeavesNoFile) {
+    static std::atomic<bool> release{false};
+    server().stream("/orphan/stuck.bin",
+                    {attachment("stuck.bin", ""), 2 * kHeldPiece, [](const auto& send) {
+                         send(std::string(kHeldPiece, 's'));
+                         for (int i = 0; i < 300 && !release; ++i) {
+                             g_usleep(100 * 1000);
+                         }
+                     }});
+    serve_page("/orphan", html_page("<title>Orphan</title><a href=/orphan/stuck.bin>s</a>"));
+    open({{page_url("/orphan"), ""}});
+    ASSERT_TRUE(loaded(0, 0, "Orphan"));
+    const std::size_t index = app().downloads.size();
+    evaluate(*tab(0, 0).webview, "document.querySelector('a').click()");
+    ASSERT_TRUE(wait_until([&] { return app().downloads.size() > index; }));
+    const Download& record = app().downloads[index];
+    const fs::path part = record.path + ".wkdownload";
+    ASSERT_TRUE(wait_until([&] { return fs::exists(part) && fs::file_size(part) > 0; }));
+    const std::vector<pid_t> network = network_processes();
+    ASSERT_EQ(network.size(), 1u);
+    kill(network[0], SIGKILL);
+    EXPECT_TRUE(wait_until([&] { return record.state == "failed"; })) << record.state;
+    EXPECT_TRUE(shows("D.$('#toast').textContent", "Download failed: stuck.bin"));
+    EXPECT_TRUE(shows("!D.$('#dl-dot').hidden", true));
+    EXPECT_FALSE(fs::exists(record.path));
+    EXPECT_FALSE(fs::exists(part));
+    release = true;
+    // WebKit starts a new network process: the next download goes as ever.
+    ASSERT_TRUE(show(0, page_url("/files?after"), "Files"));
+    evaluate(*tab(0, 0).webview, "document.querySelector('a[href=\"/report.txt\"]').click()");
+    ASSERT_TRUE(wait_until([&] { return app().downloads.size() > index + 1; }));
+    EXPECT_TRUE(wait_until([&] { return app().downloads.back().state == "done"; }));
 }
 
 // A page that did not come over a connection WebKit accepted is never shown as secure, in the

@@ -1,6 +1,9 @@
-// The display-free parts of the web views and downloads: HTTPS-Only and download names.
+// The display-free parts of the web views and downloads: HTTPS-Only, download names, what a page
+// may do unasked and which local paths it may load.
 #include "platform/download_path.h"
 #include "platform/https_upgrade.h"
+#include "platform/local_file.h"
+#include "platform/page_allowance.h"
 #include "platform/web_view.h"
 #include "support/temp_dir.h"
 
@@ -8,6 +11,10 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace corvane::platform {
 namespace {
@@ -153,6 +160,87 @@ TEST(LinkClickTarget, MiddleOrControlMakeATabShiftAWindow) {
     for (const auto& [button, control, shift, where] : clicks) {
         EXPECT_EQ(link_click_target(button, control, shift), where) << button << control << shift;
     }
+}
+
+// Each row is a fresh view: "press" and "load" happen,
+// "window", "print" and "download" are asked for and answered y or n; "n!" is a refused download
+// that is the first refusal on its page.
+TEST(PageAllowance, OneOfEachPerPressAndOneDownloadPerPage) {
+    for (std::string_view row : {
+             // A page that starts downloads by itself gets the one after its load.
+             "load download:y download:n! download:n load download:y download:n!",
+             // One press, five downloads from its handler: one.
+             "load press download:y download:n! download:n download:n download:n",
+             // The page's own download, then each press gives one more.
+             "load download:y press download:y download:n! press download:y",
+             // A press does not add to what the load gave, and one refusal is told per page.
+             "load press press download:y download:n! press download:y download:n",
+             // Windows and dialogs: one per press, the first before any press.
+             "window:y window:n print:y print:n press window:y print:y window:n print:n",
+             // A load gives back no window and no dialog.
+             "window:y load window:n print:y load print:n",
+             // Each kind has its own allowance.
+             "press window:y download:y print:y download:n!",
+         }) {
+        SCOPED_TRACE(row);
+        PageAllowance allowance;
+        std::istringstream steps{std::string(row)};
+        for (std::string step; steps >> step;) {
+            if (step == "press") {
+                allowance.user_input();
+                continue;
+            }
+            if (step == "load") {
+                allowance.page_committed();
+                continue;
+            }
+            const std::string kind = step.substr(0, step.find(':'));
+            const std::string expected = step.substr(step.find(':') + 1);
+            const PageAct act = kind == "window"  ? PageAct::open_window
+                                : kind == "print" ? PageAct::print
+                                                  : PageAct::download;
+            std::string answer = allowance.take(act) ? "y" : "n";
+            if (answer == "n" && act == PageAct::download && allowance.first_refusal_on_page()) {
+                answer += "!";
+            }
+            EXPECT_EQ(answer, expected) << step;
+        }
+    }
+}
+
+TEST(LocalTarget, OnlyFilesAndFoldersMayBeLoaded) {
+    const test::TempDir folder;
+    test::write_file(folder / "page.html", "<p>");
+    std::filesystem::create_directory(folder / "dir");
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socket_path = (folder / "sock").string();
+    ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+    socket_path.copy(address.sun_path, socket_path.size());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::filesystem::create_symlink("/dev/zero", folder / "zero-link");
+    std::filesystem::create_symlink(folder / "page.html", folder / "page-link");
+    std::filesystem::create_symlink(folder / "nowhere", folder / "dangling");
+    const std::pair<std::filesystem::path, LocalTarget> rows[] = {
+        {folder / "page.html", LocalTarget::regular_file},
+        {folder / "page-link", LocalTarget::regular_file},
+        {folder / "dir", LocalTarget::folder},
+        {"/", LocalTarget::folder},
+        {folder / "missing.html", LocalTarget::missing},
+        {folder / "dangling", LocalTarget::missing},
+        {"/dev/zero", LocalTarget::other},
+        {"/dev/null", LocalTarget::other},
+        {folder / "zero-link", LocalTarget::other},
+        {folder / "fifo", LocalTarget::other},
+        {folder / "sock", LocalTarget::other},
+    };
+    for (const auto& [path, target] : rows) {
+        EXPECT_EQ(local_target(path), target) << path;
+        EXPECT_EQ(may_load_local(path), target != LocalTarget::other) << path;
+    }
+    close(listener);
 }
 
 } // namespace
