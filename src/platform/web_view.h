@@ -176,6 +176,8 @@ public:
     // Main-frame and subframe navigations alike (the engine cannot tell them apart). Unset:
     // allow.
     std::function<NavigationPolicy(const NavigationAction&)> on_navigation;
+    // A page's window.print() shows the print dialog once per user input (and once before the
+    // first); its further calls before the next input return at once.
     // A page asked for a new window (a blank target, window.open). No window is ever opened.
     // One request per user input (a press of a key, a button or a touch) reaches the hook; the
     // page's further requests before the next input are refused.

@@ -152,6 +152,7 @@ void GtkWebView::connect_signals() {
     connections_.emplace_back(view, "script-dialog", as_callback(handle_script_dialog), this);
     connections_.emplace_back(view, "enter-fullscreen", as_callback(handle_enter_fullscreen), this);
     connections_.emplace_back(view, "leave-fullscreen", as_callback(handle_leave_fullscreen), this);
+    connections_.emplace_back(view, "print", as_callback(handle_print), this);
     // Capture phase: the view's own handlers may claim the event.
     GtkEventController* input = gtk_event_controller_legacy_new();
     gtk_event_controller_set_propagation_phase(input, GTK_PHASE_CAPTURE);
@@ -557,6 +558,12 @@ gboolean GtkWebView::handle_input(GtkEventControllerLegacy*, GdkEvent* event, gp
         break;
     }
     return FALSE;
+}
+
+// A page's window.print(): one dialog per press, not one for each call a click's handler makes.
+gboolean GtkWebView::handle_print(WebKitWebView*, WebKitPrintOperation*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    return view->allowance_.take(PageAct::print) ? FALSE : TRUE;
 }
 
 } // namespace corvane::platform::gtk

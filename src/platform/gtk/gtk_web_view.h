@@ -113,6 +113,7 @@ private:
     static gboolean handle_leave_fullscreen(WebKitWebView*, gpointer self);
     static gboolean handle_input(GtkEventControllerLegacy*, GdkEvent* event, gpointer self);
     static gboolean report_refused_download(gpointer self);
+    static gboolean handle_print(WebKitWebView*, WebKitPrintOperation*, gpointer self);
 
     struct UserScriptUnref {
         void operator()(WebKitUserScript* script) const { webkit_user_script_unref(script); }

@@ -374,6 +374,37 @@ TEST_F(Pages, AnIdleTabSleepsWithItsProcessAndWakesWhereItWasAndPagesInUseRefuse
     }
 }
 
+// A click whose handler calls print() twenty times shows one print dialog. Each dialog is counted
+// and cancelled from a timer, which also runs inside the loop a dialog may run.
+TEST_F(Pages, APageGetsOnePrintDialogAPress) {
+    serve_page("/print", html_page("<title>Print</title><button style=position:fixed;inset:0 "
+                                   "onclick=\"for (let i = 0; i < 20; i++) print(); document.title"
+                                   " = 'Printed'\">print</button>"));
+    open({{page_url("/print"), ""}});
+    ASSERT_TRUE(loaded(0, 0, "Print"));
+    static int dialogs = 0;
+    const guint cancel = g_timeout_add(
+        50,
+        [](gpointer) -> gboolean {
+            GListModel* windows = gtk_window_get_toplevels();
+            for (guint i = 0; i < g_list_model_get_n_items(windows); ++i) {
+                g_autoptr(GObject) window = G_OBJECT(g_list_model_get_item(windows, i));
+                if (std::string_view(G_OBJECT_TYPE_NAME(window)) == "GtkPrintUnixDialog" &&
+                    gtk_widget_get_visible(GTK_WIDGET(window))) {
+                    ++dialogs;
+                    gtk_dialog_response(GTK_DIALOG(window), GTK_RESPONSE_CANCEL);
+                }
+            }
+            return G_SOURCE_CONTINUE;
+        },
+        nullptr);
+    ASSERT_TRUE(
+        xdotool({"getactivewindow", "mousemove", "--window", "%1", "400", "400", "click", "1"}));
+    EXPECT_TRUE(loaded(0, 0, "Printed"));
+    g_source_remove(cancel);
+    EXPECT_EQ(dialogs, 1);
+}
+
 // WebKit's network process ends under a download: it fails, and nothing is left under its name,
 // neither the file that looks finished nor the part written.
 TEST_F(Pages, ADownloadWhoseNetworkProcessEndedFailsAndLeavesNoFile) {
