@@ -1,10 +1,12 @@
 // The new tab page: hand what was typed to the browser, hide broken favicons, greet by the hour.
 (() => {
   'use strict';
-  // The browser reads what was typed exactly as it reads the address field: the page only hands
-  // the text over by navigating to this address, which the browser answers in its place.
-  const TYPED_TEXT_ADDRESS = 'corvane://newtab/go?q=';
   const body = document.body;
+  // The browser reads what was typed exactly as it reads the address field: the page only hands
+  // the text over by navigating to this address, which the browser answers in its place. The key
+  // tells the browser that this page, and no other, sent it.
+  const TYPED_TEXT_ADDRESS =
+    'corvane://newtab/go?key=' + encodeURIComponent(body.dataset.key || '') + '&q=';
 
   const field = document.getElementById('q');
   document.getElementById('f').addEventListener('submit', (event) => {

@@ -59,9 +59,17 @@ bool chrome_navigation_filter(std::string_view url) {
     return url.starts_with("corvane://ui/");
 }
 
-std::optional<std::string> new_tab_page_typed_text(std::string_view url) {
-    constexpr std::string_view prefix = "corvane://newtab/go?q=";
-    if (!url.starts_with(prefix)) {
+bool is_hand_over_address(std::string_view url) {
+    constexpr std::string_view address = "corvane://newtab/go";
+    const std::string head = text::ascii_lower(url.substr(0, address.size()));
+    return head == address &&
+           (url.size() == address.size() ||
+            std::string_view("/?#").find(url[address.size()]) != std::string_view::npos);
+}
+
+std::optional<std::string> new_tab_page_typed_text(std::string_view url, std::string_view key) {
+    const std::string prefix = "corvane://newtab/go?key=" + std::string(key) + "&q=";
+    if (key.empty() || !url.starts_with(prefix)) {
         return std::nullopt;
     }
     std::string_view encoded = url.substr(prefix.size());

@@ -1,6 +1,7 @@
 #include "core/navigate.h"
 
 #include "address/address_input.h"
+#include "address/navigation_policy.h"
 #include "address/search_engines.h"
 #include "core/page_calls.h"
 #include "core/tabs.h"
@@ -74,7 +75,8 @@ void expect_typed_fallback(App& app, std::size_t window, std::string_view text) 
 
 void navigate_from_new_tab_page(App& app, TabLocation where, std::string_view text) {
     Tab& tab = app.windows[where.window].tabs[where.tab];
-    if (!tab.webview || !tab.url.starts_with(kNewTabUrl)) {
+    // The tab shows its new tab page, not a tab opened on the hand-over address itself.
+    if (!tab.webview || !tab.url.starts_with(kNewTabUrl) || is_hand_over_address(tab.url)) {
         return;
     }
     std::optional<ResolvedInput> resolved = resolve_or_refuse(app, where.window, text);

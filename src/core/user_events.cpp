@@ -81,7 +81,10 @@ void on_favicon_found(App& app, event::FaviconFound& found) {
 
 void on_new_window_requested(App& app, event::NewWindowRequested& request) {
     const std::optional<TabLocation> where = find_tab_view(app, request.tab, request.view);
-    if (!where || is_blocked_url(request.url) || request.url.size() >= kMaxNewWindowUrlBytes) {
+    // No new tab or window opens on the new tab page's hand-over address: the typed text it
+    // would carry belongs to the page that typed it, never to a new one.
+    if (!where || is_blocked_url(request.url) || is_hand_over_address(request.url) ||
+        request.url.size() >= kMaxNewWindowUrlBytes) {
         return;
     }
     switch (request.where) {

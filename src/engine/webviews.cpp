@@ -23,9 +23,10 @@ namespace {
 constexpr std::string_view kUiPrefix = "corvane://ui/";
 
 void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy, TabId tab,
-                           ViewId number) {
-    view.on_navigation = [proxy, tab, number](const platform::NavigationAction& action) {
-        return on_navigation(proxy, tab, number, action.url);
+                           ViewId number, const std::string& hand_over_key) {
+    view.on_navigation = [proxy, tab, number,
+                          hand_over_key](const platform::NavigationAction& action) {
+        return on_navigation(proxy, tab, number, action.url, hand_over_key);
     };
     view.on_new_window = [proxy, tab, number](const std::string& url) {
         on_new_window(proxy, tab, number, url);
@@ -62,13 +63,17 @@ void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy,
 } // namespace
 
 platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, TabId tab, ViewId view,
-                                         const std::string& url) {
+                                         const std::string& url, std::string_view hand_over_key) {
     if (is_external_scheme(url)) {
         proxy.send_event(event::OpenExternally{url, tab, view});
         return platform::NavigationPolicy::deny;
     }
-    if (std::optional<std::string> text = new_tab_page_typed_text(url)) {
-        proxy.send_event(event::NewTabPageText{std::move(*text), tab, view});
+    // Only a new tab page knows the key; any other page, frame or pop-up naming the address,
+    // with a key it guessed or none, gets nothing.
+    if (is_hand_over_address(url)) {
+        if (std::optional<std::string> text = new_tab_page_typed_text(url, hand_over_key)) {
+            proxy.send_event(event::NewTabPageText{std::move(*text), tab, view});
+        }
         return platform::NavigationPolicy::deny;
     }
     return is_blocked_url(url) ? platform::NavigationPolicy::deny
@@ -179,7 +184,8 @@ create_tab_webview(EngineConfig& config, platform::Window& window,
     if (!view) {
         return nullptr;
     }
-    install_tab_callbacks(*view, config.proxy, params.id, params.view);
+    install_tab_callbacks(*view, config.proxy, params.id, params.view,
+                          config.newtab ? config.newtab->hand_over_key() : std::string());
     view->place_below(chrome);
     return view;
 }

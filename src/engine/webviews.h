@@ -53,9 +53,10 @@ create_tab_webview(EngineConfig& config, platform::Window& window,
                    platform::WebView& chrome, const TabParams& params,
                    const platform::Rect& bounds);
 
-// The callbacks, also used on their own by tests.
+// The callbacks, also used on their own by tests. hand_over_key: the key of the run's new tab
+// pages (see SharedNewTabSnapshot).
 platform::NavigationPolicy on_navigation(const EventLoopProxy& proxy, TabId tab, ViewId view,
-                                         const std::string& url);
+                                         const std::string& url, std::string_view hand_over_key);
 void on_new_window(const EventLoopProxy& proxy, TabId tab, ViewId view, const std::string& url);
 void on_page_load(const EventLoopProxy& proxy, TabId tab, ViewId view, platform::LoadPhase phase,
                   const std::string& url);

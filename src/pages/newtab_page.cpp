@@ -108,7 +108,8 @@ std::string newtab_tile_html(std::string_view url, std::string_view name) {
     return tile;
 }
 
-std::string render_newtab_page(const NewTabSnapshot& snapshot, WindowPrivacy privacy) {
+std::string render_newtab_page(const NewTabSnapshot& snapshot, WindowPrivacy privacy,
+                               std::string_view hand_over_key) {
     const bool private_window = is_private(privacy);
     std::string page;
     page.reserve(2048);
@@ -120,6 +121,8 @@ std::string render_newtab_page(const NewTabSnapshot& snapshot, WindowPrivacy pri
     page += private_window ? "private" : "";
     page += R"(" data-template=")";
     page += html_escape(snapshot.engine_template);
+    page += R"(" data-key=")";
+    page += html_escape(hand_over_key);
     page += "\">\n<main>\n";
     page += R"(  <img class="logo" src="corvane://newtab/logo.svg" alt="">)"
             "\n";

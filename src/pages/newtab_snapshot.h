@@ -3,8 +3,10 @@
 // What the new tab page is generated from. The core rebuilds it when settings, bookmarks or the
 // history change; the new tab handler copies it per request and formats the page from the copy.
 
+#include <cstdio>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +36,18 @@ struct NewTabSnapshot {
 // A field-by-field copy; callers hold the snapshot's lock.
 inline NewTabSnapshot newtab_snapshot_clone(const NewTabSnapshot& snapshot) {
     return snapshot;
+}
+
+// 128 random bits as 32 hex digits.
+inline std::string random_hex_key() {
+    std::random_device source;
+    std::string key;
+    for (int word = 0; word < 4; ++word) {
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(source()));
+        key += hex;
+    }
+    return key;
 }
 
 // The one snapshot of the run behind its mutex, shared by the application, the engine
@@ -66,9 +80,14 @@ public:
         snapshot_ = std::move(next);
     }
 
+    // The run's new tab pages carry this secret and hand typed text over with it; no other page
+    // can read it, so no other page can hand text over. Never changes.
+    const std::string& hand_over_key() const { return hand_over_key_; }
+
 private:
     mutable std::mutex mutex_;
     NewTabSnapshot snapshot_;
+    const std::string hand_over_key_ = random_hex_key();
 };
 
 using SharedNewTabSnapshotPtr = std::shared_ptr<SharedNewTabSnapshot>;

@@ -82,8 +82,8 @@ SchemeResponse serve_newtab(const SharedNewTabSnapshot& snapshot, WindowPrivacy 
         return build_scheme_response(file_answer(*route, kNewTabPolicy));
     }
     const NewTabSnapshot copy = snapshot.copy();
-    return build_scheme_response(
-        {render_newtab_page(copy, privacy), route->content_type, kNewTabPolicy, 200});
+    return build_scheme_response({render_newtab_page(copy, privacy, snapshot.hand_over_key()),
+                                  route->content_type, kNewTabPolicy, 200});
 }
 
 } // namespace corvane

@@ -164,6 +164,29 @@ TEST(AddressPredicates, HostsLocalHostsAndUrlsSchemesAndChromeAddresses) {
                   "corvane://newtab/", "https://example.com/"});
 }
 
+// Only an address with the new tab page's key hands text over; every form of the address is
+// refused as a page to load.
+TEST(NavigationPolicy, TheNewTabPageHandsTextOverWithItsKeyOnly) {
+    expect_split(is_hand_over_address,
+                 {"corvane://newtab/go", "corvane://newtab/go?q=x", "CORVANE://NEWTAB/GO#x",
+                  "corvane://newtab/go/", "corvane://newtab/go?key=k&q=x"},
+                 {"corvane://newtab/", "corvane://newtab/good", "corvane://newtab/index.html?go",
+                  "https://newtab/go", "corvane://newtab/g", ""});
+    using Row = std::tuple<std::string_view, std::string_view, std::optional<std::string>>;
+    for (const auto& [url, key, text] : std::vector<Row>{
+             {"corvane://newtab/go?key=9f0e&q=a%20b%26c", "9f0e", "a b&c"},
+             {"corvane://newtab/go?key=9f0e&q=", "9f0e", ""},
+             {"corvane://newtab/go?key=9f0e&q=file%3A%2F%2F%2Fx#frag", "9f0e", "file:///x"},
+             {"corvane://newtab/go?q=file%3A%2F%2F%2Fx", "9f0e", std::nullopt},
+             {"corvane://newtab/go?key=9f0&q=x", "9f0e", std::nullopt},
+             {"corvane://newtab/go?key=9f0e0&q=x", "9f0e", std::nullopt},
+             {"corvane://newtab/go?q=x&key=9f0e", "9f0e", std::nullopt},
+             {"CORVANE://newtab/go?key=9f0e&q=x", "9f0e", std::nullopt},
+             {"corvane://newtab/go?key=&q=x", "", std::nullopt}}) {
+        EXPECT_EQ(new_tab_page_typed_text(url, key), text) << url;
+    }
+}
+
 TEST(SearchEngines, TemplatesAndTheSettingsEngine) {
     for (const SearchEngine& engine : SEARCH_ENGINES) {
         EXPECT_TRUE(engine.url_template.starts_with("https://")) << engine.id;

@@ -134,6 +134,28 @@ TEST_F(UserEventsTest, NewWindowRequestsOpenATabUnder8192Bytes) {
     EXPECT_EQ(std::tuple(tab(0, 1).url, app.windows[0].active), std::tuple(accepted, 1u));
 }
 
+// Typed text from a new tab page loads in that tab; a tab opened on the hand-over address itself
+// (a pop-up, a link opened elsewhere) never opens, and would hand nothing over.
+TEST_F(UserEventsTest, OnlyATabShowingItsNewTabPageTakesTypedTextFromIt) {
+    using platform::OpenIn;
+    const std::string address = "corvane://newtab/go?key=" + app.newtab->hand_over_key() + "&q=x";
+    for (OpenIn where : {OpenIn::foreground_tab, OpenIn::background_tab, OpenIn::window}) {
+        handle(event::NewWindowRequested{address, id, view, where});
+        handle(event::NewWindowRequested{"corvane://newtab/go?q=x", id, view, where});
+    }
+    EXPECT_EQ(std::tuple(app.windows.size(), app.windows[0].tabs.size()), std::tuple(1u, 2u));
+    const auto loads = [&](std::size_t at) {
+        return std::count(fake(tab(0, at).webview).calls.begin(),
+                          fake(tab(0, at).webview).calls.end(), "load_url http://127.0.0.1/a");
+    };
+    for (const auto& [url, loaded] : std::vector<std::pair<std::string, long>>{
+             {address, 0}, {"https://www.example.com/", 0}, {"corvane://newtab/", 1}}) {
+        tab(0, 0).url = url;
+        handle(event::NewTabPageText{"127.0.0.1/a", id, view});
+        EXPECT_EQ(loads(0), loaded) << url;
+    }
+}
+
 // A link the user opens elsewhere: a tab behind the current one, one in front, or a window of
 // the same kind as the link's own.
 TEST_F(UserEventsTest, LinksOpenedElsewhereGoToABackgroundTabAForegroundTabOrAWindow) {

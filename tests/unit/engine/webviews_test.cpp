@@ -45,6 +45,24 @@ TEST_F(WebViewsTest, TabsAndTheChromeViewGetTheirOwnOptionsAndNavigation) {
               std::tuple("mailto:someone@example.com", 7u, 107u));
 }
 
+// The tab's view hands the new tab page's text over only with the run's key; without it the
+// address loads nothing and hands nothing over.
+TEST_F(WebViewsTest, OnlyTheRunsKeyHandsNewTabPageTextOver) {
+    const auto view = tab(4);
+    const std::string key = config.newtab->hand_over_key();
+    for (const std::string& url : std::vector<std::string>{
+             "corvane://newtab/go?key=" + key + "&q=a%20b",
+             "corvane://newtab/go?q=file%3A%2F%2F%2Fx",
+             "corvane://newtab/go?key=" + key.substr(1) + "&q=x", "corvane://newtab/go"}) {
+        EXPECT_EQ(navigate(*view, url), NavigationPolicy::deny) << url;
+    }
+    EXPECT_EQ(navigate(*view, "corvane://newtab/"), NavigationPolicy::allow);
+    const auto handed = taken<event::NewTabPageText>();
+    ASSERT_EQ(handed.size(), 1u);
+    EXPECT_EQ(std::tuple(handed[0].text, handed[0].tab, handed[0].view),
+              std::tuple("a b", 4u, 104u));
+}
+
 TEST_F(WebViewsTest, NewTabsGetTheShieldOnlyOnceReadyAndOn) {
     const auto list = std::make_shared<FakeContentFilter>("corvane-shield-test", "[]");
     config.shield_slot->keep(list);

@@ -32,7 +32,7 @@ TEST(RenderNewTabPage, EmptySnapshotGivesThePageTheScriptNeedsWithoutTiles) {
     EXPECT_TRUE(page.ends_with(R"(<script src="corvane://newtab/newtab.js"></script>)"
                                "\n</body></html>"));
     expect_parts(page, {R"(<link rel="stylesheet" href="corvane://newtab/newtab.css"></head>)",
-                        R"(<body class="" data-template="">)", "<title>New Tab</title>",
+                        R"(<body class="" data-template="" data-key="">)", "<title>New Tab</title>",
                         R"(<h1 id="greet">Where to?</h1>)", R"(<form id="f" )",
                         R"(spellcheck="false" autofocus>)",
                         R"(<input id="q" name="q" placeholder="Search  or enter website")",
@@ -50,9 +50,9 @@ TEST(RenderNewTabPage, EngineFlagsAndNamesAreEscapedIntoThePage) {
                                   true,
                                   true};
     // Bookmark names are cut to 18 characters, top site names are not.
-    expect_parts(render_newtab_page(snapshot, WindowPrivacy::normal),
+    expect_parts(render_newtab_page(snapshot, WindowPrivacy::normal, "k\"<"),
                  {R"(data-template="https://search.example/?q={q}&amp;src=&quot;cv&quot;")",
-                  "Search Ask &lt;Jeeves&gt; or enter website",
+                  R"(data-key="k&quot;&lt;">)", "Search Ask &lt;Jeeves&gt; or enter website",
                   R"(<span class="chip on">Shield on</span><span class="chip on">HTTPS-Only on)",
                   R"(<span class="nm">https://a-very-lon</span>)",
                   R"(<span class="nm">Ünïcödé títlé that</span>)",
@@ -89,7 +89,7 @@ TEST(RenderNewTabPage, EightTilesOfBookmarksThenTopSitesAndBookmarksOnlyWhenPriv
     EXPECT_EQ(count(page, "t5.example"), 0u);
 
     page = render_newtab_page(snapshot, WindowPrivacy::private_window);
-    expect_parts(page, {R"(<body class="private" data-template="">)",
+    expect_parts(page, {R"(<body class="private" data-template="" data-key="">)",
                         R"(<h1 id="greet">Private browsing</h1>)",
                         R"(<section class="tiles" aria-label="Bookmarks">)",
                         R"(<span class="chip private">Private: nothing is saved</span></div>)"});

@@ -20,9 +20,10 @@ function fakeElement(classes = []) {
 }
 
 // Loads the page script into a fresh page; submit(text) returns where the page navigated.
-function loadPage({ template = '', bodyClasses = [], hour = 10 } = {}) {
+function loadPage({ template = '', bodyClasses = [], hour = 10, key = '9f0e' } = {}) {
   const body = fakeElement(bodyClasses);
   body.dataset.template = template;
+  body.dataset.key = key;
   const elements = { f: fakeElement(), q: fakeElement(), greet: fakeElement() };
   const images = [fakeElement(), fakeElement()];
   const location = { href: 'corvane://newtab/' };
@@ -40,11 +41,12 @@ function loadPage({ template = '', bodyClasses = [], hour = 10 } = {}) {
   return { submit, elements, images };
 }
 
-// Every typed text goes to the browser, which reads it as the address field does.
+// Every typed text goes to the browser, which reads it as the address field does, with the key
+// the page was given.
 for (const [typed, expected] of [
-  ['  127.0.0.1:8080/x  ', 'corvane://newtab/go?q=127.0.0.1%3A8080%2Fx'],
-  ['http://localhost:3000/a?b=1&c#d', 'corvane://newtab/go?q=http%3A%2F%2Flocalhost%3A3000%2Fa%3Fb%3D1%26c%23d'],
-  ['$& price é', 'corvane://newtab/go?q=%24%26%20price%20%C3%A9'],
+  ['  127.0.0.1:8080/x  ', 'corvane://newtab/go?key=9f0e&q=127.0.0.1%3A8080%2Fx'],
+  ['http://localhost:3000/a?b=1&c#d', 'corvane://newtab/go?key=9f0e&q=http%3A%2F%2Flocalhost%3A3000%2Fa%3Fb%3D1%26c%23d'],
+  ['$& price é', 'corvane://newtab/go?key=9f0e&q=%24%26%20price%20%C3%A9'],
   ['   ', 'corvane://newtab/'],
 ]) {
   assert.equal(loadPage().submit(typed), expected, typed);

@@ -79,7 +79,8 @@ TEST(SchemeRoutes, FilesAndTheNewTabPageAreServedWithTheirTypeAndPolicy) {
         const auto response =
             newtab ? serve_newtab(snapshot, WindowPrivacy::normal, uri) : serve_ui(uri);
         const auto body =
-            file.empty() ? std::optional(render_newtab_page(snapshot.copy(), WindowPrivacy::normal))
+            file.empty() ? std::optional(render_newtab_page(snapshot.copy(), WindowPrivacy::normal,
+                                                            snapshot.hand_over_key()))
                          : tree_file(file);
         if (body) {
             expect_answer(response, 200, *body, type, newtab ? kNewTabPolicy : kUiPolicy);
@@ -95,7 +96,16 @@ TEST(SchemeRoutes, FilesAndTheNewTabPageAreServedWithTheirTypeAndPolicy) {
     snapshot.replace(changed);
     EXPECT_EQ(
         serve_newtab(snapshot, WindowPrivacy::private_window, "corvane://newtab/").body_view(),
-        render_newtab_page(changed, WindowPrivacy::private_window));
+        render_newtab_page(changed, WindowPrivacy::private_window, snapshot.hand_over_key()));
+    // Every page of the run carries the run's key, which no other run shares.
+    const std::string& key = snapshot.hand_over_key();
+    EXPECT_EQ(std::tuple(key.size(), key.find_first_not_of("0123456789abcdef")),
+              std::tuple(32u, std::string::npos));
+    EXPECT_NE(key, SharedNewTabSnapshot().hand_over_key());
+    EXPECT_NE(serve_newtab(snapshot, WindowPrivacy::normal, "corvane://newtab/")
+                  .body_view()
+                  .find(R"(data-key=")" + key + '"'),
+              std::string_view::npos);
 }
 
 TEST(SchemeRoutes, UnknownHostsAndPathsAre404) {
