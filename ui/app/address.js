@@ -101,9 +101,10 @@ function onOmniFocus() {
     closeAll();
     omniFocused = true;
     omni.classList.add('focused');
-    omniRegained = keyboardLeft;
+    omniRegained = keyboardLeft || returningToOmni;
     keyboardLeft = false;
     if (omniRegained) return;
+    keyboardInOmni();
     lastTyped = omniInput.value;
     omniInput.select();
 }
@@ -119,6 +120,7 @@ function onOmniBlur() {
 // A first click selects the whole text, as does a right-click, before its menu is built; a
 // first press that drags selects what it covers.
 function onOmniPress(ev) {
+    keyboardInOmni();
     selectOnRelease = !omniFocused || omniRegained ? { x: ev.clientX, y: ev.clientY } : null;
     omniRegained = false;
 }
@@ -252,6 +254,7 @@ function openRow(row, newTab) {
 
 function onOmniKey(ev) {
     omniRegained = false;
+    keyboardInOmni();
     if (ev.isComposing) return;
     if (ev.key === 'Enter') {
         ev.preventDefault();

@@ -22,7 +22,7 @@ const MENU = [
 function openMenu() {
     const pop = $('menu-pop');
     if (!pop.hidden) {
-        closeAll();
+        dismissPopovers();
         return;
     }
     hidePopovers('menu-pop');
@@ -44,10 +44,16 @@ function menuEntry(item) {
     if (item.icon) box.appendChild(icon(item.icon));
     row.append(box, el('span', 'mrow-label', item.label), el('span', 'keys', item.keys));
     row.addEventListener('click', () => {
-        closeAll();
-        if (item.cmd) send({ t: 'cmd', cmd: item.cmd });
-        else if (item.panel) openPanel(item.panel);
-        else if (item.sheet) openSheet(item.sheet);
+        // A command acts from where the keyboard was (the developer tools give it back there);
+        // a panel or sheet takes over from the menu.
+        if (item.cmd) {
+            dismissPopovers();
+            send({ t: 'cmd', cmd: item.cmd });
+        } else if (item.panel) {
+            openPanel(item.panel);
+        } else if (item.sheet) {
+            openSheet(item.sheet);
+        }
     });
     return row;
 }

@@ -67,4 +67,5 @@ function wire() {
     });
     window.addEventListener('resize', onResize);
     new ResizeObserver(placeDisplay).observe(omni);
+    window.addEventListener('blur', onChromeBlur);
 }

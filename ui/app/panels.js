@@ -3,7 +3,7 @@
 
 function openShield() {
     if (!$('shield-pop').hidden) {
-        closeAll();
+        dismissPopovers();
         return;
     }
     closeAll('shield-pop');

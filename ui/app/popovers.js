@@ -27,11 +27,44 @@ function closeAll(except) {
     syncOverlay();
 }
 
+function menuLikeShown() {
+    return POPOVERS.some((id) => id !== 'suggest' && !$(id).hidden);
+}
+
+// Where the keyboard was before the menu, card, panel or sheet took it: the address field when
+// the user last put it there and it has not left the chrome since, else the page.
+let keyboardHome = 'page';
+let returningToOmni = false;
+
+function keyboardInOmni() {
+    keyboardHome = 'omni';
+}
+
+function onChromeBlur() {
+    if (!menuLikeShown()) keyboardHome = 'page';
+}
+
+// The user closed them (Escape, Done, a click beside them): the keyboard goes back where it was,
+// the address field with its text and caret as left, or the page's view, whose page gives its
+// own field the keyboard back.
+function dismissPopovers() {
+    const shown = menuLikeShown();
+    closeAll();
+    if (!shown) return;
+    if (keyboardHome === 'omni') {
+        returningToOmni = true;
+        omniInput.focus();
+        returningToOmni = false;
+    } else {
+        send({ t: 'focusPage' });
+    }
+}
+
 function onOverlayPress(ev) {
     if (ev.target !== $('overlay') && ev.target !== $('sheet-back')) return;
     ev.preventDefault();
     const leaving = suggestShown();
-    closeAll();
+    dismissPopovers();
     if (leaving) {
         omniInput.blur();
         send({ t: 'focusPage' });
@@ -39,12 +72,15 @@ function onOverlayPress(ev) {
 }
 
 // A press elsewhere in the chrome dismisses the menu, card or panel, as it would in any
-// application; the buttons that open them decide for themselves whether to toggle or replace.
+// application; the buttons that open them decide for themselves whether to toggle or replace,
+// and a field pressed keeps the keyboard.
 const POPOVER_BUTTONS = '#menu, #shield, #sec, #downloads';
 
 function onChromePress(ev) {
     if (!(ev.target instanceof Element) || ev.target.closest(POPOVER_BUTTONS)) return;
-    if (['menu-pop', 'shield-pop', 'panel'].some((id) => !$(id).hidden)) closeAll();
+    if (!['menu-pop', 'shield-pop', 'panel'].some((id) => !$(id).hidden)) return;
+    if (ev.target.closest('input, #omni')) closeAll();
+    else dismissPopovers();
 }
 
 // Escape dismisses the open popovers when the keyboard is in the chrome but not in a field that
@@ -52,9 +88,9 @@ function onChromePress(ev) {
 function onDocumentKey(ev) {
     if (ev.key !== 'Escape' || ev.defaultPrevented) return;
     if (ev.target === omniInput || ev.target === $('find-input')) return;
-    if (POPOVERS.some((id) => id !== 'suggest' && !$(id).hidden)) {
+    if (menuLikeShown()) {
         ev.preventDefault();
-        closeAll();
+        dismissPopovers();
     }
 }
 

@@ -94,7 +94,7 @@ function settingsSheet(d) {
             choice('Awake tabs', withNumberInForce(AWAKE_CHOICES, s.max_awake_tabs, String),
                 s.max_awake_tabs, (v) => set('max_awake_tabs')(Number(v)))),
         footer('Corvane ' + str(d.version) + ' · Settings never leave this computer.',
-            textButton('Done', 'primary', () => closeAll())),
+            textButton('Done', 'primary', dismissPopovers)),
     ];
 }
 
@@ -105,9 +105,9 @@ function clearSheet() {
         sheetRow('Browsing history', '', switchControl('History', true, (on) => (pick.history = on))),
         sheetRow('Cookies, cache & site data', "You'll be signed out of most websites.",
             switchControl('Site data', true, (on) => (pick.site = on))),
-        footer('', textButton('Cancel', 'plain', () => closeAll()), textButton('Clear', 'primary danger', () => {
+        footer('', textButton('Cancel', 'plain', dismissPopovers), textButton('Clear', 'primary danger', () => {
             send({ t: 'clearData', history: pick.history, site: pick.site });
-            closeAll();
+            dismissPopovers();
         })),
     ];
 }
@@ -134,5 +134,5 @@ function aboutSheet(d) {
     });
     box.append(logo, el('h2', '', 'Corvane'), el('p', 'version', 'Version ' + str(d.version) + ' · ' + str(d.engine)),
         el('p', 'tagline', 'A quiet, fast browser that keeps your pages to yourself.'), links);
-    return [box, footer('', textButton('Done', 'primary', () => closeAll()))];
+    return [box, footer('', textButton('Done', 'primary', dismissPopovers))];
 }

@@ -75,6 +75,7 @@ function hideSuggest() {
 }
 
 function focusOmnibox() {
+    keyboardInOmni();
     omniInput.focus();
     omniInput.select();
 }

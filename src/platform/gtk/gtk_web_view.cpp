@@ -3,6 +3,7 @@
 #include "platform/gtk/gl_rendering.h"
 #include "platform/gtk/gtk_network.h"
 #include "platform/gtk/gtk_window.h"
+#include "platform/gtk/keyboard_focus.h"
 #include "platform/gtk/press_tooltips.h"
 #include "platform/gtk/script_bridge.h"
 #include "platform/gtk/view_host.h"
@@ -89,6 +90,7 @@ GtkWebView::~GtkWebView() {
     webkit_web_view_terminate_web_process(view_.get());
     if (host_ != nullptr) {
         g_object_remove_weak_pointer(G_OBJECT(host_), reinterpret_cast<gpointer*>(&host_));
+        pass_keyboard_on(view_.get());
         view_host_remove(host_, GTK_WIDGET(view_.get()));
     }
 }
@@ -443,14 +445,16 @@ void GtkWebView::handle_terminated(WebKitWebView*, WebKitWebProcessTerminationRe
 namespace {
 
 struct LinkEntry {
+    const char* action; // unique: the menu's action group holds one action per name
     const char* title;
     OpenIn where;
 };
 
 // WebKit's own "Open Link in New Window" asks for a new window, which becomes a tab; these say
-// what they do.
-constexpr LinkEntry kLinkEntries[] = {{"Open Link in New Tab", OpenIn::background_tab},
-                                      {"Open Link in New Window", OpenIn::window}};
+// what they do. The tab the user asked for from the menu comes to the front.
+constexpr LinkEntry kLinkEntries[] = {
+    {"open-link-in-new-tab", "Open Link in New Tab", OpenIn::foreground_tab},
+    {"open-link-in-new-window", "Open Link in New Window", OpenIn::window}};
 
 void on_link_entry(GSimpleAction* action, GVariant* url, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
@@ -480,7 +484,7 @@ gboolean GtkWebView::handle_context_menu(WebKitWebView*, WebKitContextMenu* menu
         webkit_context_menu_remove(menu, item);
         for (guint index = 0; index < std::size(kLinkEntries); ++index) {
             g_autoptr(GSimpleAction) action =
-                g_simple_action_new("open-link", G_VARIANT_TYPE_STRING);
+                g_simple_action_new(kLinkEntries[index].action, G_VARIANT_TYPE_STRING);
             g_object_set_data(G_OBJECT(action), "corvane-entry", GUINT_TO_POINTER(index));
             g_signal_connect(action, "activate", as_callback(on_link_entry), view);
             webkit_context_menu_insert(

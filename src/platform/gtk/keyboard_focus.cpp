@@ -176,6 +176,22 @@ void follow_keyboard(GtkWindow* window) {
     g_signal_connect(window, "notify::is-active", as_callback(on_notify_active), trail);
 }
 
+void pass_keyboard_on(WebKitWebView* leaving) {
+    GtkRoot* root = gtk_widget_get_root(GTK_WIDGET(leaving));
+    Trail* trail = GTK_IS_WINDOW(root) ? trail_of(GTK_WINDOW(root)) : nullptr;
+    GtkWidget* focus = root != nullptr ? gtk_root_get_focus(root) : nullptr;
+    if (trail == nullptr || view_holding(focus) != GTK_WIDGET(leaving)) {
+        return;
+    }
+    std::erase_if(trail->views, [leaving](const std::unique_ptr<WeakView>& entry) {
+        GObjectPtr<WebKitWebView> held = entry->get();
+        return !held || held.get() == leaving;
+    });
+    if (WebKitWebView* view = latest_shown(*trail)) {
+        gtk_widget_grab_focus(GTK_WIDGET(view));
+    }
+}
+
 void act_on_keyboard_view(GtkWindow* window, std::function<void(WebKitWebView*)> action) {
     if (Trail* trail = window != nullptr ? trail_of(window) : nullptr) {
         trail->pending.push_back(std::move(action));

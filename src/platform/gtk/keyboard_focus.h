@@ -14,6 +14,10 @@ namespace corvane::platform::gtk {
 // Follows the window's focus for as long as the window lives.
 void follow_keyboard(GtkWindow* window);
 
+// Called as a view leaves its window: when it has the keyboard, the view that had it before gets
+// it, rather than whichever view GTK would choose (the chrome page, which has nowhere to put it).
+void pass_keyboard_on(WebKitWebView* leaving);
+
 // Runs the action on the web view that has the keyboard, or had it last, once any open menu has
 // closed and the view has the keyboard again; dropped when no view is left.
 void act_on_keyboard_view(GtkWindow* window, std::function<void(WebKitWebView*)> action);

@@ -126,32 +126,35 @@ protected:
         return wait_until([&] { return chrome().has_focus() || view().has_focus(); }) &&
                (keys.empty() || xdotool({"key", "--clearmodifiers", keys}));
     }
-    // Clicks with the real pointer at the middle of an element of the chrome page.
-    bool click_chrome(const std::string& selector, int button) {
-        auto* view = dynamic_cast<platform::gtk::GtkWebView*>(&chrome());
+    // Where the middle of an element of a view's page lies in the window, once the page has it.
+    std::optional<std::pair<std::string, std::string>> window_point(platform::WebView& target,
+                                                                    const std::string& selector) {
+        auto* gtk_view = dynamic_cast<platform::gtk::GtkWebView*>(&target);
         auto* window = dynamic_cast<platform::gtk::GtkBrowserWindow*>(win().window.get());
-        const json mid = page("D.mid(" + json(selector).dump() + ")");
-        graphene_point_t point{mid["x"].get<float>(), mid["y"].get<float>()};
-        graphene_point_t at{};
-        return view != nullptr && window != nullptr &&
-               gtk_widget_compute_point(GTK_WIDGET(view->web_view()),
-                                        GTK_WIDGET(window->gtk_window()), &point, &at) &&
-               xdotool({"getactivewindow", "mousemove", "--window", "%1",
-                        std::to_string(static_cast<int>(at.x)),
-                        std::to_string(static_cast<int>(at.y)), "click", std::to_string(button)});
-    }
-    // Clicks with the real pointer, keys held, at the middle of an element of the tab's page.
-    bool click_page(const std::string& selector, int button, const std::string& keys = "") {
-        auto* tab_view = dynamic_cast<platform::gtk::GtkWebView*>(&view());
-        auto* window = dynamic_cast<platform::gtk::GtkBrowserWindow*>(win().window.get());
-        const json r =
-            in_page("{const r = document.querySelector(" + json(selector).dump() +
-                    ").getBoundingClientRect(); [r.x + r.width / 2, r.y + r.height / 2]}");
+        const std::string mid = "{const e = document.readyState === 'complete' && "
+                                "document.querySelector(" +
+                                json(selector).dump() +
+                                "), r = e && e.getBoundingClientRect(); "
+                                "e ? [r.x + r.width / 2, r.y + r.height / 2] : null}";
+        json r;
+        if (gtk_view == nullptr || window == nullptr ||
+            !wait_until([&] { return (r = js(target, mid)).is_array(); })) {
+            return std::nullopt;
+        }
         graphene_point_t point{r[0].get<float>(), r[1].get<float>()};
         graphene_point_t at{};
-        if (tab_view == nullptr || window == nullptr ||
-            !gtk_widget_compute_point(GTK_WIDGET(tab_view->web_view()),
+        if (!gtk_widget_compute_point(GTK_WIDGET(gtk_view->web_view()),
                                       GTK_WIDGET(window->gtk_window()), &point, &at)) {
+            return std::nullopt;
+        }
+        return std::pair(std::to_string(static_cast<int>(at.x)),
+                         std::to_string(static_cast<int>(at.y)));
+    }
+    // Clicks with the real pointer, keys held, at the middle of an element of a view's page.
+    bool click_in(platform::WebView& target, const std::string& selector, int button,
+                  const std::string& keys = "") {
+        const auto at = window_point(target, selector);
+        if (!at) {
             return false;
         }
         // Keys go to the server as a person's would, not to the window the move named.
@@ -163,10 +166,14 @@ protected:
         if (!keys.empty()) {
             args.insert(args.end(), {"keyup", keys});
         }
-        return xdotool({"getactivewindow", "mousemove", "--window", "%1",
-                        std::to_string(static_cast<int>(at.x)),
-                        std::to_string(static_cast<int>(at.y))}) &&
+        return xdotool({"getactivewindow", "mousemove", "--window", "%1", at->first, at->second}) &&
                xdotool(args);
+    }
+    bool click_chrome(const std::string& selector, int button) {
+        return click_in(chrome(), selector, button);
+    }
+    bool click_page(const std::string& selector, int button, const std::string& keys = "") {
+        return click_in(view(), selector, button, keys);
     }
     // A context menu open in the chrome view.
     GtkWidget* open_context_menu() {
@@ -594,6 +601,26 @@ TEST_F(Window, TheNewTabPageFieldFollowsTheAddressFieldRules) {
     pump(std::chrono::milliseconds(500));
     EXPECT_EQ(url(), page_url("/article-one"));
     EXPECT_EQ(in_page("document.title"), "Article one");
+    // Nor does a pop-up it opens on a click; the pop-up opened by the next click comes alone.
+    const auto tab_list = [&] {
+        std::vector<std::string> urls;
+        for (const Tab& tab : win().tabs) {
+            urls.push_back(tab.url);
+        }
+        return json{urls, app().windows.size()};
+    };
+    serve_page("/opener", html_page("<title>Opener</title><button id=go onclick=\"window.open("
+                                    "'corvane://newtab/go?q=file%3A%2F%2F%2Fetc%2Fhosts');"
+                                    "document.title='Clicked'\">Go</button><button id=next "
+                                    "onclick=\"window.open('/typed')\">Next</button>"));
+    navigate(app(), 0, page_url("/opener"), NavigateTarget::active_tab);
+    ASSERT_TRUE(loaded(0, 0, "Opener"));
+    // The page has asked for its pop-up before the next click, which allows one more.
+    ASSERT_TRUE(click_page("#go", 1));
+    ASSERT_TRUE(wait_until([&] { return in_page("document.title") == "Clicked"; }));
+    ASSERT_TRUE(click_page("#next", 1)) << "the opener is no longer shown: " << tab_list();
+    EXPECT_TRUE(becomes(tab_list, {{page_url("/opener"), page_url("/typed")}, 1}));
+    EXPECT_TRUE(loaded(0, 1, "Typed"));
 }
 
 // What the field, the active tab and the window's title name is what loaded: about:blank, typed,
@@ -755,7 +782,8 @@ TEST_F(Window, EditingKeysAndTheEditMenuActWhereTheKeyboardWas) {
 }
 
 // A link clicked with the middle button or Control opens in a tab behind the current one, with
-// Shift in a new window; the link's context menu offers both and its window entry opens a window.
+// Shift in a new window; the link's context menu offers both: its window entry opens a window, its
+// tab entry a tab in front in the same window.
 TEST_F(Window, ModifiedClicksAndTheLinkMenuOpenLinksElsewhere) {
     serve_page("/links", html_page("<title>Links</title><a id=a href=/article-two style="
                                    "'font-size:40px'>Article two</a>"));
@@ -792,10 +820,114 @@ TEST_F(Window, ModifiedClicksAndTheLinkMenuOpenLinksElsewhere) {
     ASSERT_TRUE(wait_until([&] { return win().window->is_active(); }));
     ASSERT_TRUE(click_page("#a", 3));
     ASSERT_TRUE(wait_until([&] { return menu() != nullptr; }));
-    EXPECT_NE(find_item(menu(), "Open Link in New Tab"), nullptr);
     GtkWidget* window_entry = find_item(menu(), "Open Link in New Window");
     ASSERT_TRUE(window_entry != nullptr && gtk_widget_activate(window_entry));
     EXPECT_TRUE(becomes(tabs, {{links, two, two}, 0, 3}));
+    // Its new tab opens in this window, in front.
+    win().window->present();
+    ASSERT_TRUE(wait_until([&] { return win().window->is_active(); }));
+    ASSERT_TRUE(click_page("#a", 3));
+    ASSERT_TRUE(wait_until([&] { return menu() != nullptr; }));
+    GtkWidget* tab_entry = find_item(menu(), "Open Link in New Tab");
+    ASSERT_TRUE(tab_entry != nullptr && gtk_widget_activate(tab_entry));
+    EXPECT_TRUE(becomes(tabs, {{links, two, two, two}, 1, 3}));
+    EXPECT_TRUE(loaded(0, 1, "Article two"));
+}
+
+} // namespace
+} // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// Typing after the developer tools close (their key or their ×), or after the menu, the Shield
+// card, a panel or the settings sheet are dismissed (Escape, Done, a click on the page), reaches
+// the field that had the keyboard before they opened: the page's or the address field.
+TEST_F(Window, TheKeyboardGoesBackWhereItWasWhenThePaneOrAPopoverCloses) {
+    serve_page("/form", html_page("<title>Form</title><input id=f>"));
+    navigate(app(), 0, page_url("/form"), NavigateTarget::active_tab);
+    ASSERT_TRUE(loaded(0, 0, "Form"));
+    const std::string pane_keys = xdotool_keys("CmdOrCtrl+Shift+I");
+    const auto shown = [&](const std::string& id, bool on) {
+        return shows("D.shown('" + id + "')", on);
+    };
+    const auto pane_open = [&](bool open) {
+        return wait_until([&] { return open == (win().devtools && win().devtools->has_focus()); });
+    };
+    // Once the chrome view covers the page, as it does while a popover is shown.
+    const auto click_window = [&] {
+        return shows("innerHeight > 200", true) &&
+               xdotool(
+                   {"getactivewindow", "mousemove", "--window", "%1", "600", "600", "click", "1"});
+    };
+    struct Way {
+        std::string name;
+        std::function<bool()> open;
+        std::function<bool()> close;
+    };
+    const std::vector<Way> ways = {
+        {"the pane's key", [&] { return press(pane_keys) && pane_open(true); },
+         [&] {
+             return xdotool({"key", "--clearmodifiers", pane_keys}) && pane_open(false);
+         }},
+        {"the pane's close button", [&] { return press(pane_keys) && pane_open(true); },
+         [&] {
+             return click_in(*win().devtools, "#close", 1) && pane_open(false);
+         }},
+        {"Escape in the menu", [&] { return click_chrome("#menu", 1) && shown("menu-pop", true); },
+         [&] {
+             return xdotool({"key", "Escape"}) && shown("menu-pop", false);
+         }},
+        {"a click on the page under the menu",
+         [&] { return click_chrome("#menu", 1) && shown("menu-pop", true); },
+         [&] {
+             return click_window() && shown("menu-pop", false);
+         }},
+        {"Escape in the Shield card",
+         [&] { return click_chrome("#shield", 1) && shown("shield-pop", true); },
+         [&] {
+             return xdotool({"key", "Escape"}) && shown("shield-pop", false);
+         }},
+        {"Escape in the downloads panel",
+         [&] { return click_chrome("#downloads", 1) && shown("panel", true); },
+         [&] {
+             return xdotool({"key", "Escape"}) && shown("panel", false);
+         }},
+        {"Done in the settings sheet",
+         [&] { return press("ctrl+comma") && shown("sheet-back", true); },
+         [&] {
+             return shows("innerHeight > 200", true) &&
+                    click_chrome("#sheet .text-btn.primary", 1) && shown("sheet-back", false);
+         }},
+    };
+    const std::string omni = "[document.hasFocus() && document.activeElement === "
+                             "D.$('#omni-input'), D.$('#omni-input').value]";
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        ASSERT_TRUE(click_page("#f", 1) && wait_until([&] { return view().has_focus(); }));
+        in_page("f.value = ''");
+        ASSERT_TRUE(way.open());
+        ASSERT_TRUE(way.close());
+        // Keys typed before the page learns it has the keyboard would be lost, as a person's.
+        wait_until([&] { return in_page("document.hasFocus()") == true; });
+        ASSERT_TRUE(xdotool({"type", "k"}));
+        EXPECT_TRUE(becomes(
+            [&] {
+                return in_page("[document.hasFocus() && document.activeElement === f, f.value]");
+            },
+            {true, "k"}))
+            << "from the page's field";
+
+        ASSERT_TRUE(press("alt+d") && shows(omni, {true, page_url("/form")}));
+        ASSERT_TRUE(way.open());
+        ASSERT_TRUE(way.close());
+        wait_until([&] { return page("document.hasFocus()") == true; });
+        ASSERT_TRUE(xdotool({"type", "k"}));
+        EXPECT_TRUE(shows(omni, {true, "k"})) << "from the address field";
+        ASSERT_TRUE(xdotool({"key", "Escape", "Escape"}));
+        ASSERT_TRUE(shows(omni, {false, page_url("/form")}));
+        ASSERT_TRUE(shows("innerHeight > 200", false)) << "the page is uncovered again";
+    }
 }
 
 } // namespace

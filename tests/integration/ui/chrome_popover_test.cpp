@@ -17,7 +17,9 @@ const std::string kList = R"JS(D.$$('#panel .list > *').map((e) =>
 )JS";
 constexpr const char* kShut = "[D.shown('menu-pop') || D.shown('shield-pop') || D.shown('panel')"
                               " || D.shown('sheet-back') || D.shown('overlay'), D.sent]";
-const std::string kTwice = "[false,[" + kOn + "," + kOff + "," + kOn + "," + kOff + "]]";
+// A popover the user dismissed gives the keyboard back to the page.
+const std::string kOffBack = kOff + R"(,{"t":"focusPage"})";
+const std::string kTwice = "[false,[" + kOn + "," + kOffBack + "," + kOn + "," + kOffBack + "]]";
 
 std::string panel(const std::string& name, const json& data) {
     return json::array({"panel", name, data}).dump();
@@ -61,7 +63,7 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
          "[D.shown('menu-pop'), D.$('#zoomval').textContent, D.sent]",
          "[true,\"125%\",[" + kOn + R"(,{"t":"cmd","cmd":"zoomIn"},{"t":"cmd","cmd":"zoomOut"}]])"},
         // The menu button toggles it; each row closes it and runs its command.
-        {"", "D.$('#menu').click()", kShut, "[false,[" + kOff + "]]"},
+        {"", "D.$('#menu').click()", kShut, "[false,[" + kOffBack + "]]"},
         {"", "D.$('#menu').click()", "D.$('#zoomval').textContent", "\"110%\""},
         {R"(["closeAll"])", "D.sent = []; for (const label of ['New Tab', 'New Window',"
          " 'New Private Window', 'History', 'Bookmarks', 'Downloads', 'Find in Page', 'Print',"
@@ -69,11 +71,13 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
          " D.$$('#menu-pop .mrow').find((b) => b.textContent.startsWith(label)).click(); }",
          "[D.shown('menu-pop') || D.shown('overlay'), D.sent.filter((m) => m.t !== 'overlay'),"
          " D.sent.length]",
-         R"([false,[{"t":"cmd","cmd":"newTab"},{"t":"cmd","cmd":"newWindow"},
-             {"t":"cmd","cmd":"privateWindow"},{"t":"panel","name":"history"},
-             {"t":"panel","name":"bookmarks"},{"t":"panel","name":"downloads"},
-             {"t":"cmd","cmd":"find"},{"t":"cmd","cmd":"print"},{"t":"cmd","cmd":"devtools"},
-             {"t":"panel","name":"settings"},{"t":"panel","name":"about"}],33])"},
+         R"([false,[{"t":"focusPage"},{"t":"cmd","cmd":"newTab"},{"t":"focusPage"},
+             {"t":"cmd","cmd":"newWindow"},{"t":"focusPage"},{"t":"cmd","cmd":"privateWindow"},
+             {"t":"panel","name":"history"},{"t":"panel","name":"bookmarks"},
+             {"t":"panel","name":"downloads"},{"t":"focusPage"},{"t":"cmd","cmd":"find"},
+             {"t":"focusPage"},{"t":"cmd","cmd":"print"},{"t":"focusPage"},
+             {"t":"cmd","cmd":"devtools"},{"t":"panel","name":"settings"},
+             {"t":"panel","name":"about"}],39])"},
         // The Shield card waits for its data and takes over from the menu. For an insecure site
         // with Shield turned off, markup as text (the site's own card: tests/integration/commands);
         // its switch switches the site, the shield button closes it, the security button opens it.
@@ -86,7 +90,7 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
          R"(in use / 0 tabs are asleep to save memory.")"},
         {"", "D.$('#shield-pop [role=switch]').click(); D.$('#shield').click();"
          " D.$('#sec').click()", kShut, "[false,[" + kOn +
-         R"(,{"t":"shieldSite","on":false},)" + kOff + R"(,{"t":"panel","name":"shield"}]])"},
+         R"(,{"t":"shieldSite","on":false},)" + kOffBack + R"(,{"t":"panel","name":"shield"}]])"},
         // History groups by day, filters and opens a row, in a new tab with Control.
         {R"(["openPanel","history"])", "", "D.sent", R"([{"t":"panel","name":"history"}])"},
         {panel("history", history), "", kList + ".map((t) => /^# (?!Today)/.test(t) ? 'older'"
@@ -138,15 +142,15 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
              {"t":"setting","key":"sleep_after_mins","value":0},
              {"t":"setting","key":"block_trackers","value":false},
              {"t":"setting","key":"restore_session","value":true},
-             {"t":"setting","key":"https_only","value":false},)" + kOff + "]]"},
+             {"t":"setting","key":"https_only","value":false},)" + kOffBack + "]]"},
         // Clearing data: both kinds chosen at first; Cancel sends nothing.
         {R"(["panel","clear",{}])", "D.$$('#sheet [role=switch]').forEach((s) => s.click());" +
              press("#sheet .text-btn", "Clear"), "", ""},
         {R"(["panel","clear",{}])", press("#sheet .text-btn", "Cancel"), "", ""},
         {R"(["panel","clear",{}])", press("#sheet .text-btn", "Clear"), kShut,
-         "[false,[" + kOn + R"(,{"t":"clearData","history":false,"site":false},)" + kOff + "," +
-         kOn + "," + kOff + "," + kOn + R"(,{"t":"clearData","history":true,"site":true},)" + kOff +
-         "]]"},
+         "[false,[" + kOn + R"(,{"t":"clearData","history":false,"site":false},)" + kOffBack +
+         "," + kOn + "," + kOffBack + "," + kOn +
+         R"(,{"t":"clearData","history":true,"site":true},)" + kOffBack + "]]"},
         // About: the logo served under the page's policy.
         {R"(["panel","about",{"engine":"WebKitGTK","version":"0.2.0"}])", "",
          "D.$('#sheet .logo').complete && D.$('#sheet .logo').naturalWidth > 0", "true"},
