@@ -38,9 +38,6 @@ struct Tab {
     TabId id = 0;
     double zoom = 1.0;
     bool loading = false;
-    // The close request the page was last asked about (0: none) and whether it agreed.
-    std::uint64_t close_request = 0;
-    bool close_agreed = false;
     // While asleep: the back/forward list of its last view, restored into the next one.
     std::string session_state;
     // When its page's process ended while shown, the latest last (see crash_guard.h).
@@ -72,8 +69,6 @@ struct BrowserWindow {
     bool overlay_open = false;
     bool findbar_open = false;
     bool ready_seen = false;
-    // The request to close the window whose pages are being asked (0: none).
-    std::uint64_t close_request = 0;
     // The view whose page is full screen and alone fills the window; 0 for none.
     ViewId fullscreen_view = 0;
 
@@ -101,6 +96,26 @@ struct WindowEvent {
 
 using WindowEventSink = std::function<void(const WindowEvent&)>;
 
+// Closing a tab or a window, or quitting, at the person's request: the pages it would end are
+// asked one at a time, and it is carried out once every one of them agreed.
+struct CloseRequest {
+    enum class Goal { tab, window, quit };
+    Goal goal = Goal::tab;
+    WindowId window = 0; // the window to close, or the tab's window
+    TabId tab = 0;       // Goal::tab
+    std::vector<TabId> agreed;
+    // The page asked now, through this view of its tab; 0 before the first.
+    TabId asking = 0;
+    ViewId asking_view = 0;
+};
+
+// A page waiting for the person's answer whether it may be left.
+struct LeaveQuestion {
+    TabId tab = 0;
+    ViewId view = 0;
+    bool shown = false;
+};
+
 struct App {
     // Not owned: the platform is made before the App and outlives it.
     platform::Platform* platform = nullptr;
@@ -111,6 +126,9 @@ struct App {
     Store store;
     std::vector<Download> downloads;
     std::deque<std::string> closed_tabs; // oldest first, at most kMaxClosedTabs
+    std::vector<CloseRequest> close_requests;
+    // The first is the one shown; the others wait their turn.
+    std::deque<LeaveQuestion> leave_questions;
     SharedNewTabSnapshotPtr newtab;
     std::uint64_t next_id = 1;
     ViewId next_view = 1;

@@ -1,11 +1,14 @@
 #pragma once
 
-// Closing tabs and windows at the person's request. Every awake page is asked first, as WebKit's
-// try-close does: a page with a beforeunload handler shows its "leave this page?" dialog, and
-// "Stay on Page" keeps the tab and its window. A sleeping tab holds no page and closes at once.
-// Quit and tab sleeping follow their own rules and ask nothing here.
+// Closing tabs and windows, and quitting, at the person's request. The awake pages it would end
+// are asked one at a time, as WebKit's try-close does: a page with a beforeunload handler asks
+// whether it may be left, and the browser puts that question to the person in its own words.
+// "Stay" ends the request and keeps every tab; once every page agreed, the tab or the window
+// closes, or the browser quits. A sleeping tab holds no page and is not asked. While a request
+// or a question is under way for a window, a second request for it is refused.
 
 #include "core/app.h"
+#include "core/user_events.h"
 
 #include <cstddef>
 
@@ -14,13 +17,28 @@ namespace corvane {
 // Asks the tab's page, then closes the tab, and the window when that was its last tab.
 void request_close_tab(App& app, std::size_t window, TabId id);
 
-// Asks every awake page of the window, then closes the window once all of them agreed.
+// Asks every awake page of the window in turn, then closes the window.
 void request_close_window(App& app, std::size_t window);
 
-// A page agreed to close. A page that closes itself by script, unasked, is not closed.
-void handle_close_agreed(App& app, const event::CloseAgreed& agreed);
+// Asks every awake page of every window in turn, then saves the session, flushes the store and
+// ends the event loop.
+void request_quit(App& app, ControlFlow& flow);
 
-// A page shows its dialog: a tab in the background is brought forward so it can be answered.
-void handle_leave_dialog(App& app, const event::LeaveDialogShown& shown);
+// A page agreed to close. A page that closes itself by script, unasked, closes nothing.
+void handle_close_agreed(App& app, const event::CloseAgreed& agreed, ControlFlow& flow);
+
+// The page's process ended: a request asking it goes on as if it had agreed.
+void handle_page_ended(App& app, TabId tab, ViewId view, ControlFlow& flow);
+
+// A page asks whether it may be left: the question is put to the person in its window, with its
+// tab brought forward, once any question before it is answered. A page closing itself by script
+// is answered "stay" at once, unasked: its close would not be carried out anyway.
+void handle_leave_question(App& app, const event::LeaveQuestion& question);
+
+// The person answered: the page learns it, and "stay" ends every request asking that page.
+void handle_leave_answered(App& app, const event::LeaveAnswered& answer);
+
+// A request is asking the tab's page, or its question waits: the tab must keep its page.
+bool page_is_asked(const App& app, TabId tab);
 
 } // namespace corvane

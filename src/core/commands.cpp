@@ -19,11 +19,6 @@ namespace corvane {
 
 namespace {
 
-void quit(App& app, ControlFlow& flow) {
-    save_session_now(app);
-    flow = ControlFlow::exit;
-}
-
 void reopen_tab(App& app) {
     if (app.closed_tabs.empty()) {
         return;
@@ -192,7 +187,7 @@ std::optional<std::uint64_t> tab_number(std::string_view id) {
 
 void run_command(App& app, std::string_view id, ControlFlow& flow) {
     if (id == "quit") {
-        quit(app, flow);
+        request_quit(app, flow);
         return;
     }
     if (id == "newWindow" || id == "privateWindow" || (id == "newTab" && app.windows.empty())) {

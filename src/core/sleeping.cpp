@@ -1,5 +1,6 @@
 #include "core/sleeping.h"
 
+#include "core/closing.h"
 #include "core/page_calls.h"
 #include "core/tabs.h"
 #include "core/windows.h"
@@ -87,7 +88,8 @@ void handle_sleep_answer(App& app, const event::SleepAnswer& answer) {
     Tab& tab = window.tabs[where->tab];
     // The user may have switched to the tab meanwhile; a tab asleep already, or woken since on a
     // new view whose page was never asked, stays as it is too.
-    if (where->tab == window.active || !tab.holds(answer.view)) {
+    // A page being asked whether it may close, or waiting for the person's answer, keeps its view.
+    if (where->tab == window.active || !tab.holds(answer.view) || page_is_asked(app, tab.id)) {
         return;
     }
     if (std::optional<std::string> url = current_url(*tab.webview)) {

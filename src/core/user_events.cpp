@@ -106,7 +106,10 @@ void on_new_window_requested(App& app, event::NewWindowRequested& request) {
     }
 }
 
-void on_web_content_terminated(App& app, const event::WebContentTerminated& ended) {
+void on_web_content_terminated(App& app, const event::WebContentTerminated& ended,
+                               ControlFlow& flow) {
+    // A page being asked whether it may close cannot answer any more; what it held is lost.
+    handle_page_ended(app, ended.tab, ended.view, flow);
     const std::optional<TabLocation> where = find_tab_view(app, ended.tab, ended.view);
     if (!where) {
         return;
@@ -219,7 +222,7 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::NewTabPageText& e) { on_new_tab_page_text(app, e); },
                    [&](event::DownloadStarted& e) { handle_download_started(app, e); },
                    [&](event::DownloadFinished& e) { handle_download_finished(app, e); },
-                   [&](event::WebContentTerminated& e) { on_web_content_terminated(app, e); },
+                   [&](event::WebContentTerminated& e) { on_web_content_terminated(app, e, flow); },
                    [&](event::ChromeTerminated& e) { on_chrome_terminated(app, e); },
                    [&](event::LocationChanged& e) { on_location_changed(app, e); },
                    [&](event::PageFullscreen& e) { on_page_fullscreen(app, e); },
@@ -229,8 +232,9 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::MenuCommand& e) { run_command(app, e.id, flow); },
                    [&](event::DevEvalResult& e) { handle_dev_eval_result(app, e); },
                    [&](event::SelfTest& e) { handle_self_test(app, e); },
-                   [&](event::CloseAgreed& e) { handle_close_agreed(app, e); },
-                   [&](event::LeaveDialogShown& e) { handle_leave_dialog(app, e); },
+                   [&](event::CloseAgreed& e) { handle_close_agreed(app, e, flow); },
+                   [&](event::LeaveQuestion& e) { handle_leave_question(app, e); },
+                   [&](event::LeaveAnswered& e) { handle_leave_answered(app, e); },
                    [&](event::PageRefused& e) { handle_page_refused(app, e); },
                },
                event);

@@ -118,10 +118,18 @@ struct LocationChanged {
     ViewId view = 0;
 };
 
-// The tab's page shows its "leave this page?" dialog.
-struct LeaveDialogShown {
+// The tab's page asks whether it may be left, and waits for the answer.
+struct LeaveQuestion {
     TabId tab = 0;
     ViewId view = 0;
+    platform::LeaveFor leave_for = platform::LeaveFor::close;
+};
+
+// The person answered the question of the page in the tab's view.
+struct LeaveAnswered {
+    TabId tab = 0;
+    ViewId view = 0;
+    bool leave = false;
 };
 
 // The tab's page went full screen (on) or left it.
@@ -173,8 +181,8 @@ using UserEvent =
                  event::DownloadStarted, event::DownloadFinished, event::WebContentTerminated,
                  event::ChromeTerminated, event::LocationChanged, event::PageFullscreen,
                  event::SleepAnswer, event::FindResult, event::RuleListReady, event::MenuCommand,
-                 event::DevEvalResult, event::SelfTest, event::CloseAgreed, event::LeaveDialogShown,
-                 event::PageRefused>;
+                 event::DevEvalResult, event::SelfTest, event::CloseAgreed, event::LeaveQuestion,
+                 event::LeaveAnswered, event::PageRefused>;
 
 using UserEventQueue = platform::EventQueue<UserEvent>;
 using EventLoopProxy = platform::EventLoopProxy<UserEvent>;

@@ -46,8 +46,8 @@ void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy,
     view.on_close = [proxy, tab, number] {
         proxy.send_event(event::CloseAgreed{tab, number});
     };
-    view.on_leave_dialog = [proxy, tab, number] {
-        proxy.send_event(event::LeaveDialogShown{tab, number});
+    view.on_leave_question = [proxy, tab, number](platform::LeaveFor leave_for) {
+        proxy.send_event(event::LeaveQuestion{tab, number, leave_for});
     };
     view.on_location_changed = [proxy, tab, number] {
         proxy.send_event(event::LocationChanged{tab, number});

@@ -52,6 +52,10 @@ enum class Refusal {
     not_a_file,
 };
 
+// What a page that asks whether it may be left is about to do: be closed (try_close), follow a
+// navigation that was let through, or close itself by script (window.close()), unasked.
+enum class LeaveFor { close, navigation, script_close };
+
 // Turns an http URL into the https URL to try first, or none to load it as it is.
 using HttpsUpgrade = std::function<std::optional<std::string>(const std::string& url)>;
 
@@ -157,10 +161,12 @@ public:
     // Ends the view's web process (on_web_process_terminated reports by_api).
     virtual void terminate_web_process() = 0;
 
-    // Asks the page whether it may be closed: a page with a beforeunload handler asks the person.
-    // on_close runs when it may (soon, without such a handler; on "Leave", with one); nothing
-    // runs when the person stays.
+    // Asks the page whether it may be closed. on_close runs when it may: soon, without a
+    // beforeunload handler; with one, the page asks its question (on_leave_question) and
+    // on_close runs once that is answered "leave".
     virtual void try_close() = 0;
+    // Answers the question the page asks (on_leave_question); nothing when it asks none.
+    virtual void answer_leave_question(bool leave) = 0;
     // Shows html in place of the page at url, keeping url as the view's address: reload() then
     // loads url itself.
     virtual void show_error_page(const std::string& html, const std::string& url) = 0;
@@ -193,8 +199,9 @@ public:
     std::function<void(const std::string& body, const std::string& page_url)> on_script_message;
     // The page agreed to be closed (try_close), or closes itself by script.
     std::function<void()> on_close;
-    // The page shows its "leave this page?" dialog inside the view.
-    std::function<void()> on_leave_dialog;
+    // The page asks whether it may be left (its beforeunload handler) and waits for
+    // answer_leave_question. The view shows nothing itself.
+    std::function<void(LeaveFor)> on_leave_question;
     // The address or the back/forward list changed. Same-document navigations (a fragment,
     // pushState) report only this.
     std::function<void()> on_location_changed;

@@ -41,6 +41,10 @@ public:
     // Starts a window move from the primary-button press that is still held down inside the
     // window; does nothing when no such press is under way.
     virtual void drag_window() = 0;
+    // Asks the person, modally over the window and with the keyboard, whether to leave a page:
+    // Return leaves, Escape stays. answered runs once, with staying when the window goes
+    // first.
+    virtual void ask_to_leave(std::function<void(bool leave)> answered) = 0;
 
     // Hooks, all on the main thread.
     std::function<void(Size)> on_resized;

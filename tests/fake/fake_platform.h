@@ -6,8 +6,10 @@
 #include "platform/platform.h"
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <tuple>
+#include <utility>
 
 namespace corvane::test {
 
@@ -141,7 +143,22 @@ public:
     void set_menu_bar_visible(bool visible) override { menu_bar_visible = visible; }
     bool is_active() const override { return true; }
     void drag_window() override { ++drags; }
+    void ask_to_leave(std::function<void(bool leave)> answered) override {
+        questions.push_back(std::move(answered));
+    }
+    // Answers the oldest question still up, as the person would; false when none is.
+    bool answer_question(bool leave) {
+        if (questions.empty()) {
+            return false;
+        }
+        std::function<void(bool)> answered = std::move(questions.front());
+        questions.erase(questions.begin());
+        answered(leave);
+        return true;
+    }
 
+    // Questions put to the person and not answered yet, oldest first.
+    std::vector<std::function<void(bool leave)>> questions;
     // Bottom to top.
     std::vector<FakeWebView*> stack;
 
@@ -215,10 +232,22 @@ public:
     }
     void remove_all_content_filters() override { filters.clear(); }
     void terminate_web_process() override { calls.push_back("terminate_web_process"); }
-    // A page without a beforeunload handler agrees at once; set stays to keep it.
+    // A page without a beforeunload handler agrees at once; one with a handler (set asks) asks
+    // its question and agrees once it is answered "leave", as WebKit's try-close does.
     void try_close() override {
         calls.push_back("try_close");
-        if (!stays && on_close) {
+        if (!asks) {
+            if (on_close) {
+                on_close();
+            }
+        } else if (on_leave_question) {
+            closing = true;
+            on_leave_question(platform::LeaveFor::close);
+        }
+    }
+    void answer_leave_question(bool leave) override {
+        calls.push_back(leave ? "answer_leave_question leave" : "answer_leave_question stay");
+        if (std::exchange(closing, false) && leave && on_close) {
             on_close();
         }
     }
@@ -247,7 +276,9 @@ public:
     bool focused = false;
     bool back = false;
     bool secure_connection = true;
-    bool stays = false;
+    bool asks = false;
+    // The page's question was asked by try_close.
+    bool closing = false;
 };
 
 class FakePlatform final : public platform::Platform {

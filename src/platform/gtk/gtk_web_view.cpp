@@ -70,6 +70,7 @@ GtkWebView::GtkWebView(GtkBrowserWindow& parent, WebKitWebContext* context,
 }
 
 GtkWebView::~GtkWebView() {
+    answer_leave_question(false);
     if (fallback_idle_ != 0) {
         g_source_remove(fallback_idle_);
     }
@@ -335,7 +336,19 @@ void GtkWebView::try_close() {
         }
         return;
     }
+    close_asked_ = true;
     webkit_web_view_try_close(view_.get());
+}
+
+void GtkWebView::answer_leave_question(bool leave) {
+    if (!leave_question_) {
+        return;
+    }
+    close_asked_ = close_asked_ && leave;
+    navigation_allowed_ = navigation_allowed_ && leave;
+    webkit_script_dialog_confirm_set_confirmed(leave_question_.get(), leave);
+    webkit_script_dialog_close(leave_question_.get());
+    leave_question_.reset();
 }
 
 void GtkWebView::show_error_page(const std::string& html, const std::string& url) {
@@ -519,6 +532,7 @@ void GtkWebView::handle_back_forward_changed(WebKitBackForwardList*, WebKitBackF
 
 void GtkWebView::handle_close(WebKitWebView*, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
+    view->close_asked_ = false;
     if (view->on_close) {
         view->on_close();
     }
@@ -527,12 +541,19 @@ void GtkWebView::handle_close(WebKitWebView*, gpointer self) {
 gboolean GtkWebView::handle_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog,
                                           gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
-    if (webkit_script_dialog_get_dialog_type(dialog) ==
-            WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM &&
-        view->on_leave_dialog) {
-        view->on_leave_dialog();
+    if (webkit_script_dialog_get_dialog_type(dialog) !=
+            WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM ||
+        !view->on_leave_question) {
+        return FALSE; // WebKit shows its own dialog
     }
-    return FALSE; // WebKit shows its own dialog
+    // The browser asks in its own words: the page's message is never shown. A page asks once at
+    // a time, so a question still held is an old one.
+    view->answer_leave_question(false);
+    view->leave_question_.reset(webkit_script_dialog_ref(dialog));
+    view->on_leave_question(view->close_asked_          ? LeaveFor::close
+                            : view->navigation_allowed_ ? LeaveFor::navigation
+                                                        : LeaveFor::script_close);
+    return TRUE;
 }
 
 gboolean GtkWebView::handle_enter_fullscreen(WebKitWebView*, gpointer self) {

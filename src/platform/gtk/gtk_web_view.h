@@ -57,6 +57,7 @@ public:
     void remove_all_content_filters() override;
     void terminate_web_process() override;
     void try_close() override;
+    void answer_leave_question(bool leave) override;
     void show_error_page(const std::string& html, const std::string& url) override;
     std::string session_state() const override;
     void set_extra_user_script(const std::string& script) override;
@@ -118,6 +119,9 @@ private:
     struct UserScriptUnref {
         void operator()(WebKitUserScript* script) const { webkit_user_script_unref(script); }
     };
+    struct ScriptDialogUnref {
+        void operator()(WebKitScriptDialog* dialog) const { webkit_script_dialog_unref(dialog); }
+    };
 
     std::string label_;
     GObjectPtr<WebKitUserContentManager> content_manager_;
@@ -157,6 +161,14 @@ private:
     guint fallback_idle_ = 0;
     // The timeouts of https attempts still waiting for an answer.
     std::vector<guint> answer_timeouts_;
+
+    // The page's question whether it may be left, held until answer_leave_question; the page
+    // waits for it.
+    std::unique_ptr<WebKitScriptDialog, ScriptDialogUnref> leave_question_;
+    // What a question would be about: try_close asked and the page has not answered, or a
+    // navigation was let through and has not started. Neither: the page closes itself.
+    bool close_asked_ = false;
+    bool navigation_allowed_ = false;
 
     std::vector<SignalConnection> connections_;
 };

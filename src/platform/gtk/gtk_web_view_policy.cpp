@@ -187,6 +187,7 @@ bool GtkWebView::decide_navigation(WebKitNavigationPolicyDecision* decision) {
     auto* policy = WEBKIT_POLICY_DECISION(decision);
     if (on_navigation(navigation) == NavigationPolicy::allow) {
         decide_https(action);
+        navigation_allowed_ = true;
         webkit_policy_decision_use(policy);
     } else {
         webkit_policy_decision_ignore(policy);
@@ -305,6 +306,7 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
     std::string uri = raw != nullptr ? raw : "";
     // A load is under way: what WebKit reports from now on is what the view shows.
     view->requested_uri_.clear();
+    view->navigation_allowed_ = false;
     if (!uri.empty()) {
         view->last_uri_ = uri;
     }

@@ -3,6 +3,7 @@
 #include "platform/gtk/gtk_menu.h"
 #include "platform/gtk/gtk_platform.h"
 #include "platform/gtk/keyboard_focus.h"
+#include "platform/gtk/leave_question.h"
 #include "platform/gtk/view_host.h"
 #include "platform/startup_trace.h"
 
@@ -133,6 +134,10 @@ void GtkBrowserWindow::drag_window() {
     gdk_toplevel_begin_move(GDK_TOPLEVEL(surface), press_device_.get(), GDK_BUTTON_PRIMARY,
                             press_x_, press_y_, press_time_);
     press_device_.reset();
+}
+
+void GtkBrowserWindow::ask_to_leave(std::function<void(bool leave)> answered) {
+    gtk::ask_to_leave(gtk_window(), std::move(answered));
 }
 
 gboolean GtkBrowserWindow::on_close_request(GtkWindow*, gpointer self) {

@@ -28,6 +28,7 @@ public:
     void set_menu_bar_visible(bool visible) override;
     bool is_active() const override;
     void drag_window() override;
+    void ask_to_leave(std::function<void(bool leave)> answered) override;
 
     GtkWindow* gtk_window() const { return GTK_WINDOW(window_.get()); }
     GtkWidget* host() const { return host_; }

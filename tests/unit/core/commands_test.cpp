@@ -77,6 +77,7 @@ TEST_F(CommandsTest, QuitSavesClosingWorksOnTheCurrentWindowAndReopeningIsNewest
     app.store.bookmarks.push_back({"https://b.test/", "B", 5});
     app.store.bookmarks_dirty = true;
     run("quit");
+    settle(); // the pages agree, one at a time
     EXPECT_EQ(std::pair(flow, app.windows.size()), std::pair(ControlFlow::exit, 2ul));
     EXPECT_EQ(load_store(app.store.dir).bookmarks, app.store.bookmarks);
     app.focused = app.windows[0].id();

@@ -56,6 +56,16 @@ protected:
             handle(std::move(event));
         }
     }
+    // Handles posted events and those they post in turn until none is left: every page that
+    // is asked answers, up to a question put to the person.
+    void settle() {
+        for (std::vector<UserEvent> events = take_posted(); !events.empty();
+             events = take_posted()) {
+            for (UserEvent& event : events) {
+                handle(std::move(event));
+            }
+        }
+    }
     std::vector<std::string> tab_urls(std::size_t window) const;
 
     TempDir dir;

@@ -189,10 +189,11 @@ TEST_F(EventLoopTest, LaterLaunchesOpenTabsOrReopenHelpItemsOpenTheirPageQuitEnd
     handler->wake();
     EXPECT_EQ(tabs()[1].back(), kHelpPrivacyUrl);
 
-    // Quit drops what was posted after it. Saving as the browser ends, and a later launch's
-    // URLs opening a window when none is open: e2e/core/corvane_process_test; what quit writes:
-    // commands_test.
+    // Quit drops what was posted after it, once its pages agreed. Saving as the browser ends,
+    // and a later launch's URLs opening a window when none is open:
+    // e2e/core/corvane_process_test; what quit writes: commands_test.
     queue->push(event::MenuCommand{"quit"});
+    handler->wake();
     queue->push(event::MenuCommand{"newWindow"});
     handler->wake();
     EXPECT_EQ(std::tuple(platform.app.quit_code, loop().windows.size()), std::tuple(0, 2u));

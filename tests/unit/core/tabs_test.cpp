@@ -43,17 +43,18 @@ TEST_F(TabsTest, ClosingPicksTheNeighbourAsBrowsersDo) {
 
 // Closing asks every awake page first, as WebKit's try-close does: a page whose person stays
 // keeps its tab and its window, a sleeping tab closes at once, a page closing itself unasked
-// closes nothing, and a dialog in a background tab brings that tab forward. The real dialog:
-// integration/commands/window_test.
+// closes nothing, and a question in a background tab brings that tab forward. More of the
+// asking: closing_test; the real question: integration/commands/window_test.
 TEST_F(TabsTest, ClosingAsksThePagesFirstAndAPageThatStaysKeepsItsTabAndWindow) {
     open({{a, ""}, {b, ""}, {c, ""}});
-    fake(tab(0, 0).webview).stays = true;
+    fake(tab(0, 0).webview).asks = true;
     run("closeTab");
     handle_posted();
     EXPECT_EQ(std::tuple(tab_urls(0), fake(tab(0, 0).webview).calls.back()),
               std::tuple(Urls{a, b, c}, "try_close"));
-    fake(tab(0, 0).webview).on_close(); // "Leave"
-    handle_posted();
+    auto& system_window = dynamic_cast<FakeWindow&>(*app.windows[0].window);
+    system_window.answer_question(true); // "Leave"
+    settle();
     EXPECT_EQ(tab_urls(0), (Urls{b, c}));
     fake(tab(0, 0).webview).on_close(); // window.close() by the page
     handle_posted();
@@ -62,15 +63,13 @@ TEST_F(TabsTest, ClosingAsksThePagesFirstAndAPageThatStaysKeepsItsTabAndWindow) 
 
     add_tab(app, 0, c, TabFocus::background, TabPlace::at_end);
     add_tab(app, 0, d, TabFocus::background, TabPlace::at_end);
-    fake(tab(0, 1).webview).stays = true;
+    fake(tab(0, 1).webview).asks = true;
     run("closeWindow");
-    handle_posted();
-    ASSERT_EQ(app.windows.size(), 1u) << "one page stays";
-    EXPECT_EQ(app.windows[0].active, 0u);
-    handle(event::LeaveDialogShown{tab(0, 1).id, tab(0, 1).view});
-    EXPECT_EQ(app.windows[0].active, 1u);
-    fake(tab(0, 1).webview).on_close();
-    handle_posted();
+    settle();
+    ASSERT_EQ(app.windows.size(), 1u) << "one page asks";
+    EXPECT_EQ(app.windows[0].active, 1u) << "the asking page comes forward";
+    system_window.answer_question(true);
+    settle();
     EXPECT_TRUE(app.windows.empty());
 }
 
