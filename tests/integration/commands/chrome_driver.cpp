@@ -1,6 +1,7 @@
 #include "chrome_driver.h"
 
 #include "core/commands.h"
+#include "core/menu_model.h"
 
 #include <cstdlib>
 #include <gio/gio.h>
@@ -184,6 +185,11 @@ json ChromePageTest::page(const std::string& script, std::size_t window) {
 ::testing::AssertionResult ChromePageTest::shows(const std::string& script, const json& expected,
                                                  std::size_t window) {
     return becomes([&] { return page(script, window); }, expected);
+}
+
+bool ChromePageTest::install_keys() {
+    install_app_menu(*world().platform, EventLoopProxy(world().queue));
+    return xdotool({"version"});
 }
 
 void ChromePageTest::command(std::string_view id) {

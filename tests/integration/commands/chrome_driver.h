@@ -56,6 +56,9 @@ protected:
     // Runs a script in the window's chrome page with the driver object D defined.
     nlohmann::json page(const std::string& script, std::size_t window = 0);
     void command(std::string_view id);
+    // Installs the menu bar, so that its keys reach their commands through the event loop as in
+    // the browser; false when xdotool, which presses them, is missing.
+    bool install_keys();
     // Waits until the tab has its title and has finished loading; on failure says what the tab
     // shows instead.
     ::testing::AssertionResult loaded(std::size_t window, std::size_t tab,

@@ -103,8 +103,7 @@ class Window : public ChromePageTest {
 protected:
     void SetUp() override {
         ChromePageTest::SetUp();
-        install_app_menu(*world().platform, EventLoopProxy(world().queue));
-        if (!xdotool({"version"})) {
+        if (!install_keys()) {
             GTEST_SKIP() << "xdotool is not installed";
         }
         // A window on an article, once the window manager has given it the keyboard.
@@ -384,53 +383,6 @@ TEST_F(Window, TheFieldHistoryFindShortcutsAndDevtoolsWorkOnTheRealPage) {
         << "a drain brings them within a second";
     EXPECT_EQ(dev("document.querySelectorAll('img').length"), 0);
     EXPECT_EQ(server().count("/dt-report"), 0u);
-}
-
-// A page with unsaved work and a person's keystroke is asked before its tab closes: Ctrl+W shows
-// WebKit's dialog, "Stay on Page" (Escape) keeps the tab, and so does staying after a typed
-// address, with the tab's address, bookmark and session entry at the page still shown; "Leave
-// Page" (Return, the default) closes the tab.
-TEST_F(Window, APageWithUnsavedWorkIsAskedBeforeItsTabClosesOrIsLeft) {
-    serve_page("/unsaved",
-               html_page("<title>Unsaved</title><textarea id=t autofocus></textarea><script>"
-                         "addEventListener('beforeunload', (e) => e.preventDefault())</script>"));
-    const std::string url = page_url("/unsaved");
-    add_tab(app(), 0, url, TabFocus::foreground, TabPlace::at_end);
-    ASSERT_TRUE(loaded(0, 1, "Unsaved"));
-    int dialogs = 0;
-    g_signal_connect(
-        dynamic_cast<platform::gtk::GtkWebView&>(view()).web_view(), "script-dialog",
-        G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, int* count) -> gboolean {
-            *count += webkit_script_dialog_get_dialog_type(dialog) ==
-                      WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM;
-            return FALSE;
-        }),
-        &dialogs);
-    view().focus();
-    ASSERT_TRUE(press("x"));
-    ASSERT_TRUE(becomes([&] { return in_page("t.value"); }, "x"));
-    // Answers the dialog that shows; the page runs again once it is gone.
-    const auto answer = [&](int shown, const char* key) {
-        return wait_until([&] { return dialogs == shown; }) &&
-               xdotool({"key", "--clearmodifiers", key}) && in_page("t.value") == "x";
-    };
-
-    ASSERT_TRUE(xdotool({"key", "--clearmodifiers", "ctrl+w"}));
-    ASSERT_TRUE(answer(1, "Escape"));
-    EXPECT_EQ(win().tabs.size(), 2u);
-    navigate(app(), 0, page_url("/article-one"), NavigateTarget::active_tab);
-    ASSERT_TRUE(answer(2, "Escape"));
-    command("bookmark");
-    save_session_now(app());
-    EXPECT_EQ(std::tuple(tab(0, 1).url, view().uri(), app().store.bookmarks.back().url,
-                         app().store.session.at(0).tabs.at(1).url),
-              std::tuple(url, url, url, url));
-    EXPECT_TRUE(shows("D.$('#omni-input').value", url));
-
-    ASSERT_TRUE(xdotool({"key", "--clearmodifiers", "ctrl+w"}));
-    ASSERT_TRUE(wait_until([&] { return dialogs == 3; }));
-    ASSERT_TRUE(xdotool({"key", "--clearmodifiers", "Return"}));
-    EXPECT_TRUE(wait_until([&] { return win().tabs.size() == 1; }));
 }
 
 // Moves inside a page reach the field and the history buttons; a click that asks for twenty
