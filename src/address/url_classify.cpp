@@ -33,7 +33,7 @@ std::string_view security_state_name(SecurityState state) {
     return "none";
 }
 
-bool is_local_url(const Url& url) {
+bool is_loopback_url(const Url& url) {
     const std::optional<Host>& host = url.host_record();
     if (!host) {
         return false;
@@ -41,10 +41,9 @@ bool is_local_url(const Url& url) {
     switch (host->kind) {
     case HostKind::Domain:
     case HostKind::Opaque:
-        return host->text == "localhost" || host->text.ends_with(".localhost") ||
-               host->text.ends_with(".local");
+        return host->text == "localhost" || host->text.ends_with(".localhost");
     case HostKind::Ipv4:
-        return is_local_ipv4(host->ipv4);
+        return (host->ipv4 >> 24) == 127;
     case HostKind::Ipv6:
         return host->ipv6 == Ipv6Address{0, 0, 0, 0, 0, 0, 0, 1};
     case HostKind::Empty:
@@ -52,6 +51,16 @@ bool is_local_url(const Url& url) {
         break;
     }
     return false;
+}
+
+bool is_local_url(const Url& url) {
+    const std::optional<Host>& host = url.host_record();
+    if (!host) {
+        return false;
+    }
+    const bool domain = host->kind == HostKind::Domain || host->kind == HostKind::Opaque;
+    return is_loopback_url(url) || (domain && host->text.ends_with(".local")) ||
+           (host->kind == HostKind::Ipv4 && is_local_ipv4(host->ipv4));
 }
 
 Url upgrade_to_https(Url url) {
@@ -71,7 +80,7 @@ SecurityState security_state(std::string_view url_text) {
         return SecurityState::Secure;
     }
     if (scheme == "http") {
-        return is_local_url(*url) ? SecurityState::Local : SecurityState::Insecure;
+        return is_loopback_url(*url) ? SecurityState::Local : SecurityState::Insecure;
     }
     if (scheme == "file") {
         return SecurityState::Local;

@@ -20,9 +20,15 @@ std::string_view security_state_name(SecurityState state);
 // link-local ranges, and ::1.
 bool is_local_url(const Url& url);
 
+// True for localhost and names under .localhost, the IPv4 loopback range and ::1: hosts whose
+// traffic never leaves the machine.
+bool is_loopback_url(const Url& url);
+
 // The URL with its scheme set to https, unless it is local (or the scheme cannot change).
 Url upgrade_to_https(Url url);
 
+// https secure; http local on a loopback host, else insecure (on the local network too, where
+// it travels in clear text); file local; corvane internal; anything else none.
 SecurityState security_state(std::string_view url_text);
 
 // The URL's host without any leading "www." labels; empty when the text does not parse or has

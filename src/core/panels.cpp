@@ -79,7 +79,9 @@ nlohmann::json shield_json(const App& app, const BrowserWindow& window) {
     const std::string url = active != nullptr ? active->url : std::string();
     const std::string host = display_host(url);
     const bool newtab = url.starts_with(kNewTabUrl);
-    return {{"enabled", app.store.settings.block_trackers},
+    return {{"certificateRefused",
+             active != nullptr && active->webview && active->webview->certificate_refused()},
+            {"enabled", app.store.settings.block_trackers},
             {"host", newtab ? std::string() : host},
             {"memoryMB", webkit_memory_bytes(app.platform->system()) / kBytesPerMiB},
             {"newtab", newtab},

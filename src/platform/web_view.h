@@ -125,6 +125,8 @@ public:
     // The page shown came over a TLS connection the engine accepted; false for a plain page, an
     // error page (a refused certificate, a failed load) and before anything was shown.
     virtual bool has_secure_connection() const = 0;
+    // The page shown is the error page of a load whose certificate the engine refused.
+    virtual bool certificate_refused() const = 0;
 
     // Runs the script in the main frame's page world.
     virtual void evaluate_script(const std::string& script) = 0;

@@ -198,6 +198,7 @@ public:
     std::string title() const override { return {}; }
     bool is_loading() const override { return false; }
     bool has_secure_connection() const override { return secure_connection; }
+    bool certificate_refused() const override { return refused_certificate; }
     void evaluate_script(const std::string& script) override { evaluate_script(script, {}); }
     void evaluate_script(const std::string& script, platform::ScriptResult done) override {
         calls.push_back("evaluate_script " + script);
@@ -276,6 +277,7 @@ public:
     bool focused = false;
     bool back = false;
     bool secure_connection = true;
+    bool refused_certificate = false;
     bool asks = false;
     // The page's question was asked by try_close.
     bool closing = false;

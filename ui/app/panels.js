@@ -64,6 +64,8 @@ function infoBlock(iconName, cls, title, text) {
 const SEC_BLOCKS = {
     secure: ['lock', 'good', 'Connection is secure', 'Encrypted with TLS; HTTPS-Only is protecting this tab.'],
     insecure: ['warn', 'bad', 'Connection is not secure', "This site has no HTTPS. Don't enter passwords or card details."],
+    refused: ['warn', 'bad', 'Connection is not secure',
+        "This site's certificate was not accepted. Don't enter passwords or card details."],
 };
 
 function paintShield(d) {
@@ -82,7 +84,8 @@ function paintShield(d) {
             switchControl('Toggle Shield for this site', !!d.siteOn, (on) => send({ t: 'shieldSite', on })));
         parts.push(row);
     }
-    const sec = SEC_BLOCKS[d.sec] || ['info', 'local', d.newtab ? 'Corvane page' : 'Local or internal page',
+    const kind = d.sec === 'insecure' && d.certificateRefused === true ? 'refused' : d.sec;
+    const sec = SEC_BLOCKS[kind] || ['info', 'local', d.newtab ? 'Corvane page' : 'Local or internal page',
         'Nothing leaves your device.'];
     parts.push(infoBlock(...sec));
     const rules = typeof d.rules === 'number' ? d.rules : 0;

@@ -226,6 +226,10 @@ bool GtkWebView::has_secure_connection() const {
            certificate != nullptr;
 }
 
+bool GtkWebView::certificate_refused() const {
+    return !refused_certificate_uri_.empty();
+}
+
 void GtkWebView::evaluate_script(const std::string& script) {
     evaluate_in_page(view_.get(), script, nullptr, nullptr);
 }

@@ -37,6 +37,7 @@ public:
     std::string title() const override;
     bool is_loading() const override;
     bool has_secure_connection() const override;
+    bool certificate_refused() const override;
     void evaluate_script(const std::string& script) override;
     void evaluate_script(const std::string& script, ScriptResult done) override;
     void evaluate_async_function(const std::string& body, ScriptResult done) override;
@@ -135,6 +136,10 @@ private:
     // left, and keeps reporting it when the page refuses ("Stay on Page"). That URL, until a load
     // starts.
     std::string requested_uri_;
+    // The address whose certificate was refused, while its error page is shown; the error page's
+    // own load is the next to start.
+    std::string refused_certificate_uri_;
+    bool error_page_next_ = false;
     bool requesting_ = false;
     std::unique_ptr<WebKitUserScript, UserScriptUnref> extra_script_;
     std::string extra_script_text_;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <libsoup/soup.h>
 #include <optional>
+#include <utility>
 
 namespace corvane::platform::gtk {
 
@@ -311,6 +312,11 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
         view->last_uri_ = uri;
     }
     mark_load(view->label_, event);
+    if (event == WEBKIT_LOAD_STARTED) {
+        if (!std::exchange(view->error_page_next_, false)) {
+            view->refused_certificate_uri_.clear();
+        }
+    }
     if (event == WEBKIT_LOAD_COMMITTED) {
         view->process_ended_ = false;
         view->allowance_.page_committed();
@@ -372,8 +378,13 @@ gboolean GtkWebView::handle_load_failed(WebKitWebView*, WebKitLoadEvent, const c
 gboolean GtkWebView::handle_load_failed_tls(WebKitWebView*, const char* failing_uri,
                                             GTlsCertificate*, GTlsCertificateFlags, gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
-    return view->absorb_failed_upgrade(failing_uri != nullptr ? failing_uri : "",
-                                       LoadFailure::no_https);
+    const std::string uri = failing_uri != nullptr ? failing_uri : "";
+    if (view->absorb_failed_upgrade(uri, LoadFailure::no_https)) {
+        return TRUE; // an HTTPS-Only attempt: its http address loads instead, or nothing
+    }
+    view->refused_certificate_uri_ = uri;
+    view->error_page_next_ = true;
+    return FALSE;
 }
 
 gboolean GtkWebView::handle_fallback_load(gpointer self) {

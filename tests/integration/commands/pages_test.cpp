@@ -461,7 +461,11 @@ TEST_F(Pages, OnlyAPageOverAnAcceptedConnectionIsSecure) {
     // address, its state as the chrome page receives it, the Shield card's line
     const std::tuple<std::string, std::string, std::string> cases[] = {
         {"https://trusted.corvane-test.example/article-ok", "secure", "Connection is secure"},
-        {"https://refused.corvane-test.example/article-no", "insecure", "Connection is not secure"},
+        // A name of the local network (reaching the loopback server as its proxy): not upgraded,
+        // and in clear text.
+        {"http://printer.local/article-lan", "insecure", "This site has no HTTPS."},
+        {"https://refused.corvane-test.example/article-no", "insecure",
+         "This site's certificate was not accepted."},
     };
     for (const auto& [address, state, line] : cases) {
         SCOPED_TRACE(address);
@@ -469,7 +473,8 @@ TEST_F(Pages, OnlyAPageOverAnAcceptedConnectionIsSecure) {
         EXPECT_TRUE(
             shows("S.url + ' ' + S.sec + ' ' + S.loading", address + " " + state + " false"));
         page("D.$('#shield').click()");
-        EXPECT_TRUE(shows("D.$('#shield-pop').textContent.includes('" + line + "')", true));
+        EXPECT_TRUE(
+            shows("D.$('#shield-pop').textContent.includes(" + json(line).dump() + ")", true));
         page("D.key('#shield-pop', 'Escape')");
     }
 }

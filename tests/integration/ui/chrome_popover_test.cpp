@@ -88,6 +88,12 @@ TEST_F(ChromePopover, MenuCardPanelsAndSheetsShowTheirDataAndPost) {
          R"("<b>a</b>.x / Shield is turned off in Settings. / Shield on this site / Connection is )"
          R"(not secure / This site has no HTTPS. Don't enter passwords or card details. / 412 MB )"
          R"(in use / 0 tabs are asleep to save memory.")"},
+        // An https page whose certificate the engine refused.
+        {R"(["panel","shield",{"certificateRefused":true,"enabled":false,"host":"a.x",
+            "memoryMB":412,"rules":1234,"sec":"insecure","siteOn":true,"sleeping":0}])", "", kCard,
+         R"("a.x / Shield is turned off in Settings. / Shield on this site / Connection is not )"
+         R"(secure / This site's certificate was not accepted. Don't enter passwords or card )"
+         R"(details. / 412 MB in use / 0 tabs are asleep to save memory.")"},
         {"", "D.$('#shield-pop [role=switch]').click(); D.$('#shield').click();"
          " D.$('#sec').click()", kShut, "[false,[" + kOn +
          R"(,{"t":"shieldSite","on":false},)" + kOffBack + R"(,{"t":"panel","name":"shield"}]])"},

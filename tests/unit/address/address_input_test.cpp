@@ -212,7 +212,19 @@ TEST(UrlClassify, UpgradeSecurityStateAndShownHost) {
     for (const auto& [url, upgraded, state, host] : std::vector<Row>{
              {"http://example.com:443/a", "https://example.com/a", "insecure", "example.com"},
              {"http://localhost:3000/", "http://localhost:3000/", "local", "localhost"},
-             {"http://192.168.0.1/", "http://192.168.0.1/", "local", "192.168.0.1"},
+             // The local network is not upgraded, yet its http travels in clear text: only
+             // loopback stays on the machine.
+             {"http://192.168.0.1/", "http://192.168.0.1/", "insecure", "192.168.0.1"},
+             {"http://printer.local/", "http://printer.local/", "insecure", "printer.local"},
+             {"http://10.9.8.7/", "http://10.9.8.7/", "insecure", "10.9.8.7"},
+             {"http://172.16.0.1/", "http://172.16.0.1/", "insecure", "172.16.0.1"},
+             {"http://172.31.255.254/", "http://172.31.255.254/", "insecure", "172.31.255.254"},
+             {"http://169.254.1.1/", "http://169.254.1.1/", "insecure", "169.254.1.1"},
+             {"http://127.8.9.10:81/", "http://127.8.9.10:81/", "local", "127.8.9.10"},
+             {"http://App.Localhost/", "http://app.localhost/", "local", "app.localhost"},
+             {"http://0x7f000001/", "http://127.0.0.1/", "local", "127.0.0.1"},
+             {"http://[::ffff:127.0.0.1]/", "https://[::ffff:7f00:1]/", "insecure",
+              "[::ffff:7f00:1]"},
              {"https://localhost/", nullptr, "secure", "localhost"},
              {"http://172.32.0.1/", "https://172.32.0.1/", "insecure", "172.32.0.1"},
              // The scheme setter refuses a special-to-non-special change.

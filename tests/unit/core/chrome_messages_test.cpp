@@ -256,10 +256,14 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
     app.store.settings.shield_allowlist = {"shop.test"};
     // active tab -> host, newtab, security, site on; three of the four tabs sleep
     const char* const shield[] = {
-        R"({"enabled":true,"host":"shop.test","newtab":false,"sec":"secure","siteOn":false,)",
-        R"({"enabled":true,"host":"plain.test","newtab":false,"sec":"insecure","siteOn":true,)",
-        R"({"enabled":true,"host":"","newtab":false,"sec":"local","siteOn":true,)",
-        R"({"enabled":true,"host":"","newtab":true,"sec":"internal","siteOn":true,)"};
+        R"({"certificateRefused":false,"enabled":true,"host":"shop.test","newtab":false,)"
+        R"("sec":"secure","siteOn":false,)",
+        R"({"certificateRefused":false,"enabled":true,"host":"plain.test","newtab":false,)"
+        R"("sec":"insecure","siteOn":true,)",
+        R"({"certificateRefused":false,"enabled":true,"host":"","newtab":false,"sec":"local",)"
+        R"("siteOn":true,)",
+        R"({"certificateRefused":false,"enabled":true,"host":"","newtab":true,)"
+        R"("sec":"internal","siteOn":true,)"};
     for (std::size_t i = 0; i < 4; ++i) {
         app.windows[0].active = i;
         const std::string call = reply(msg::Panel{"shield"}); // panel("shield",{...})
@@ -272,7 +276,12 @@ TEST_F(ChromeMessagesTest, SettingsTheShieldSwitchAndPanelsActOnTheActiveTab) {
     // not secure, in the card and in the address field.
     app.windows[0].active = 0;
     page().secure_connection = false;
+    EXPECT_NE(reply(msg::Panel{"shield"}).find(R"("certificateRefused":false,)"),
+              std::string::npos);
     EXPECT_NE(reply(msg::Panel{"shield"}).find(R"("sec":"insecure")"), std::string::npos);
+    // Its certificate refused, the card says so.
+    page().refused_certificate = true;
+    EXPECT_NE(reply(msg::Panel{"shield"}).find(R"("certificateRefused":true,)"), std::string::npos);
     send(msg::SelectTab{tab(0, 0).id});
     EXPECT_EQ(renders(chrome()).back()["sec"], "insecure");
 }
