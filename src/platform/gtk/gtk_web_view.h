@@ -139,6 +139,8 @@ private:
     // The address whose certificate was refused, while its error page is shown; the error page's
     // own load is the next to start.
     std::string refused_certificate_uri_;
+    // The address of the load that started last, as WebKit reported it.
+    std::string started_uri_;
     bool error_page_next_ = false;
     bool requesting_ = false;
     std::unique_ptr<WebKitUserScript, UserScriptUnref> extra_script_;

@@ -300,6 +300,26 @@ GtkWidget* GtkWebView::handle_create(WebKitWebView*, WebKitNavigationAction* act
     return nullptr;
 }
 
+namespace {
+
+// WebKit shows an empty page in place of an http address on a port it refuses (as the Fetch
+// standard's "bad ports"), and reports no failure.
+bool refused_port(const std::string& started, const std::string& committed) {
+    if (committed != "about:blank") {
+        return false;
+    }
+    g_autoptr(GUri) uri = g_uri_parse(started.c_str(), G_URI_FLAGS_NONE, nullptr);
+    const char* scheme = uri != nullptr ? g_uri_get_scheme(uri) : nullptr;
+    return scheme != nullptr && (g_str_equal(scheme, "http") || g_str_equal(scheme, "https")) &&
+           g_uri_get_port(uri) != -1;
+}
+
+// The engine's own words for the refusal, in the page it shows for any failed load.
+constexpr const char* kRefusedPortPage =
+    "<html><body>Not allowed to use restricted network port</body></html>";
+
+} // namespace
+
 void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent event,
                                      gpointer self) {
     auto* view = static_cast<GtkWebView*>(self);
@@ -316,6 +336,11 @@ void GtkWebView::handle_load_changed(WebKitWebView* web_view, WebKitLoadEvent ev
         if (!std::exchange(view->error_page_next_, false)) {
             view->refused_certificate_uri_.clear();
         }
+        view->started_uri_ = uri;
+    }
+    if (event == WEBKIT_LOAD_COMMITTED && refused_port(view->started_uri_, uri)) {
+        webkit_web_view_load_alternate_html(web_view, kRefusedPortPage, view->started_uri_.c_str(),
+                                            nullptr);
     }
     if (event == WEBKIT_LOAD_COMMITTED) {
         view->process_ended_ = false;

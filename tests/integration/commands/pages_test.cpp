@@ -441,6 +441,17 @@ TEST_F(Pages, ADownloadWhoseNetworkProcessEndedFailsAndLeavesNoFile) {
     EXPECT_TRUE(wait_until([&] { return app().downloads.back().state == "done"; }));
 }
 
+// An address on a port the engine refuses shows why, at that address, rather than an empty page.
+TEST_F(Pages, AnAddressOnARefusedPortShowsWhy) {
+    open({{"http://127.0.0.1:9/", ""}});
+    EXPECT_TRUE(becomes(
+        [&] {
+            return json{tab(0, 0).url,
+                        js(*tab(0, 0).webview, "document.body && document.body.textContent")};
+        },
+        {"http://127.0.0.1:9/", "Not allowed to use restricted network port"}));
+}
+
 // A page that did not come over a connection WebKit accepted is never shown as secure, in the
 // address field and in the Shield card: an https page whose certificate is refused (a name that
 // does not resolve: the engine test). The test's names reach the loopback server as a proxy,
