@@ -102,6 +102,10 @@ void on_new_window_requested(App& app, event::NewWindowRequested& request) {
     case platform::OpenIn::foreground_tab:
         add_tab(app, where->window, std::move(request.url), TabFocus::foreground,
                 TabPlace::after_active);
+        // In front, it takes the keyboard, as a tab the user selects does.
+        if (Tab* shown = app.windows[where->window].active_tab(); shown && shown->webview) {
+            shown->webview->focus();
+        }
         break;
     }
 }

@@ -165,8 +165,9 @@ TEST_F(UserEventsTest, LinksOpenedElsewhereGoToABackgroundTabAForegroundTabOrAWi
     EXPECT_EQ(std::tuple(tab(0, active + 1).url, app.windows[0].active, app.windows.size()),
               std::tuple("https://bg.test/", active, 1u));
     handle(event::NewWindowRequested{"https://fg.test/", id, view, OpenIn::foreground_tab});
-    EXPECT_EQ(std::tuple(tab(0, active + 1).url, app.windows[0].active),
-              std::tuple("https://fg.test/", active + 1));
+    EXPECT_EQ(std::tuple(tab(0, active + 1).url, app.windows[0].active,
+                         fake(tab(0, active + 1).webview).focused),
+              std::tuple("https://fg.test/", active + 1, true));
     app.windows[0].is_private = true;
     handle(event::NewWindowRequested{"https://win.test/", id, view, OpenIn::window});
     handle(event::NewWindowRequested{"javascript:alert(1)", id, view, OpenIn::window});
