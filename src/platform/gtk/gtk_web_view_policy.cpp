@@ -302,8 +302,17 @@ GtkWidget* GtkWebView::handle_create(WebKitWebView*, WebKitNavigationAction* act
 
 namespace {
 
-// WebKit shows an empty page in place of an http address on a port it refuses (as the Fetch
-// standard's "bad ports"), and reports no failure.
+// The Fetch standard's "bad ports", which WebKit refuses to connect to.
+constexpr int kBadPorts[] = {1,    7,    9,    11,   13,   15,   17,   19,   20,   21,   22,   23,
+                             25,   37,   42,   43,   53,   69,   77,   79,   87,   95,   101,  102,
+                             103,  104,  109,  110,  111,  113,  115,  117,  119,  123,  135,  137,
+                             139,  143,  161,  179,  389,  427,  465,  512,  513,  514,  515,  526,
+                             530,  531,  532,  540,  548,  554,  556,  563,  587,  601,  636,  989,
+                             990,  993,  995,  1719, 1720, 1723, 2049, 3659, 4045, 4190, 5060, 5061,
+                             6000, 6566, 6665, 6666, 6667, 6668, 6669, 6679, 6697, 10080};
+
+// WebKit shows an empty page in place of an http address on a port it refuses, and reports no
+// failure. (A page that goes to about:blank itself may start its load under its own address.)
 bool refused_port(const std::string& started, const std::string& committed) {
     if (committed != "about:blank") {
         return false;
@@ -311,7 +320,7 @@ bool refused_port(const std::string& started, const std::string& committed) {
     g_autoptr(GUri) uri = g_uri_parse(started.c_str(), G_URI_FLAGS_NONE, nullptr);
     const char* scheme = uri != nullptr ? g_uri_get_scheme(uri) : nullptr;
     return scheme != nullptr && (g_str_equal(scheme, "http") || g_str_equal(scheme, "https")) &&
-           g_uri_get_port(uri) != -1;
+           std::ranges::find(kBadPorts, g_uri_get_port(uri)) != std::end(kBadPorts);
 }
 
 // The engine's own words for the refusal, in the page it shows for any failed load.
