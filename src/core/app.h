@@ -28,6 +28,15 @@ using Clock = std::function<Instant()>;
 inline constexpr std::string_view kNewTabUrl = "corvane://newtab/";
 inline constexpr std::string_view kChromeUrl = "corvane://ui/index.html";
 
+// What the user asked of a tab's page.
+struct PageRequest {
+    enum class Kind { load, reload, stop, back, forward };
+    Kind kind = Kind::load;
+    // A load's URL, and the http URL to fall back to once when that https URL finds no HTTPS.
+    std::string url;
+    std::string http_fallback;
+};
+
 struct Tab {
     std::string url;
     std::string title;
@@ -42,6 +51,12 @@ struct Tab {
     std::string session_state;
     // When its page's process ended while shown, the latest last (see crash_guard.h).
     std::vector<Instant> crashes;
+    // The user's last request to the page and when it was made, until a load starts: made again
+    // in a fresh web process when the page does not answer (see hung_pages.h).
+    std::optional<PageRequest> request;
+    Instant request_at{};
+    // The browser ended the web process itself, so its report is no crash.
+    bool process_ended_on_purpose = false;
 
     bool awake() const { return webview != nullptr; }
     // Whether an event from the view numbered view still concerns this tab.

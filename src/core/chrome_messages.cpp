@@ -6,6 +6,7 @@
 #include "core/commands.h"
 #include "core/devtools.h"
 #include "core/find.h"
+#include "core/hung_pages.h"
 #include "core/layout.h"
 #include "core/navigate.h"
 #include "core/newtab_data.h"
@@ -185,7 +186,7 @@ void handle_ui_message(App& app, std::size_t window, UiMsg msg, ControlFlow& flo
                    [&](msg::Back&) { run_command(app, "back", flow); },
                    [&](msg::Forward&) { run_command(app, "forward", flow); },
                    [&](msg::Reload&) { run_command(app, "reload", flow); },
-                   [&](msg::Stop&) { on_active_view(c, stop_loading); },
+                   [&](msg::Stop&) { ask_active_page(app, window, PageRequest::Kind::stop); },
                    [&](msg::Overlay& m) { on_overlay(c, m.on); },
                    [&](msg::Suggest& m) { suggest(app, window, m.q, m.complete); },
                    [&](msg::ToggleBookmark&) { toggle_active_bookmark(app, window); },

@@ -3,6 +3,7 @@
 #include "core/bookmark_toggle.h"
 #include "core/closing.h"
 #include "core/devtools.h"
+#include "core/hung_pages.h"
 #include "core/page_calls.h"
 #include "core/tabs.h"
 #include "core/windows.h"
@@ -97,6 +98,10 @@ constexpr std::array kWindowCommands{
                    }
                }},
     CommandRow{"closeWindow", request_close_window},
+    CommandRow{"print",
+               [](App& app, std::size_t w) {
+                   on_active_view(app, w, &platform::WebView::print);
+               }},
     CommandRow{"devtools", toggle_devtools},
     CommandRow{"bookmark", toggle_active_bookmark},
     CommandRow{"nextTab",
@@ -109,12 +114,11 @@ constexpr std::array kWindowCommands{
                }},
 };
 
-// Commands on the active tab's page, which do nothing while it sleeps.
-constexpr std::array<std::pair<std::string_view, void (platform::WebView::*)()>, 4> kPageCommands{{
-    {"back", &platform::WebView::go_back},
-    {"forward", &platform::WebView::go_forward},
-    {"reload", &platform::WebView::reload},
-    {"print", &platform::WebView::print},
+// Requests to the active tab's page, which do nothing while it sleeps.
+constexpr std::array<std::pair<std::string_view, PageRequest::Kind>, 3> kPageRequests{{
+    {"back", PageRequest::Kind::back},
+    {"forward", PageRequest::Kind::forward},
+    {"reload", PageRequest::Kind::reload},
 }};
 
 constexpr std::array<std::pair<std::string_view, ZoomStep>, 3> kZoomCommands{{
@@ -149,8 +153,8 @@ auto find_row(const Table& table, std::string_view id) {
 void run_window_command(App& app, std::size_t window, std::string_view id) {
     if (const auto row = find_row(kWindowCommands, id); row != kWindowCommands.end()) {
         row->run(app, window);
-    } else if (const auto page = find_row(kPageCommands, id); page != kPageCommands.end()) {
-        on_active_view(app, window, page->second);
+    } else if (const auto page = find_row(kPageRequests, id); page != kPageRequests.end()) {
+        ask_active_page(app, window, page->second);
     } else if (const auto zoom = find_row(kZoomCommands, id); zoom != kZoomCommands.end()) {
         zoom_active_tab(app, window, zoom->second);
     } else if (find_row(kSheets, id) != kSheets.end()) {

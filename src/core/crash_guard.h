@@ -21,5 +21,7 @@ bool crashed_too_often(std::vector<Instant>& crashes, Instant now);
 
 // The page shown in place of the one that kept crashing, under its title.
 std::string crash_page_html(std::string_view title);
+// The page shown in place of one that did not answer and was stopped, under its title.
+std::string stopped_page_html(std::string_view title);
 
 } // namespace corvane

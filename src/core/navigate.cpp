@@ -3,6 +3,7 @@
 #include "address/address_input.h"
 #include "address/navigation_policy.h"
 #include "address/search_engines.h"
+#include "core/hung_pages.h"
 #include "core/page_calls.h"
 #include "core/tabs.h"
 
@@ -53,8 +54,7 @@ void navigate(App& app, std::size_t window, std::string_view text, NavigateTarge
     if (tab->webview) {
         // The tab takes the URL when its load starts: a page may refuse to be left ("Stay on
         // Page"), and then the tab still shows, saves and bookmarks the page it holds.
-        tab->webview->load_url(url);
-        expect_fallback(tab, url, resolved->http_fallback);
+        ask_page(app, *tab, {PageRequest::Kind::load, url, resolved->http_fallback});
         tab->webview->focus();
     } else {
         tab->url = url;

@@ -9,6 +9,7 @@
 #include "core/devtools.h"
 #include "core/downloads.h"
 #include "core/find.h"
+#include "core/hung_pages.h"
 #include "core/navigate.h"
 #include "core/overloaded.h"
 #include "core/page_calls.h"
@@ -43,7 +44,9 @@ void on_page_load(App& app, event::PageLoad& load) {
         tab.url = load.url;
     }
     tab.loading = load.loading;
-    if (!load.loading) {
+    if (load.loading) {
+        tab.request.reset(); // the page answered
+    } else {
         if (where->tab == window.active) {
             reset_devtools(app.windows, where->window);
         }
@@ -125,7 +128,9 @@ void on_web_content_terminated(App& app, const event::WebContentTerminated& ende
         set_page_fullscreen(window, 0);
         window.window->set_fullscreen(false);
     }
-    if (where->tab != window.active) {
+    if (std::exchange(tab.process_ended_on_purpose, false)) {
+        // The view has gone on with what the user asked.
+    } else if (where->tab != window.active) {
         drop_tab_view(tab); // asleep: rebuilt on its URL when shown again
     } else if (crashed_too_often(tab.crashes, app.now())) {
         // Reloading a page that keeps crashing would go on for ever; the user reloads by hand.
@@ -159,6 +164,7 @@ void on_location_changed(App& app, const event::LocationChanged& changed) {
         return;
     }
     Tab& tab = app.windows[where->window].tabs[where->tab];
+    tab.request.reset(); // the page answered
     if (!tab.loading) {
         if (std::optional<std::string> url = current_url(*tab.webview)) {
             tab.url = std::move(*url);
@@ -240,6 +246,7 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::LeaveQuestion& e) { handle_leave_question(app, e); },
                    [&](event::LeaveAnswered& e) { handle_leave_answered(app, e); },
                    [&](event::PageRefused& e) { handle_page_refused(app, e); },
+                   [&](event::WebContentUnresponsive& e) { on_web_content_unresponsive(app, e); },
                },
                event);
 }

@@ -100,6 +100,12 @@ struct WebContentTerminated {
     ViewId view = 0;
 };
 
+// The tab's web process stopped answering.
+struct WebContentUnresponsive {
+    TabId tab = 0;
+    ViewId view = 0;
+};
+
 // The tab's page agreed to be closed, or closes itself by script.
 struct CloseAgreed {
     TabId tab = 0;
@@ -182,7 +188,7 @@ using UserEvent =
                  event::ChromeTerminated, event::LocationChanged, event::PageFullscreen,
                  event::SleepAnswer, event::FindResult, event::RuleListReady, event::MenuCommand,
                  event::DevEvalResult, event::SelfTest, event::CloseAgreed, event::LeaveQuestion,
-                 event::LeaveAnswered, event::PageRefused>;
+                 event::LeaveAnswered, event::PageRefused, event::WebContentUnresponsive>;
 
 using UserEventQueue = platform::EventQueue<UserEvent>;
 using EventLoopProxy = platform::EventLoopProxy<UserEvent>;

@@ -43,6 +43,9 @@ void install_tab_callbacks(platform::WebView& view, const EventLoopProxy& proxy,
     view.on_web_process_terminated = [proxy, tab, number](platform::TerminationReason) {
         proxy.send_event(event::WebContentTerminated{tab, number});
     };
+    view.on_unresponsive = [proxy, tab, number] {
+        proxy.send_event(event::WebContentUnresponsive{tab, number});
+    };
     view.on_close = [proxy, tab, number] {
         proxy.send_event(event::CloseAgreed{tab, number});
     };

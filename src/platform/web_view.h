@@ -160,8 +160,11 @@ public:
     virtual void add_content_filter(const std::shared_ptr<ContentFilter>& filter) = 0;
     virtual void remove_all_content_filters() = 0;
 
-    // Ends the view's web process (on_web_process_terminated reports by_api).
+    // Ends the view's web process (on_web_process_terminated reports by_api, before this returns).
     virtual void terminate_web_process() = 0;
+    // False once the engine has waited in vain for the view's web process (a page stuck in a
+    // script); true again once it answers or after it ended.
+    virtual bool is_responsive() const = 0;
 
     // Asks the page whether it may be closed. on_close runs when it may: soon, without a
     // beforeunload handler; with one, the page asks its question (on_leave_question) and
@@ -197,6 +200,8 @@ public:
     // The user opened a link elsewhere: a modified click, or the link's context menu.
     std::function<void(const std::string& url, OpenIn where)> on_open_link;
     std::function<void(TerminationReason)> on_web_process_terminated;
+    // The web process stopped answering: the engine waited a few seconds for it in vain.
+    std::function<void()> on_unresponsive;
     // A message from window.ipc.postMessage with the URL of the page that sent it.
     std::function<void(const std::string& body, const std::string& page_url)> on_script_message;
     // The page agreed to be closed (try_close), or closes itself by script.

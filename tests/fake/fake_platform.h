@@ -233,6 +233,7 @@ public:
     }
     void remove_all_content_filters() override { filters.clear(); }
     void terminate_web_process() override { calls.push_back("terminate_web_process"); }
+    bool is_responsive() const override { return responsive; }
     // A page without a beforeunload handler agrees at once; one with a handler (set asks) asks
     // its question and agrees once it is answered "leave", as WebKit's try-close does.
     void try_close() override {
@@ -281,6 +282,7 @@ public:
     bool asks = false;
     // The page's question was asked by try_close.
     bool closing = false;
+    bool responsive = true;
 };
 
 class FakePlatform final : public platform::Platform {

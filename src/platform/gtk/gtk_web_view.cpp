@@ -147,6 +147,8 @@ void GtkWebView::connect_signals() {
                               as_callback(handle_load_failed_tls), this);
     connections_.emplace_back(view, "notify::title", as_callback(handle_notify_title), this);
     connections_.emplace_back(view, "notify::uri", as_callback(handle_notify_uri), this);
+    connections_.emplace_back(view, "notify::is-web-process-responsive",
+                              as_callback(handle_notify_responsive), this);
     connections_.emplace_back(view, "web-process-terminated", as_callback(handle_terminated), this);
     connections_.emplace_back(view, "context-menu", as_callback(handle_context_menu), this);
     connections_.emplace_back(webkit_web_view_get_back_forward_list(view), "changed",
@@ -332,9 +334,13 @@ void GtkWebView::terminate_web_process() {
     webkit_web_view_terminate_web_process(view_.get());
 }
 
+bool GtkWebView::is_responsive() const {
+    return webkit_web_view_get_is_web_process_responsive(view_.get()) != FALSE;
+}
+
 void GtkWebView::try_close() {
     // A page whose process does not answer would keep its tab open for good.
-    if (!webkit_web_view_get_is_web_process_responsive(view_.get())) {
+    if (!is_responsive()) {
         if (on_close) {
             on_close();
         }
@@ -432,6 +438,13 @@ void GtkWebView::handle_notify_uri(GObject*, GParamSpec*, gpointer self) {
         if (view->on_location_changed && !view->is_loading()) {
             view->on_location_changed();
         }
+    }
+}
+
+void GtkWebView::handle_notify_responsive(GObject*, GParamSpec*, gpointer self) {
+    auto* view = static_cast<GtkWebView*>(self);
+    if (!view->is_responsive() && view->on_unresponsive) {
+        view->on_unresponsive();
     }
 }
 

@@ -57,6 +57,7 @@ public:
     void add_content_filter(const std::shared_ptr<ContentFilter>& filter) override;
     void remove_all_content_filters() override;
     void terminate_web_process() override;
+    bool is_responsive() const override;
     void try_close() override;
     void answer_leave_question(bool leave) override;
     void show_error_page(const std::string& html, const std::string& url) override;
@@ -102,6 +103,7 @@ private:
     static void handle_notify_title(GObject*, GParamSpec*, gpointer self);
     static gboolean deliver_empty_title(gpointer self);
     static void handle_notify_uri(GObject*, GParamSpec*, gpointer self);
+    static void handle_notify_responsive(GObject*, GParamSpec*, gpointer self);
     static void handle_terminated(WebKitWebView*, WebKitWebProcessTerminationReason reason,
                                   gpointer self);
     static gboolean handle_context_menu(WebKitWebView*, WebKitContextMenu* menu,

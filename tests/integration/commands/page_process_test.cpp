@@ -1,6 +1,8 @@
-// Pages in a real window: a page that keeps crashing shows the crash page on screen at once, and
-// media plays without a user action.
+// Pages in a real window: a page that keeps crashing shows the crash page on screen at once, a
+// closed page's process ends, a page stuck in a script lets its tab go on, and media plays
+// without a user action.
 #include "chrome_driver.h"
+#include "core/navigate.h"
 #include "core/tabs.h"
 #include "engine/website_data.h"
 #include "support/web_processes.h"
@@ -142,6 +144,54 @@ TEST_F(PageProcesses, AClosedTabOrWindowGivesItsMemoryBack) {
     ASSERT_TRUE(loaded(second, 0, "Heavy"));
     heavy_page_goes([&] { close_window(app(), second); });
     EXPECT_EQ(js(*tab(0, 0).webview, "window.mark"), "kept");
+}
+
+// A page stuck in a script keeps its tab no longer: an address typed (on its host or another),
+// Reload and Stop each end its web process and go on with what was asked.
+TEST_F(PageProcesses, AHungPageLetsItsTabGoOn) {
+    // Never cached, so that every load of it reaches the server.
+    HttpResponse hung = html_page("<title>Hung</title><script>addEventListener('load', () => "
+                                  "setTimeout(() => { for (;;) {} }, 50))</script>");
+    hung.headers.emplace_back("Cache-Control", "no-store");
+    serve_page("/hung", hung);
+    open({{page_url("/hung"), ""}});
+    const auto hang = [&] {
+        ASSERT_TRUE(loaded(0, 0, "Hung"));
+        pump(300ms);
+    };
+    const std::string other_host =
+        "http://localhost:" + page_url("").substr(page_url("").rfind(':') + 1);
+    // What is asked, and the page the tab then shows.
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { navigate(app(), 0, page_url("/article-same"), NavigateTarget::active_tab); },
+         "Article same"},
+        {[&] { navigate(app(), 0, other_host + "/article-other", NavigateTarget::active_tab); },
+         "Article other"},
+    };
+    for (const auto& [ask, title] : cases) {
+        SCOPED_TRACE(title);
+        hang();
+        ask();
+        EXPECT_TRUE(loaded(0, 0, title));
+        EXPECT_EQ(js(view(), "document.title"), title) << "the page answers";
+        std::vector<std::string> heading;
+        EXPECT_TRUE(wait_until([&] {
+            heading = on_screen("h1");
+            return std::ranges::count_if(heading, is_dark) > 50;
+        })) << "not on screen: "
+            << (heading.empty() ? "" : heading[heading.size() / 2]);
+        navigate(app(), 0, page_url("/hung"), NavigateTarget::active_tab);
+    }
+    hang();
+    const std::size_t loads = server().count("/hung");
+    command("reload");
+    EXPECT_TRUE(wait_until([&] { return server().count("/hung") > loads; }));
+    hang();
+    app().proxy.send_event(event::UiMessage{msg::Stop{}, app().windows[0].id()});
+    EXPECT_TRUE(becomes(
+        [&] { return js(view(), "document.body.innerText.includes('stopped responding')"); },
+        true));
+    EXPECT_EQ(tab(0, 0).url, page_url("/hung"));
 }
 
 // Media plays without a user action, with sound or without: an element that asks for autoplay and a
