@@ -155,6 +155,7 @@ function onOmniInput(ev) {
     lastTyped = omniInput.value;
     omniRegained = false;
     if (lastTyped.trim() === '') {
+        askedFor = null;
         forgetTyping(S.active);
         hideSuggest();
         return;
@@ -168,7 +169,8 @@ function onOmniInput(ev) {
     const deletion = typeof ev.inputType === 'string' && ev.inputType.startsWith('delete');
     const msg = { t: 'suggest', q: typedText(), complete: !deletion };
     // Rows for text the core cannot be sent would answer an older text.
-    if (fitsMessage(msg)) send(msg);
+    askedFor = fitsMessage(msg) ? msg.q : null;
+    if (askedFor !== null) send(msg);
     else hideSuggest();
 }
 

@@ -13,6 +13,7 @@ let omniFocused = false;
 let suggestions = [];
 let selIdx = -1;
 let lastTyped = '';
+let askedFor = null; // the text of the last request for rows, whose answer alone counts
 let omniTab = null; // the tab whose address, or text typed over it, the address field holds
 let omniUrl = ''; // that tab's address at the last render
 // Text typed over each tab's address, by tab id, with the address it was typed over. It stays

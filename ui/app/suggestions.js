@@ -1,8 +1,10 @@
 // ---------------------------------------------------------------------------------------------
 // Suggestion list
 
-function suggest(list, completion) {
-    if (!omniFocused) return;
+// The core answers each text typed, in turn; an answer to an earlier text can arrive after
+// later keys, and its rows would open what is no longer typed.
+function suggest(list, completion, q) {
+    if (!omniFocused || (typeof q === 'string' && q !== askedFor)) return;
     suggestions = Array.isArray(list) ? list.filter((r) => r && typeof r === 'object') : [];
     selIdx = suggestions.length ? 0 : -1;
     settleTyped(completion);

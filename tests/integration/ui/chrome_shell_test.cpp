@@ -160,6 +160,17 @@ TEST_F(ChromeShell, DrawsThePushedStateAndSendsWhatTheUserDoes) {
          "D.type('#omni-input', 'exa news'); D.key('#omni-input', 'Enter')", "D.sent",
          "[" + kOn + R"(,{"t":"suggest","q":"exa news","complete":true},
              {"t":"navigate","text":"exa news","newTab":false},)" + kOff + "]"},
+        // An answer to an earlier text that comes after later keys is dropped: Return goes
+        // with the text; the answer to the text itself shows.
+        {R"(["type","exa",null])", "D.type('#omni-input', 'exa news')", "", ""},
+        {R"(["suggest",null,null,"exa"])", "",
+         "[D.$('#omni-input').value, D.$$('.srow.sel').length]", R"(["exa news",0])"},
+        {"", "D.key('#omni-input', 'Enter')", "D.sent",
+         "[" + kOn + R"(,{"t":"suggest","q":"exa news","complete":true},
+             {"t":"navigate","text":"exa news","newTab":false},)" + kOff + "]"},
+        {R"(["type","exa"])", "", "", ""},
+        {R"(["suggest",null,null,"exa"])", "", "D.$$('.srow.sel').length", "1"},
+        {"", "D.key('#omni-input', 'Escape')", "D.shown('suggest')", "false"},
         // A highlighted row without an address navigates to the field's text.
         {R"(["type","exa","example.com"])",
          "D.key('#omni-input', 'ArrowDown'); D.key('#omni-input', 'Enter')", "D.sent",

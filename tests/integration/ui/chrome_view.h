@@ -23,7 +23,8 @@ inline const std::string kOff = R"({"t":"overlay","on":false})";
 // are skipped. A probe that reads D.sent forgets the messages afterwards.
 //
 // push is a JSON array: ["render", patch] renders the sample state merged with the patch,
-// ["suggest", completion, rows?] the sample rows unless given, ["size", w, h] resizes
+// ["suggest", completion, rows?, text?] the sample rows unless given (or null), as the answer to
+// the text when given, ["size", w, h] resizes
 // the view, ["focus"] gives the address field the keyboard, ["type", text, completion?]
 // types into the focused address field, forgets what that sent and, with a completion, answers with
 // the sample rows; any other ["name", args...] calls the page function as the core does.
@@ -115,7 +116,12 @@ private:
             state.merge_patch(arg);
             call_ui_page(*view_, "render", {state});
         } else if (function == "suggest") {
-            call_ui_page(*view_, "suggest", {call.size() > 2 ? call[2] : kSampleRows, arg});
+            std::vector<json> args{call.size() > 2 && !call[2].is_null() ? call[2] : kSampleRows,
+                                   arg};
+            if (call.size() > 3) {
+                args.push_back(call[3]);
+            }
+            call_ui_page(*view_, "suggest", args);
         } else if (function == "size") {
             view_->set_bounds({0, 0, arg.get<double>(), call.at(2).get<double>()});
             EXPECT_TRUE(becomes([&] { return js("[innerWidth, innerHeight]"); }, {arg, call[2]}));

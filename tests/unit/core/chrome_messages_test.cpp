@@ -162,10 +162,12 @@ TEST_F(ChromeMessagesTest, BookmarkTogglesTheLiveAddressOfWebPagesOnlyAndRemoves
 TEST_F(ChromeMessagesTest, SuggestionsAndTheStarAnswerTheWindowThatAskedCommandsTheCurrentOne) {
     open({{"https://one.test/", "1"}});
     open({{"https://two.test/", "2"}});
-    // What is suggested is the address suggester's; the core answers the window that asked.
+    // What is suggested is the address suggester's; the core answers the window that asked,
+    // naming the text it answers.
     app.store.history.push_back({"https://www.example.com/page", "Example page", 2, wall});
-    EXPECT_TRUE(reply(msg::Suggest{"example.co", true}).ends_with(R"(}],"example.com"))"));
-    EXPECT_TRUE(reply(msg::Suggest{"example.co", false}).ends_with("],null)"));
+    EXPECT_TRUE(
+        reply(msg::Suggest{"example.co", true}).ends_with(R"(}],"example.com","example.co"))"));
+    EXPECT_TRUE(reply(msg::Suggest{"example.co", false}).ends_with(R"(],null,"example.co"))"));
     EXPECT_EQ(reply(msg::ToggleBookmark{}), R"(toast("Bookmarked")|render)");
     EXPECT_TRUE(page_calls(chrome(1)).empty());
     for (const UiMsg& message :
