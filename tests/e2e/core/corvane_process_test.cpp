@@ -249,11 +249,12 @@ TEST_F(PrivateWindow, ClosingTheNormalWindowFirstKeepsItsTabsThroughTheTickAndQu
         ASSERT_TRUE(wait_until([&] { return xdotool(normal + " windowactivate --sync"); }));
         EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+shift+n"));
         ASSERT_TRUE(wait_until([&] { return xdotool(private_window); }));
-        ASSERT_TRUE(xdotool(normal + " windowactivate --sync"));
+        ASSERT_TRUE(wait_until([&] { return xdotool(normal + " windowactivate --sync"); }));
         EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+shift+w"));
         ASSERT_TRUE(wait_until([&] { return !xdotool(normal); })) << "the normal window closes";
         EXPECT_EQ(saved(), two);
-        ASSERT_TRUE(xdotool(private_window + " windowactivate --sync"));
+        // The window manager may still be busy with the closed window.
+        ASSERT_TRUE(wait_until([&] { return xdotool(private_window + " windowactivate --sync"); }));
         EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+l"));
         EXPECT_TRUE(xdotool("type --delay 20 '" + page("three") + "'"));
         EXPECT_TRUE(xdotool("key --clearmodifiers Return"));
