@@ -179,6 +179,15 @@ void handle_page_ended(App& app, TabId tab, ViewId view, ControlFlow& flow) {
     handle_close_agreed(app, event::CloseAgreed{tab, view}, flow);
 }
 
+void handle_page_unresponsive(App& app, TabId tab, ViewId view, ControlFlow& flow) {
+    const bool question_waits =
+        std::any_of(app.leave_questions.begin(), app.leave_questions.end(),
+                    [&](const LeaveQuestion& q) { return q.tab == tab && q.view == view; });
+    if (!question_waits) {
+        handle_page_ended(app, tab, view, flow);
+    }
+}
+
 void handle_leave_question(App& app, const event::LeaveQuestion& question) {
     const std::optional<TabLocation> where = find_tab_view(app, question.tab, question.view);
     if (!where) {

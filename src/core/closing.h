@@ -30,6 +30,11 @@ void handle_close_agreed(App& app, const event::CloseAgreed& agreed, ControlFlow
 // The page's process ended: a request asking it goes on as if it had agreed.
 void handle_page_ended(App& app, TabId tab, ViewId view, ControlFlow& flow);
 
+// The page's process stopped answering while a request asked it (a beforeunload handler that
+// never returns): the request goes on as if it had agreed, or no close or quit could ever get
+// past it. A page whose question is up has answered and is waiting for the person instead.
+void handle_page_unresponsive(App& app, TabId tab, ViewId view, ControlFlow& flow);
+
 // A page asks whether it may be left: the question is put to the person in its window, with its
 // tab brought forward, once any question before it is answered. A page closing itself by script
 // is answered "stay" at once, unasked: its close would not be carried out anyway.

@@ -246,7 +246,10 @@ void handle_user_event(App& app, UserEvent event, ControlFlow& flow) {
                    [&](event::LeaveQuestion& e) { handle_leave_question(app, e); },
                    [&](event::LeaveAnswered& e) { handle_leave_answered(app, e); },
                    [&](event::PageRefused& e) { handle_page_refused(app, e); },
-                   [&](event::WebContentUnresponsive& e) { on_web_content_unresponsive(app, e); },
+                   [&](event::WebContentUnresponsive& e) {
+                       handle_page_unresponsive(app, e.tab, e.view, flow);
+                       on_web_content_unresponsive(app, e);
+                   },
                },
                event);
 }

@@ -238,6 +238,9 @@ public:
     // its question and agrees once it is answered "leave", as WebKit's try-close does.
     void try_close() override {
         calls.push_back("try_close");
+        if (hangs) {
+            return;
+        }
         if (!asks) {
             if (on_close) {
                 on_close();
@@ -280,6 +283,8 @@ public:
     bool secure_connection = true;
     bool refused_certificate = false;
     bool asks = false;
+    // A beforeunload handler that never returns: try_close gets no answer at all.
+    bool hangs = false;
     // The page's question was asked by try_close.
     bool closing = false;
     bool responsive = true;

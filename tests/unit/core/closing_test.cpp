@@ -142,4 +142,34 @@ TEST_F(ClosingTest, QuestionsWaitTheirTurnAskedPagesStayAwakeAndAnEndedPageAgree
     EXPECT_TRUE(app.windows.empty());
 }
 
+// A page stuck in its beforeunload handler never answers: once the engine reports it does not
+// respond, the request goes on as if it agreed, so the person can still close and quit. A page
+// whose question is up is waiting for the person, not stuck.
+TEST_F(ClosingTest, APageStuckWhileAskedNoLongerHoldsTheRequest) {
+    open_numbered(1);
+    add_tab(app, 0, "https://t1.test/", TabFocus::background, TabPlace::at_end);
+    fake(tab(0, 1).webview).asks = true;
+    run("closeWindow");
+    settle();
+    ASSERT_EQ(questions(0), 1u);
+    fake(tab(0, 1).webview).on_unresponsive();
+    settle();
+    EXPECT_EQ(std::tuple(questions(0), app.windows.size()), std::tuple(1u, 1u));
+    answer(0, false);
+
+    fake(tab(0, 0).webview).hangs = true;
+    const long before = asked(tab(0, 0));
+    run("quit");
+    settle();
+    run("quit");
+    settle();
+    EXPECT_EQ(std::tuple(asked(tab(0, 0)) - before, flow), std::tuple(1, ControlFlow::wait));
+    fake(tab(0, 0).webview).on_unresponsive();
+    settle();
+    EXPECT_EQ(flow, ControlFlow::wait) << "the second page is asked next";
+    answer(0, true);
+    EXPECT_EQ(flow, ControlFlow::exit);
+    EXPECT_EQ(load_store(app.store.dir).session.at(0).tabs.size(), 2u);
+}
+
 } // namespace corvane::test
