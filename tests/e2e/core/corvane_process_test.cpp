@@ -234,7 +234,8 @@ TEST_F(Crash, AKilledBrowserLosesNoTabAndASecondOneWithoutABusTouchesNothing) {
     EXPECT_EQ(saved(), three);
 }
 
-// With a window manager, without a bus. Two tabs saved by the tick; a private window opens and
+// With a window manager and a bus. Two tabs saved by the tick; a private window opens (handed
+// over by a second launch: keys typed into a freshly focused window may be lost under load) and
 // the normal window closes first, saving its tabs. Neither the next tick (seen by the bookmark
 // made in the private window, which only the tick writes) nor Ctrl+Q in the private window
 // replaces them, and the next launch shows the two tabs.
@@ -246,8 +247,12 @@ TEST_F(PrivateWindow, ClosingTheNormalWindowFirstKeepsItsTabsThroughTheTickAndQu
         Browser first(data, {page("one"), page("two")}, log);
         ASSERT_TRUE(loaded("one") && loaded("two")) << log_text();
         ASSERT_TRUE(wait_until([&] { return saved() == two; }, 40s)) << log_text();
-        ASSERT_TRUE(wait_until([&] { return xdotool(normal + " windowactivate --sync"); }));
-        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+shift+n"));
+        // A launch from the desktop's "New Private Window" hands its page to the running browser.
+        const pid_t hand_over = launch_browser(std::getenv("CORVANE_BINARY"), data,
+                                               {"--private-window", page("three")}, log);
+        // It ends once its page is handed over (reaped here, or by the event loop's child watch).
+        EXPECT_TRUE(wait_until([&] { return waitpid(hand_over, nullptr, WNOHANG) != 0; }));
+        ASSERT_TRUE(loaded("three")) << log_text();
         ASSERT_TRUE(wait_until([&] { return xdotool(private_window); }));
         ASSERT_TRUE(wait_until([&] { return xdotool(normal + " windowactivate --sync"); }));
         EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+shift+w"));
@@ -255,10 +260,6 @@ TEST_F(PrivateWindow, ClosingTheNormalWindowFirstKeepsItsTabsThroughTheTickAndQu
         EXPECT_EQ(saved(), two);
         // The window manager may still be busy with the closed window.
         ASSERT_TRUE(wait_until([&] { return xdotool(private_window + " windowactivate --sync"); }));
-        EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+l"));
-        EXPECT_TRUE(xdotool("type --delay 20 '" + page("three") + "'"));
-        EXPECT_TRUE(xdotool("key --clearmodifiers Return"));
-        ASSERT_TRUE(loaded("three")) << log_text();
         EXPECT_TRUE(xdotool("key --clearmodifiers ctrl+d"));
         ASSERT_TRUE(wait_until(
             [&] { return std::filesystem::exists(store_dir() / "bookmarks.json"); }, 40s))
